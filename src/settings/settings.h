@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+#include <array>
+
+// The settings in memory: one field per key of Tarvex.ini, plus the font styles, the
+// orientation and the column choice decoded.
+struct Settings {
+    // [Verweise]
+    QString NameDB = QStringLiteral("TarvexDB.mdb");
+    // [Angaben]
+    QString Name = QStringLiteral("-");
+    QString Strasse = QStringLiteral("-");
+    QString Ort = QStringLiteral("-");
+    QString Tel = QStringLiteral("-");
+    QString Email = QStringLiteral("-");
+    // [Fenster], in twips
+    int Hoehe = 10125;
+    int Breite = 13500;
+    int Links = 100;
+    int Oben = 100;
+    int Tab = 0;
+    // [Drucken]
+    QString Schrift1 = QStringLiteral("Arial");
+    float SchriftGr1 = 10;
+    bool Fett1 = false;
+    bool Kursiv1 = false;
+    QString Schrift2 = QStringLiteral("Times New Roman");
+    float SchriftGr2 = 10;
+    bool Fett2 = false;
+    bool Kursiv2 = false;
+    float AbstandO = 10;
+    float AbstandU = 10;
+    float AbstandL = 10;
+    float AbstandR = 10;
+    float AbstandTab = 2;
+    bool Hochformat = true;
+    // [Tabelle]
+    int AnzahlSp = 6;
+    QVector<int> SpBreite; // AnzahlSp entries, twips
+    // [Intern]
+    std::array<int, 16> Tabelle{};
+};
+
+// Tarvex.ini in the program's folder: its template, reading with fallbacks and checks, and
+// writing back at shutdown. Reading steps are separate because the start-up interleaves them
+// with other work. A value that cannot be used where the program cannot guess (letters in a
+// whole-number key, a short column choice, an over-long database path) is EngineError 13 whose
+// description names the key and the file, so that the user can put it right.
+class SettingsFile {
+  public:
+    explicit SettingsFile(const QString& folder);
+    QString path() const { return m_path; }
+
+    // Writes the 44 template lines (CR LF) when no file of that name exists. An existing file
+    // is never touched. A failure (read-only folder, a folder in the file's place) is
+    // EngineError naming the file.
+    void writeTemplateIfMissing() const;
+
+    QString readNameDB() const;
+    // Returns whether the value reached the file.
+    bool writeLetzterAufruf(const QDateTime& now) const;
+    void readAddress(Settings& s) const;      // Name, Strasse, Ort, Tel, Email
+    void readPrint(Settings& s) const;        // Schrift1 .. Ausrichtung
+    void readWindow(Settings& s) const;       // Hoehe, Breite, Links, Oben, Tab with minimums
+    void readTable(Settings& s) const;        // AnzahlSp, SpBreite0 ..
+    void readColumnChoice(Settings& s) const; // Tabelle of [Intern]
+
+    // Writes the keys in shutdown order (Links and Oben as 50). Returns false when the file
+    // could not be written; the caller tells the user.
+    bool save(const Settings& s) const;
+
+    static constexpr int MinHeight = 10125;
+    static constexpr int MinWidth = 13050;
+
+  private:
+    QString m_path;
+};

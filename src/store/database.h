@@ -1,0 +1,45 @@
+#pragma once
+
+#include "recordset.h"
+#include "snapshot.h"
+
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+// The open database file (dbDaten). Everything particular to SQLite stays behind this class and
+// the record sets it opens. Every failure is thrown as EngineError with a German description.
+class Database {
+  public:
+    // Creates a new database file at path holding the empty table Daten. The file is made
+    // under a temporary name beside the target and moved into place only when complete, so a
+    // failure never leaves a half-made file, and never destroys a file that was there.
+    static void createEmpty(const QString& path);
+
+    // Opens an existing database file read-write. Refuses (EngineError) a missing file, a file
+    // that is not a database, an empty file, and one whose table Daten does not have the 64
+    // columns in order. The file is left exactly as it was when it is refused.
+    static std::unique_ptr<Database> open(const QString& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // An updatable record set (dynaset) on a "SELECT * FROM Daten ..." statement.
+    std::unique_ptr<RecordSet> openDynaset(const QString& sql);
+    // A read-only set of rows (snapshot), read completely and released from the engine at once.
+    std::unique_ptr<Snapshot> openSnapshot(const QString& sql);
+
+    // How long a write waits for another workstation's lock before it gives up (error 3260).
+    void setBusyTimeout(int milliseconds);
+
+    QString path() const { return m_path; }
+    sqlite3* handle() const { return m_db; }
+
+  private:
+    Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)) {}
+    sqlite3* m_db;
+    QString m_path;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The 64 columns of the table Daten, written down once. Creating the database, the record
+// display, saving, the placeholders, the input limits and the captions all read this table.
+
+enum class FieldType { Long, Integer, Single, Text, Memo };
+
+// Which record control of the main window shows a field.
+enum class FieldControl {
+    Number,   // txtNr
+    Remark,   // txtBem
+    Details,  // txtAngaben[index]
+    Fee,      // txtBerechnung[index]
+    Lunch,    // chckKEssen
+    Siblings, // txtGAnz
+};
+
+struct FieldDef {
+    const char* name;
+    FieldType type;
+    int size;            // characters of a Text column; 0 for the others
+    const char* caption; // label beside the control on the main window
+    FieldControl control;
+    int index;               // element of txtAngaben or txtBerechnung; -1 for the others
+    const char* placeholder; // stored for an empty input; nullptr where none applies
+    const char* gridCaption; // caption in the table view; nullptr for columns not shown there
+};
+
+constexpr int FieldCount = 64;
+constexpr int DetailCount = 56; // txtAngaben 0..55
+constexpr int FeeCount = 4;     // txtBerechnung 0..3
+
+const std::array<FieldDef, FieldCount>& fieldTable();
+
+// Position of a column in the table (0-based), or -1.
+int fieldIndex(QStringView name);
+const FieldDef* findField(QStringView name);
+
+// The field shown by txtAngaben[index] (0..55), or nullptr.
+const FieldDef* detailField(int index);
+
+// DAO's type code: 3 Integer, 4 Long, 6 Single, 10 Text, 12 Memo.
+int daoTypeCode(FieldType type);
+
+bool isTextType(FieldType type);
