@@ -1,0 +1,1 @@
+// Anchor for the library of main-window rules.
