@@ -1,0 +1,36 @@
+#include "messageboxes.h"
+#include "tarvexmain.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvex"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(TARVEX_VERSION_MAJOR)
+                                            .arg(TARVEX_VERSION_MINOR)
+                                            .arg(TARVEX_VERSION_PATCH));
+    // The program speaks German whatever the machine's locale: Qt's own dialogs and buttons too.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    WidgetMessageBoxes boxes;
+    TarvexMain::Options options;
+    options.programFolder = QCoreApplication::applicationDirPath();
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst(); // the program's own path never counts
+    options.arguments = args;
+    options.boxes = &boxes;
+
+    TarvexMain window(options);
+    if (!window.Form_Load())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,54 @@
+#include "snapshotmodel.h"
+
+#include "fieldtable.h"
+#include "snapshot.h"
+
+SnapshotModel::SnapshotModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void SnapshotModel::setSnapshot(const Snapshot* rows) {
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+int SnapshotModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_rows ? 0 : m_rows->rowCount();
+}
+
+int SnapshotModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_rows ? 0 : m_rows->columnCount();
+}
+
+QVariant SnapshotModel::data(const QModelIndex& index, int role) const {
+    if (!m_rows || !index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_rows->text(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+QString SnapshotModel::fieldName(int column) const {
+    if (!m_rows || column < 0 || column >= m_rows->columnCount())
+        return QString();
+    return m_rows->columnName(column);
+}
+
+QVariant SnapshotModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == FieldNameRole)
+        return fieldName(section);
+    if (role == Qt::DisplayRole) {
+        // Captions by field name; a column whose field has no caption stays empty.
+        const FieldDef* f = findField(fieldName(section));
+        return f && f->gridCaption ? QString::fromUtf8(f->gridCaption) : QString();
+    }
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}

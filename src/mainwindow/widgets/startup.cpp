@@ -1,0 +1,198 @@
+// Start-up and shutdown of the main window.
+
+#include "tarvexmain.h"
+
+#include "datacontrol.h"
+#include "engineerror.h"
+#include "infobox.h"
+#include "snapshotmodel.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+
+namespace {
+
+// The lock that keeps a second start in the same program folder from running. It lives in the
+// user's runtime folder, named after the program folder, so two users or two installations
+// never block each other.
+QString instanceLockPath(const QString& programFolder) {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    QByteArray key = QCryptographicHash::hash(QDir(programFolder).canonicalPath().toUtf8(),
+                                              QCryptographicHash::Sha1)
+                         .toHex()
+                         .left(16);
+    return base + QStringLiteral("/tarvex-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+}
+
+} // namespace
+
+bool TarvexMain::acquireInstanceLock() {
+    if (!m_options.singleInstance)
+        return true;
+    m_instanceLock = std::make_unique<QLockFile>(instanceLockPath(m_options.programFolder));
+    // A lock left by a crashed run is found stale (its process is gone) and taken over.
+    m_instanceLock->setStaleLockTime(0);
+    if (m_instanceLock->tryLock(0))
+        return true;
+    if (m_instanceLock->error() == QLockFile::LockFailedError)
+        return false; // another instance is running
+    // The lock could not be made at all (no runtime folder, say): never keep the program from
+    // starting for that.
+    m_instanceLock.reset();
+    return true;
+}
+
+bool TarvexMain::Form_Load() {
+    bBeenden = false;
+    bDebug = false;
+    if (!acquireInstanceLock()) {
+        // A second instance ends at once, silently, and writes nothing.
+        bBeenden = true;
+        return false;
+    }
+    // The window takes no input until the start screen has gone.
+    setEnabled(false);
+    if (!Start_Init()) {
+        bBeenden = true;
+        return false;
+    }
+    show();
+    m_startScreen = new InfoBox(bDebug, this);
+    m_startScreen->setAttribute(Qt::WA_DeleteOnClose);
+    m_startScreen->setModal(false);
+    m_startScreen->show();
+    m_startScreen->raise();
+    m_timer1.start();
+    m_started = true;
+    return true;
+}
+
+bool TarvexMain::Start_Init() {
+    try {
+        // 1. The program folder is the current folder, so a relative database path lives there.
+        QDir::setCurrent(m_options.programFolder);
+        // 2. Diagnostic mode: "debug", case-sensitive, anywhere in the arguments.
+        for (const QString& a : m_options.arguments)
+            if (a.contains(QLatin1String("debug")))
+                bDebug = true;
+        // 3. Settings file from its template when it is missing.
+        m_settingsFile.writeTemplateIfMissing();
+        // 4. The database; ask before creating a new empty one.
+        settings.NameDB = m_settingsFile.readNameDB();
+        QString dbPath = QDir(m_options.programFolder).absoluteFilePath(settings.NameDB);
+        if (!QFileInfo::exists(dbPath)) {
+            QString prompt = QStringLiteral("Die Datenbank <") + settings.NameDB +
+                             QStringLiteral("> der Belvonia kann nicht gefunden werden!\r\r"
+                                            "- Wenn eine neue leere Datenbank erzeugt werden "
+                                            "soll, klicken Sie auf <Ja>\r"
+                                            "- Wenn Sie vorher die Pfadangabe in der Ini-Datei "
+                                            "überprüfen möchten, klicken Sie auf <Nein>");
+            auto answer = m_boxes.show(this, prompt, MessageBoxes::Buttons::YesNo,
+                                       MessageBoxes::Icon::Critical, QStringLiteral("FEHLER"));
+            if (answer != MessageBoxes::Answer::Yes)
+                return false;
+            Database::createEmpty(dbPath);
+        }
+        // 5. The time of this start.
+        m_settingsFile.writeLetzterAufruf(QDateTime::currentDateTime());
+        // 6. The kindergarten's address.
+        m_settingsFile.readAddress(settings);
+        lblKiga->setText(settings.Name);
+        // 7. Print settings.
+        m_settingsFile.readPrint(settings);
+        // 8. Window size, position and tab.
+        m_settingsFile.readWindow(settings);
+        resize(twipsToPixelsX(settings.Breite), twipsToPixelsY(settings.Hoehe));
+        move(twipsToPixelsX(settings.Links), twipsToPixelsY(settings.Oben));
+        if (settings.Tab >= 0 && settings.Tab < SSTab1->count())
+            SSTab1->setCurrentIndex(settings.Tab);
+        // 9. Column widths of the table, by position.
+        m_settingsFile.readTable(settings);
+        m_columnWidths = settings.SpBreite;
+        m_columnWidths.resize(settings.AnzahlSp, 1050);
+        // 10. Column choice.
+        m_settingsFile.readColumnChoice(settings);
+        // 11. History controls start disabled.
+        cmdBack->setEnabled(false);
+        cmbBack->setEnabled(false);
+        cmdForward->setEnabled(false);
+        cmbForward->setEnabled(false);
+        // 12. The database and the full-record set.
+        m_db = Database::open(dbPath);
+        m_rsDaten =
+            m_db->openDynaset(QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC"));
+        // 13. The window's record set, by number.
+        Data_Refresh(QStringLiteral("Nr"), true);
+        return true;
+    } catch (const EngineError& e) {
+        showError(QStringLiteral("TarvexMain.Start_Init"), e.number(), e.description(),
+                  {QStringLiteral("Dies ist ein unerwarteter Fehler während der Initialisierung."),
+                   QStringLiteral("Das Programm wird beendet")});
+    } catch (const std::exception& e) {
+        showError(QStringLiteral("TarvexMain.Start_Init"), 0, QString::fromLocal8Bit(e.what()),
+                  {QStringLiteral("Dies ist ein unerwarteter Fehler während der Initialisierung."),
+                   QStringLiteral("Das Programm wird beendet")});
+    }
+    m_rsDaten.reset();
+    m_db.reset();
+    return false;
+}
+
+void TarvexMain::Timer1_Timer() {
+    if (m_startScreen)
+        m_startScreen->close();
+    m_timer1.stop();
+    setEnabled(true);
+    // The window starts browsing: nothing to save.
+    if (mnuDSSub.size() > 3)
+        mnuDSSub[3]->setEnabled(false);
+    DataGrid->setFocus();
+}
+
+void TarvexMain::closeEvent(QCloseEvent* event) {
+    // No closing while the start screen still runs: the window is not yet in use.
+    if (m_timer1.isActive()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void TarvexMain::Form_Unload() {
+    if (bBeenden || !m_started)
+        return;
+    settings.Tab = SSTab1->currentIndex();
+    settings.Hoehe = pixelsToTwipsY(height());
+    settings.Breite = pixelsToTwipsX(width());
+    settings.SpBreite = columnWidthsTwips();
+    settings.AnzahlSp = int(settings.SpBreite.size());
+    if (!m_settingsFile.save(settings)) {
+        m_boxes.show(this,
+                     QStringLiteral("Die Einstellungen konnten nicht in der Datei\r") +
+                         QDir::toNativeSeparators(m_settingsFile.path()) +
+                         QStringLiteral("\rgespeichert werden. Bitte prüfen Sie, ob die Datei "
+                                        "schreibgeschützt ist."),
+                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+    }
+    gridModel->setSnapshot(nullptr);
+    Data->closeRecordset();
+    if (m_rsDaten)
+        m_rsDaten->close();
+    m_rsDaten.reset();
+    m_db.reset();
+    m_started = false;
+    m_instanceLock.reset();
+}

@@ -1,0 +1,277 @@
+// The main window driven offscreen: start-up, shutdown and the start screen.
+
+#include "testsupport.h"
+
+#include "datacontrol.h"
+#include "infobox.h"
+#include "snapshotmodel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const QString kStartError = QStringLiteral(
+    "\r\rDies ist ein unerwarteter Fehler während der Initialisierung.\rDas Programm wird beendet");
+
+QString iniValue(const QByteArray& ini, const QString& key) {
+    for (const QByteArray& line : ini.split('\n')) {
+        QString l = QString::fromUtf8(line).trimmed();
+        if (l.startsWith(key + QLatin1Char('=')))
+            return l.mid(key.size() + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+  private slots:
+    void firstStartWritesTemplateAndOffersNewDatabase();
+    void refusingNewDatabaseEndsWithoutTouchingSettings();
+    void unusableDatabaseEndsStartWithErrorBox_data();
+    void unusableDatabaseEndsStartWithErrorBox();
+    void databaseInMissingFolderEndsStart();
+    void badWholeNumberSettingNamesKeyAndFile();
+    void normalRunWritesSettingsBackWithoutGrowth();
+    void columnWidthsFollowPositionAcrossRuns();
+    void secondInstanceEndsSilently();
+    void diagnosticModeNeedsLowerCaseWord_data();
+    void diagnosticModeNeedsLowerCaseWord();
+    void startScreenHoldsWindowUntilTick();
+};
+
+void TestMainWindow::firstStartWritesTemplateAndOffersNewDatabase() {
+    ProgramFolder folder;
+    WindowUnderTest w(folder.path());
+    QVERIFY(w.start());
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    const auto& box = w.boxes.shown[0];
+    QCOMPARE(box.title, QStringLiteral("FEHLER"));
+    QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+    QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
+    QCOMPARE(box.text,
+             QStringLiteral("Die Datenbank <TarvexDB.mdb> der Belvonia kann nicht gefunden "
+                            "werden!\r\r- Wenn eine neue leere Datenbank erzeugt werden soll, "
+                            "klicken Sie auf <Ja>\r- Wenn Sie vorher die Pfadangabe in der "
+                            "Ini-Datei überprüfen möchten, klicken Sie auf <Nein>"));
+    QVERIFY(QFileInfo::exists(folder.file("TarvexDB.mdb")));
+    QByteArray ini = folder.read("Tarvex.ini");
+    QVERIFY(ini.startsWith("[Angaben]\r\n;allgemeine Angaben\r\nLetzterAufruf="));
+    QVERIFY(!iniValue(ini, "LetzterAufruf").isEmpty());
+
+    TarvexMain& m = *w.window;
+    QVERIFY(m.isEnabled());
+    QCOMPARE(m.lblKiga->text(), QStringLiteral("Belvonia"));
+    QCOMPARE(m.width(), m.twipsToPixelsX(14000));
+    QCOMPARE(m.height(), m.twipsToPixelsY(10500));
+    QCOMPARE(m.SSTab1->currentIndex(), 0);
+    QCOMPARE(m.gridModel->columnCount(), 6);
+    QCOMPARE(m.Data->caption(), QStringLiteral("aktueller Datensatz : -"));
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QVERIFY(!m.cmdBack->isEnabled());
+    QVERIFY(!m.cmbForward->isEnabled());
+    QVERIFY(m.txtAngaben[0]->isReadOnly());
+    QVERIFY(m.txtNr->isReadOnly());
+    w.close();
+}
+
+void TestMainWindow::refusingNewDatabaseEndsWithoutTouchingSettings() {
+    ProgramFolder folder;
+    const QByteArray ini = "[Verweise]\r\nNameDB=fehlt.db\r\n[Fenster]\r\nLinks=300\r\n";
+    folder.write("Tarvex.ini", ini);
+    WindowUnderTest w(folder.path());
+    w.boxes.answers = {MessageBoxes::Answer::No};
+    QVERIFY(!w.start());
+    QVERIFY(w.window->bBeenden);
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    QVERIFY(!QFileInfo::exists(folder.file("fehlt.db")));
+    w.close();
+    w.window.reset();
+    QCOMPARE(folder.read("Tarvex.ini"), ini); // not even LetzterAufruf
+}
+
+void TestMainWindow::unusableDatabaseEndsStartWithErrorBox_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("folderInstead");
+    QTest::newRow("text file") << QByteArray("Kinderliste\nMaier, Anna\n") << false;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("folder") << QByteArray() << true;
+}
+
+void TestMainWindow::unusableDatabaseEndsStartWithErrorBox() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, folderInstead);
+    ProgramFolder folder;
+    folder.write("Tarvex.ini", "[Verweise]\r\nNameDB=kinder.db\r\n");
+    if (folderInstead)
+        QVERIFY(QDir(folder.path()).mkdir("kinder.db"));
+    else
+        folder.write("kinder.db", content);
+    WindowUnderTest w(folder.path());
+    QVERIFY(!w.start());
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    const auto& box = w.boxes.shown[0];
+    QCOMPARE(box.title, QStringLiteral("Fehler"));
+    QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+    QCOMPARE(box.buttons, MessageBoxes::Buttons::Ok);
+    QVERIFY2(box.text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>\r\rNummer :")),
+             qPrintable(box.text));
+    QVERIFY(box.text.endsWith(kStartError));
+    w.close();
+    w.window.reset();
+    if (!folderInstead)
+        QCOMPARE(folder.read("kinder.db"), content);
+    // The run ended without writing its settings back.
+    QVERIFY(iniValue(folder.read("Tarvex.ini"), "Links").isEmpty());
+}
+
+void TestMainWindow::databaseInMissingFolderEndsStart() {
+    ProgramFolder folder;
+    folder.write("Tarvex.ini", "[Verweise]\r\nNameDB=gibtsnicht/kinder.db\r\n");
+    WindowUnderTest w(folder.path());
+    QVERIFY(!w.start());
+    QCOMPARE(int(w.boxes.shown.size()), 2); // the question, then the error
+    QVERIFY(w.boxes.shown[1].text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>")));
+    QVERIFY(w.boxes.shown[1].text.endsWith(kStartError));
+}
+
+void TestMainWindow::badWholeNumberSettingNamesKeyAndFile() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    folder.write("Tarvex.ini", "[Fenster]\r\nHoehe=zehntausend\r\n");
+    WindowUnderTest w(folder.path());
+    QVERIFY(!w.start());
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    const QString text = w.boxes.shown[0].text;
+    QVERIFY2(text.contains(QStringLiteral("Hoehe")) && text.contains(QStringLiteral("Tarvex.ini")),
+             qPrintable(text));
+    QVERIFY(text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>\r\rNummer :13 - ")));
+}
+
+void TestMainWindow::normalRunWritesSettingsBackWithoutGrowth() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+    QSize sizeSet;
+    for (int run = 0; run < 3; ++run) {
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        if (run == 0) {
+            w.window->resize(1013, 761); // an odd size in pixels
+            w.window->SSTab1->setCurrentIndex(2);
+            sizeSet = w.window->size();
+        } else {
+            QCOMPARE(w.window->size(), sizeSet);
+            QCOMPARE(w.window->SSTab1->currentIndex(), 2);
+        }
+        w.close();
+        w.window.reset();
+        QByteArray ini = folder.read("Tarvex.ini");
+        QCOMPARE(iniValue(ini, "Links"), QStringLiteral("50"));
+        QCOMPARE(iniValue(ini, "Oben"), QStringLiteral("50"));
+        QCOMPARE(iniValue(ini, "Tab"), QStringLiteral("2"));
+        QCOMPARE(iniValue(ini, "AnzahlSp"), QStringLiteral("6"));
+    }
+}
+
+void TestMainWindow::columnWidthsFollowPositionAcrossRuns() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+    folder.write("Tarvex.ini", "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\nSpBreite1=2400\r\n");
+    {
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        TarvexMain& m = *w.window;
+        QCOMPARE(m.pixelsToTwipsX(m.DataGrid->columnWidth(0)), 600);
+        QCOMPARE(m.pixelsToTwipsX(m.DataGrid->columnWidth(1)), 2400);
+        QCOMPARE(m.pixelsToTwipsX(m.DataGrid->columnWidth(2)), 1050);
+        m.DataGrid->setColumnWidth(2, m.twipsToPixelsX(3000)); // the user drags a border
+        // A new record set keeps the widths where they were.
+        m.txtSuch[0]->setText(QStringLiteral("M"));
+        QCOMPARE(m.pixelsToTwipsX(m.DataGrid->columnWidth(2)), 3000);
+        QCOMPARE(m.pixelsToTwipsX(m.DataGrid->columnWidth(1)), 2400);
+        w.close();
+    }
+    QByteArray ini = folder.read("Tarvex.ini");
+    QCOMPARE(iniValue(ini, "SpBreite0"), QStringLiteral("600"));
+    QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
+    QCOMPARE(iniValue(ini, "SpBreite5"), QStringLiteral("1050"));
+}
+
+void TestMainWindow::secondInstanceEndsSilently() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    WindowUnderTest first(folder.path(), {}, true);
+    QVERIFY(first.start());
+    const QByteArray iniBefore = folder.read("Tarvex.ini");
+    {
+        WindowUnderTest second(folder.path(), {}, true);
+        QVERIFY(!second.start());
+        QVERIFY(second.window->bBeenden);
+        QVERIFY(second.boxes.shown.empty());
+        second.close();
+    }
+    QCOMPARE(folder.read("Tarvex.ini"), iniBefore);
+    first.close();
+    first.window.reset();
+    // Once the first has ended, a new start runs.
+    WindowUnderTest third(folder.path(), {}, true);
+    QVERIFY(third.start());
+    third.close();
+}
+
+void TestMainWindow::diagnosticModeNeedsLowerCaseWord_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("debug");
+    QTest::newRow("none") << QStringList() << false;
+    QTest::newRow("Debug") << QStringList{"Debug"} << false;
+    QTest::newRow("/debug") << QStringList{"/debug"} << true;
+    QTest::newRow("second argument") << QStringList{"x", "mitdebugger"} << true;
+}
+
+void TestMainWindow::diagnosticModeNeedsLowerCaseWord() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, debug);
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    WindowUnderTest w(folder.path(), args);
+    QVERIFY(w.start(false));
+    QCOMPARE(w.window->bDebug, debug);
+    QVERIFY(w.window->startScreen());
+    auto* name = w.window->startScreen()->findChild<QLabel*>("lblSoftwareName0");
+    QVERIFY(name);
+    QCOMPARE(name->text(), debug ? QStringLiteral("Tarvex - Debug") : QStringLiteral("Tarvex"));
+    w.window->Timer1_Timer();
+    w.close();
+}
+
+void TestMainWindow::startScreenHoldsWindowUntilTick() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+    WindowUnderTest w(folder.path(), {}, false, 300);
+    QVERIFY(w.start(false));
+    TarvexMain& m = *w.window;
+    QVERIFY(!m.isEnabled());
+    QVERIFY(m.startScreen() && m.startScreen()->isVisible());
+    // A click closes the start screen early; the window still waits for the tick.
+    QTest::mouseClick(m.startScreen(), Qt::LeftButton);
+    QTRY_VERIFY(m.startScreen() == nullptr);
+    QVERIFY(!m.isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(m.isEnabled(), 3000);
+    QVERIFY(!m.mnuDSSub[3]->isEnabled());
+    w.close();
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
