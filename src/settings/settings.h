@@ -57,7 +57,7 @@ class SettingsFile {
 
     // Writes the 44 template lines (CR LF) when no file of that name exists. An existing file
     // is never touched. A failure (read-only folder, a folder in the file's place) is
-    // EngineError naming the file.
+    // EngineError 75 naming the file.
     void writeTemplateIfMissing() const;
 
     QString readNameDB() const;
@@ -66,7 +66,7 @@ class SettingsFile {
     void readAddress(Settings& s) const;      // Name, Strasse, Ort, Tel, Email
     void readPrint(Settings& s) const;        // Schrift1 .. Ausrichtung
     void readWindow(Settings& s) const;       // Hoehe, Breite, Links, Oben, Tab with minimums
-    void readTable(Settings& s) const;        // AnzahlSp, SpBreite0 ..
+    void readTable(Settings& s) const;        // AnzahlSp, SpBreite0 .. (a negative width: 1050)
     void readColumnChoice(Settings& s) const; // Tabelle of [Intern]
 
     // Writes the keys in shutdown order (Links and Oben as 50). Returns false when the file
@@ -75,6 +75,8 @@ class SettingsFile {
 
     static constexpr int MinHeight = 10125;
     static constexpr int MinWidth = 13050;
+    // AnzahlSp below 1 reads as 6 columns, above MaxColumns as MaxColumns.
+    static constexpr int MaxColumns = 64;
 
   private:
     QString m_path;

@@ -1,0 +1,85 @@
+#include "refreshquery.h"
+
+#include "fieldtable.h"
+
+namespace {
+
+// The column groups the table view can add, by index of the column choice.
+const std::array<QStringList, 16>& columnGroups() {
+    static const std::array<QStringList, 16> groups{{
+        {"KKonf"},
+        {"KNat"},
+        {"KStr", "KPLZ", "KOrt"},
+        {"KTel1"},
+        {"KTel2"},
+        {"KArzt"},
+        {"MNach", "MVor"},
+        {"MArb"},
+        {"MTel1"},
+        {"MTel2"},
+        {"MArbTel"},
+        {"VNach", "VVor"},
+        {"VArb"},
+        {"VTel1"},
+        {"VTel2"},
+        {"VArbTel"},
+    }};
+    return groups;
+}
+
+QString sortField(const QString& sortBy) {
+    const FieldDef* field = findField(sortBy);
+    return field ? QString::fromLatin1(field->name) : QStringLiteral("Nr");
+}
+
+} // namespace
+
+const std::array<QString, 6>& searchFieldNames() {
+    static const std::array<QString, 6> names{"KNach", "KVor", "KGeb", "KGrp", "KEssen", "KOrt"};
+    return names;
+}
+
+QStringList refreshColumns(const std::array<int, 16>& columnChoice) {
+    QStringList columns{"Nr", "KNach", "KVor", "KGeb", "KGrp", "KEssen"};
+    for (std::size_t i = 0; i < columnChoice.size(); ++i)
+        if (columnChoice[i] == 1)
+            columns += columnGroups()[i];
+    return columns;
+}
+
+QString sqlStringLiteral(QStringView text) {
+    QString literal;
+    literal.reserve(text.size() + 2);
+    literal += QLatin1Char('\'');
+    for (QChar c : text) {
+        if (c == QLatin1Char('\''))
+            literal += QLatin1Char('\'');
+        else if (c.isNull())
+            continue;
+        literal += c;
+    }
+    literal += QLatin1Char('\'');
+    return literal;
+}
+
+QString buildRefreshStatement(const std::array<QString, 6>& search,
+                              const std::array<int, 16>& columnChoice, const QString& sortBy,
+                              bool ascending) {
+    QStringList conditions;
+    for (std::size_t i = 0; i < search.size(); ++i) {
+        const QString& field = searchFieldNames()[i];
+        const QString like =
+            field + QLatin1String(" LIKE ") + sqlStringLiteral(search[i] + QLatin1Char('*'));
+        // LIKE never matches Null: an empty search field must still list such records.
+        if (search[i].isEmpty())
+            conditions += QLatin1Char('(') + like + QLatin1String(" OR ") + field +
+                          QLatin1String(" IS NULL)");
+        else
+            conditions += like;
+    }
+
+    return QLatin1String("SELECT ") + refreshColumns(columnChoice).join(QLatin1String(", ")) +
+           QLatin1String(" FROM Daten WHERE ") + conditions.join(QLatin1String(" AND ")) +
+           QLatin1String("  ORDER BY ") + sortField(sortBy) +
+           (ascending ? QLatin1String(" ASC") : QLatin1String(" DESC"));
+}
