@@ -2,8 +2,36 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QToolButton>
+
+namespace {
+
+// The status text between the arrows. When the navigator is narrow the end of the text gives
+// way (with "…"), never its start; the whole text is in the tool tip.
+class CaptionLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QRect r = contentsRect().adjusted(4, 0, -4, 0);
+        QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, r.width());
+        p.drawText(r, Qt::AlignVCenter | Qt::AlignLeft, shown);
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.frameShape = frameShape();
+        frame.lineWidth = lineWidth();
+        frame.midLineWidth = midLineWidth();
+        frame.state |= QStyle::State_Sunken;
+        style()->drawControl(QStyle::CE_ShapedFrame, &frame, &p, this);
+    }
+};
+
+} // namespace
 
 DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Data"));
@@ -25,9 +53,8 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
                          QStringLiteral("Erster Datensatz"));
     m_previous = makeButton(QStyle::SP_MediaSeekBackward, QStringLiteral("DataPrevious"),
                             QStringLiteral("Vorheriger Datensatz"));
-    m_caption = new QLabel(this);
+    m_caption = new CaptionLabel(this);
     m_caption->setObjectName(QStringLiteral("DataCaption"));
-    m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setFrameShape(QFrame::StyledPanel);
     m_caption->setMinimumWidth(20);
     m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -72,6 +72,8 @@ void TarvexMain::buildMenus() {
             HelpObj_MenuHelp(a->text(), a->property(HelpProperty).toString(), a->isEnabled());
         });
         connect(menu, &QMenu::aboutToHide, this, [this] { kMain->clear(); });
+        // A disabled entry raises no hovered(); the mouse over it must still clear the panel.
+        menu->installEventFilter(this);
         if (def.visible)
             menuBar()->addMenu(menu);
     }

@@ -140,6 +140,15 @@ void TarvexMain::popMenu1Sub_Click(int index) {
 }
 
 bool TarvexMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            QAction* a = menu->actionAt(me->position().toPoint());
+            if (a && !a->isSeparator() && !a->isEnabled())
+                HelpObj_MenuHelp(a->text(), QString(), false);
+            return QMainWindow::eventFilter(watched, event);
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* me = static_cast<QMouseEvent*>(event);
         bool onTable =

@@ -159,6 +159,13 @@ void TarvexMain::buildTableArea(QWidget* frame) {
                                            "mehrere Zeichen -> *   Nummer -> #"),
                             frame);
     lblSuchInf->setObjectName(QStringLiteral("lblSuchInf"));
+    // The hint and the search captions are set a little smaller so that they fit the table's
+    // width at the window's smallest size.
+    QFont small = lblSuchInf->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    lblSuchInf->setFont(small);
+    for (QLabel* l : lblSuch)
+        l->setFont(small);
     cmdSucheLoeschen = new QPushButton(QStringLiteral("Suchkriterien löschen"), frame);
     cmdSucheLoeschen->setObjectName(QStringLiteral("cmdSucheLoeschen"));
 }

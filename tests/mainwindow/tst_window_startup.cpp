@@ -35,7 +35,7 @@ QString iniValue(const QByteArray& ini, const QString& key) {
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
   private slots:
     void firstStartWritesTemplateAndOffersNewDatabase();
@@ -52,7 +52,7 @@ class TestMainWindow : public QObject {
     void startScreenHoldsWindowUntilTick();
 };
 
-void TestMainWindow::firstStartWritesTemplateAndOffersNewDatabase() {
+void TestStartup::firstStartWritesTemplateAndOffersNewDatabase() {
     ProgramFolder folder;
     WindowUnderTest w(folder.path());
     QVERIFY(w.start());
@@ -87,7 +87,7 @@ void TestMainWindow::firstStartWritesTemplateAndOffersNewDatabase() {
     w.close();
 }
 
-void TestMainWindow::refusingNewDatabaseEndsWithoutTouchingSettings() {
+void TestStartup::refusingNewDatabaseEndsWithoutTouchingSettings() {
     ProgramFolder folder;
     const QByteArray ini = "[Verweise]\r\nNameDB=fehlt.db\r\n[Fenster]\r\nLinks=300\r\n";
     folder.write("Tarvex.ini", ini);
@@ -102,7 +102,7 @@ void TestMainWindow::refusingNewDatabaseEndsWithoutTouchingSettings() {
     QCOMPARE(folder.read("Tarvex.ini"), ini); // not even LetzterAufruf
 }
 
-void TestMainWindow::unusableDatabaseEndsStartWithErrorBox_data() {
+void TestStartup::unusableDatabaseEndsStartWithErrorBox_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("folderInstead");
     QTest::newRow("text file") << QByteArray("Kinderliste\nMaier, Anna\n") << false;
@@ -110,7 +110,7 @@ void TestMainWindow::unusableDatabaseEndsStartWithErrorBox_data() {
     QTest::newRow("folder") << QByteArray() << true;
 }
 
-void TestMainWindow::unusableDatabaseEndsStartWithErrorBox() {
+void TestStartup::unusableDatabaseEndsStartWithErrorBox() {
     QFETCH(QByteArray, content);
     QFETCH(bool, folderInstead);
     ProgramFolder folder;
@@ -137,7 +137,7 @@ void TestMainWindow::unusableDatabaseEndsStartWithErrorBox() {
     QVERIFY(iniValue(folder.read("Tarvex.ini"), "Links").isEmpty());
 }
 
-void TestMainWindow::databaseInMissingFolderEndsStart() {
+void TestStartup::databaseInMissingFolderEndsStart() {
     ProgramFolder folder;
     folder.write("Tarvex.ini", "[Verweise]\r\nNameDB=gibtsnicht/kinder.db\r\n");
     WindowUnderTest w(folder.path());
@@ -147,7 +147,7 @@ void TestMainWindow::databaseInMissingFolderEndsStart() {
     QVERIFY(w.boxes.shown[1].text.endsWith(kStartError));
 }
 
-void TestMainWindow::badWholeNumberSettingNamesKeyAndFile() {
+void TestStartup::badWholeNumberSettingNamesKeyAndFile() {
     ProgramFolder folder;
     createDatabase(folder.file("TarvexDB.mdb"), {});
     folder.write("Tarvex.ini", "[Fenster]\r\nHoehe=zehntausend\r\n");
@@ -160,7 +160,7 @@ void TestMainWindow::badWholeNumberSettingNamesKeyAndFile() {
     QVERIFY(text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>\r\rNummer :13 - ")));
 }
 
-void TestMainWindow::normalRunWritesSettingsBackWithoutGrowth() {
+void TestStartup::normalRunWritesSettingsBackWithoutGrowth() {
     ProgramFolder folder;
     createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
     QSize sizeSet;
@@ -185,7 +185,7 @@ void TestMainWindow::normalRunWritesSettingsBackWithoutGrowth() {
     }
 }
 
-void TestMainWindow::columnWidthsFollowPositionAcrossRuns() {
+void TestStartup::columnWidthsFollowPositionAcrossRuns() {
     ProgramFolder folder;
     createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
     folder.write("Tarvex.ini", "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\nSpBreite1=2400\r\n");
@@ -209,7 +209,7 @@ void TestMainWindow::columnWidthsFollowPositionAcrossRuns() {
     QCOMPARE(iniValue(ini, "SpBreite5"), QStringLiteral("1050"));
 }
 
-void TestMainWindow::secondInstanceEndsSilently() {
+void TestStartup::secondInstanceEndsSilently() {
     ProgramFolder folder;
     createDatabase(folder.file("TarvexDB.mdb"), {});
     WindowUnderTest first(folder.path(), {}, true);
@@ -231,7 +231,7 @@ void TestMainWindow::secondInstanceEndsSilently() {
     third.close();
 }
 
-void TestMainWindow::diagnosticModeNeedsLowerCaseWord_data() {
+void TestStartup::diagnosticModeNeedsLowerCaseWord_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("debug");
     QTest::newRow("none") << QStringList() << false;
@@ -240,7 +240,7 @@ void TestMainWindow::diagnosticModeNeedsLowerCaseWord_data() {
     QTest::newRow("second argument") << QStringList{"x", "mitdebugger"} << true;
 }
 
-void TestMainWindow::diagnosticModeNeedsLowerCaseWord() {
+void TestStartup::diagnosticModeNeedsLowerCaseWord() {
     QFETCH(QStringList, args);
     QFETCH(bool, debug);
     ProgramFolder folder;
@@ -256,7 +256,7 @@ void TestMainWindow::diagnosticModeNeedsLowerCaseWord() {
     w.close();
 }
 
-void TestMainWindow::startScreenHoldsWindowUntilTick() {
+void TestStartup::startScreenHoldsWindowUntilTick() {
     ProgramFolder folder;
     createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
     WindowUnderTest w(folder.path(), {}, false, 300);
@@ -273,5 +273,5 @@ void TestMainWindow::startScreenHoldsWindowUntilTick() {
     w.close();
 }
 
-QTEST_MAIN(TestMainWindow)
-#include "tst_mainwindow.moc"
+QTEST_MAIN(TestStartup)
+#include "tst_window_startup.moc"
