@@ -146,6 +146,7 @@ class TarvexMain : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+  public:
     // Search row, history and table.
     void cmdSucheLoeschen_Click();
     void historyStep(bool back, int index); // index -1: the button, else the list entry

@@ -1,0 +1,398 @@
+// Browsing in the main window driven offscreen: the record display, the search row, sorting by
+// a column, the table, the navigator and the back/forward history.
+
+#include "testsupport.h"
+
+#include "database.h"
+#include "datacontrol.h"
+#include "snapshotmodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QStringList column(const TarvexMain& m, int c) {
+    QStringList out;
+    for (int r = 0; r < m.gridModel->rowCount(); ++r)
+        out << m.gridModel->index(r, c).data().toString();
+    return out;
+}
+
+void clickRow(TarvexMain& m, int row, int col = 2) {
+    QRect r = m.DataGrid->visualRect(m.gridModel->index(row, col));
+    QTest::mouseClick(m.DataGrid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+// Right press over a column of the table and the choice of a sort entry.
+void sortBy(TarvexMain& m, int col, bool ascending) {
+    QHeaderView* h = m.DataGrid->horizontalHeader();
+    QPoint p(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, 5);
+    QTest::mousePress(m.DataGrid->viewport(), Qt::RightButton, {}, p);
+    QVERIFY(m.popMenu1->isVisible());
+    m.popMenu1->hide();
+    m.popMenu1Sub[ascending ? 0 : 1]->trigger();
+}
+
+} // namespace
+
+class TestBrowse : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void cleanup();
+    void recordShowsEveryFieldByItsRule();
+    void nullFieldsShowEmptyWithoutBox();
+    void searchFiltersAndSortsAsYouType();
+    void searchTextCannotChangeTheQuery();
+    void emptySearchListsRecordsWithNullFields();
+    void clearingSearchRunsOneQueryPerChangedField();
+    void rightClickSortsByColumnUnderMouse();
+    void clickOnAnyCellShowsThatRecord();
+    void editFlagsFreezeRecordAndHistory();
+    void historyFollowsWorkedExample();
+    void historyStepToMissingNumberKeepsRecord();
+    void navigatorArrowsMoveWithHistory();
+    void emptyResultShowsBlankRecord();
+    void recordDeletedElsewhereIsNeverShownAsAnother();
+    void columnChoiceAddsCaptionedColumns();
+    void siblingRowsFollowCount();
+
+  private:
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<WindowUnderTest> w;
+    void startWith(const QList<Record>& records, const QByteArray& ini = {},
+                   const QStringList& args = {});
+};
+
+void TestBrowse::startWith(const QList<Record>& records, const QByteArray& ini,
+                           const QStringList& args) {
+    folder = std::make_unique<ProgramFolder>();
+    createDatabase(folder->file("TarvexDB.mdb"), records);
+    if (!ini.isEmpty())
+        folder->write("Tarvex.ini", ini);
+    w = std::make_unique<WindowUnderTest>(folder->path(), args);
+    QVERIFY(w->start());
+    w->window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+}
+
+void TestBrowse::init() {}
+
+void TestBrowse::cleanup() {
+    if (w && w->window)
+        w->close();
+    w.reset();
+    folder.reset();
+}
+
+void TestBrowse::recordShowsEveryFieldByItsRule() {
+    startWith({childRecord(7, "Muster", "Max",
+                           {{"KBasis", 2.5},
+                            {"KFaktor", 3},
+                            {"KBuchFak", 0.85},
+                            {"KSumme", 1234567.0},
+                            {"KEssen", "ja"},
+                            {"KGrp", "Bären"},
+                            {"Bem", "Zeile 1\nZeile 2"},
+                            {"MArbTel", "089 1"},
+                            {"G3Gebin", "Köln"},
+                            {"KSorge", "Mutter"},
+                            {"GAnz", 3}}),
+               childRecord(8, "Ärmel", "Jörg", {{"KEssen", "Ja"}})});
+    TarvexMain& m = *w->window;
+    QCOMPARE(m.txtNr->text(), QStringLiteral("7"));
+    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Muster"));
+    QCOMPARE(m.txtAngaben[12]->text(), QStringLiteral("Mutter"));
+    QCOMPARE(m.txtAngaben[17]->text(), QStringLiteral("Bären"));
+    QCOMPARE(m.txtAngaben[30]->text(), QStringLiteral("089 1"));
+    QCOMPARE(m.txtAngaben[55]->text(), QStringLiteral("Köln"));
+    QCOMPARE(m.txtBem->toPlainText(), QStringLiteral("Zeile 1\nZeile 2"));
+    QCOMPARE(m.txtBerechnung[0]->text(), QStringLiteral("2,5"));
+    QCOMPARE(m.txtBerechnung[1]->text(), QStringLiteral("3"));
+    QCOMPARE(m.txtBerechnung[2]->text(), QStringLiteral("0,85"));
+    QCOMPARE(m.txtBerechnung[3]->text(), QStringLiteral("1234567"));
+    QVERIFY(m.chckKEssen->isChecked());
+    QCOMPARE(m.txtGAnz->text(), QStringLiteral("3"));
+    QCOMPARE(m.Data->caption(), QStringLiteral("aktueller Datensatz : Nr. 7 - Muster, Max"));
+    QVERIFY(w->boxes.shown.empty());
+    clickRow(m, 1);
+    QCOMPARE(m.txtNr->text(), QStringLiteral("8"));
+    QVERIFY(!m.chckKEssen->isChecked()); // "Ja" is not "ja"
+    QCOMPARE(m.Data->caption(), QStringLiteral("aktueller Datensatz : Nr. 8 - Ärmel, Jörg"));
+}
+
+void TestBrowse::nullFieldsShowEmptyWithoutBox() {
+    startWith({childRecord(1, "Maier", "Anna", {{"KGrp", "Igel"}, {"KBasis", 150}}),
+               childRecord(2, "Huber", "Ben",
+                           {{"KGrp", QVariant()},
+                            {"KVor", QVariant()},
+                            {"KBasis", QVariant()},
+                            {"Bem", QVariant()}})});
+    TarvexMain& m = *w->window;
+    QCOMPARE(m.txtAngaben[17]->text(), QStringLiteral("Igel"));
+    clickRow(m, 1, 1);
+    QCOMPARE(m.txtNr->text(), QStringLiteral("2"));
+    QCOMPARE(m.txtAngaben[17]->text(), QString()); // not the previous child's group
+    QCOMPARE(m.txtBerechnung[0]->text(), QString());
+    QCOMPARE(m.Data->caption(), QStringLiteral("aktueller Datensatz : Nr. 2 - Huber, "));
+    QVERIFY(w->boxes.shown.empty());
+}
+
+void TestBrowse::searchFiltersAndSortsAsYouType() {
+    startWith({childRecord(1, "Meier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Maier", "Clara"), childRecord(4, "Müller", "Dora"),
+               childRecord(5, "mahler", "Emil")});
+    TarvexMain& m = *w->window;
+    QTest::keyClicks(m.txtSuch[0], "M");
+    QCOMPARE(column(m, 1), (QStringList{"mahler", "Maier", "Meier", "Müller"}));
+    QCOMPARE(m.txtNr->text(), QStringLiteral("5")); // the first row is shown
+    QTest::keyClicks(m.txtSuch[0], "?ier");
+    QCOMPARE(column(m, 1), (QStringList{"Maier", "Meier"}));
+    m.txtSuch[0]->clear();
+    QTest::keyClicks(m.txtSuch[0], "m[!a]");
+    QCOMPARE(column(m, 1), (QStringList{"Meier", "Müller"}));
+    QVERIFY(w->boxes.shown.empty());
+}
+
+void TestBrowse::searchTextCannotChangeTheQuery() {
+    startWith({childRecord(1, "O'Brien", "Anna"), childRecord(2, "Huber", "Ben")});
+    TarvexMain& m = *w->window;
+    QTest::keyClicks(m.txtSuch[0], "O'B");
+    QCOMPARE(column(m, 1), QStringList{"O'Brien"});
+    m.txtSuch[0]->clear();
+    QTest::keyClicks(m.txtSuch[0], "x' OR '1'='1");
+    QCOMPARE(m.gridModel->rowCount(), 0);
+    QVERIFY(w->boxes.shown.empty());
+}
+
+void TestBrowse::emptySearchListsRecordsWithNullFields() {
+    startWith({childRecord(1, "Maier", "Anna", {{"KOrt", QVariant()}, {"KGeb", QVariant()}}),
+               childRecord(2, "Huber", "Ben", {{"KOrt", "Köln"}})});
+    TarvexMain& m = *w->window;
+    QCOMPARE(column(m, 0), (QStringList{"1", "2"}));
+    QTest::keyClicks(m.txtSuch[5], "*");
+    QCOMPARE(column(m, 0), QStringList{"2"}); // a non-empty pattern never matches Null
+}
+
+void TestBrowse::clearingSearchRunsOneQueryPerChangedField() {
+    startWith({childRecord(1, "Zander", "Anna", {{"KGrp", "Igel"}}),
+               childRecord(2, "Huber", "Ben", {{"KGrp", "Bären"}}),
+               childRecord(3, "Adler", "Cem", {{"KGrp", "Igel"}})});
+    TarvexMain& m = *w->window;
+    QTest::keyClicks(m.txtSuch[3], "Igel");
+    QCOMPARE(column(m, 0), (QStringList{"1", "3"}));
+    QSignalSpy sets(m.Data, &DataControl::recordsetChanged);
+    m.cmdSucheLoeschen->click();
+    QCOMPARE(sets.count(), 1);
+    QCOMPARE(column(m, 4), (QStringList{"Bären", "Igel", "Igel"})); // by KGrp ascending
+    m.cmdSucheLoeschen->click();
+    QCOMPARE(sets.count(), 1); // nothing to clear, nothing queried
+}
+
+void TestBrowse::rightClickSortsByColumnUnderMouse() {
+    startWith({childRecord(1, "Zander", "Anna"), childRecord(2, "Öztürk", "Ömer"),
+               childRecord(3, "Adler", "Zoë"), childRecord(4, "Ober", "Ben")},
+              {}, {"debug"});
+    TarvexMain& m = *w->window;
+    const QString shown = m.txtNr->text();
+    sortBy(m, 1, true);
+    QCOMPARE(column(m, 1), (QStringList{"Adler", "Ober", "Öztürk", "Zander"}));
+    QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <1>"));
+    sortBy(m, 5, false); // the last column
+    QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <5>"));
+    sortBy(m, 2, false);
+    QCOMPARE(column(m, 2), (QStringList{"Zoë", "Ömer", "Ben", "Anna"}));
+    Q_UNUSED(shown);
+    // A left click on a caption neither sorts nor selects.
+    QHeaderView* h = m.DataGrid->horizontalHeader();
+    const QString nr = m.txtNr->text();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                      QPoint(h->sectionViewportPosition(1) + 5, 5));
+    QCOMPARE(column(m, 2), (QStringList{"Zoë", "Ömer", "Ben", "Anna"}));
+    QCOMPARE(m.txtNr->text(), nr);
+}
+
+void TestBrowse::clickOnAnyCellShowsThatRecord() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Adler", "Cem")});
+    TarvexMain& m = *w->window;
+    clickRow(m, 2, 4);
+    QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
+    QCOMPARE(m.DataGrid->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(m.DataGrid->selectionModel()->selectedRows().first().row(), 2);
+    // A right press over another row sorts but selects nothing.
+    QRect r = m.DataGrid->visualRect(m.gridModel->index(0, 1));
+    QTest::mousePress(m.DataGrid->viewport(), Qt::RightButton, {}, r.center());
+    m.popMenu1->hide();
+    QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
+}
+
+void TestBrowse::editFlagsFreezeRecordAndHistory() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Adler", "Cem")});
+    TarvexMain& m = *w->window;
+    clickRow(m, 1);
+    const NavHistory before = m.history();
+    m.bDSAendern = true;
+    m.txtAngaben[0]->setText("Getippt");
+    clickRow(m, 2);
+    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
+    m.cmdBack->click();
+    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
+    QVERIFY(m.history() == before);
+    // A search while editing replaces the table but not what is being typed.
+    QTest::keyClicks(m.txtSuch[0], "A");
+    QCOMPARE(m.gridModel->rowCount(), 1);
+    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
+    QVERIFY(m.history() == before);
+    m.bDSAendern = false;
+}
+
+void TestBrowse::historyFollowsWorkedExample() {
+    QList<Record> records;
+    for (int i = 1; i <= 12; ++i)
+        records << childRecord(i, QStringLiteral("Kind%1").arg(i, 2, 10, QLatin1Char('0')), "X");
+    startWith(records);
+    TarvexMain& m = *w->window;
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QVERIFY(!m.cmdBack->isEnabled());
+    for (int row : {4, 8, 11})
+        clickRow(m, row);
+    QCOMPARE(m.history().backList(), (QStringList{"9", "5", "1"}));
+    QVERIFY(m.cmdBack->isEnabled() && m.cmbBack->isEnabled());
+    QVERIFY(!m.cmdForward->isEnabled());
+    m.cmdBack->click();
+    QCOMPARE(m.txtNr->text(), QStringLiteral("9"));
+    QCOMPARE(m.history().backList(), (QStringList{"5", "1"}));
+    QCOMPARE(m.history().forwardList(), QStringList{"12"});
+    QCOMPARE(m.cmbForward->count(), 1);
+    QVERIFY(m.cmdForward->isEnabled());
+    clickRow(m, 11); // 12 by the table: the forward step walked by other means
+    QCOMPARE(m.history().forwardList(), QStringList());
+    QCOMPARE(m.history().backList(), (QStringList{"9", "5", "1"}));
+    // A choice in the back list jumps two steps; the numbers between go forward.
+    m.cmbBack->activated(2);
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QCOMPARE(m.history().forwardList(), (QStringList{"5", "9", "12"}));
+    QVERIFY(!m.cmdBack->isEnabled());
+    m.cmdForward->click();
+    QCOMPARE(m.txtNr->text(), QStringLiteral("5"));
+    clickRow(m, 2); // any other record clears the forward list
+    QCOMPARE(m.history().forwardList(), QStringList());
+    QVERIFY(!m.cmbForward->isEnabled());
+}
+
+void TestBrowse::historyStepToMissingNumberKeepsRecord() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Adler", "Cem")});
+    TarvexMain& m = *w->window;
+    clickRow(m, 1);
+    QTest::keyClicks(m.txtSuch[0], "A"); // record 1 and 2 filtered out; 3 shown
+    QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
+    const NavHistory before = m.history();
+    m.cmdBack->click(); // back to 2, which the list no longer holds
+    QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
+    QVERIFY(m.history() == before);
+    QCOMPARE(m.cmbBack->count(), before.backList().size());
+}
+
+void TestBrowse::navigatorArrowsMoveWithHistory() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Adler", "Cem")});
+    TarvexMain& m = *w->window;
+    auto* next = m.Data->findChild<QToolButton*>("DataNext");
+    auto* last = m.Data->findChild<QToolButton*>("DataLast");
+    auto* first = m.Data->findChild<QToolButton*>("DataFirst");
+    QVERIFY(!first->isEnabled());
+    next->click();
+    QCOMPARE(m.txtNr->text(), QStringLiteral("2"));
+    last->click();
+    QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
+    QVERIFY(!next->isEnabled());
+    QCOMPARE(m.history().backList(), (QStringList{"2", "1"}));
+    QCOMPARE(m.DataGrid->selectionModel()->selectedRows().first().row(), 2);
+}
+
+void TestBrowse::emptyResultShowsBlankRecord() {
+    startWith({childRecord(1, "Maier", "Anna", {{"KBasis", 150}, {"KEssen", "ja"}, {"GAnz", 2}})});
+    TarvexMain& m = *w->window;
+    QTest::keyClicks(m.txtSuch[0], "Q");
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QCOMPARE(m.txtAngaben[0]->text(), QString());
+    QCOMPARE(m.txtBerechnung[0]->text(), QString());
+    QVERIFY(!m.chckKEssen->isChecked());
+    QCOMPARE(m.txtGAnz->text(), QString());
+    QCOMPARE(m.Data->caption(), QStringLiteral("aktueller Datensatz : -"));
+    QVERIFY(!m.mnuDSSub[1]->isEnabled() && !m.mnuDSSub[2]->isEnabled());
+    QVERIFY(!m.mnuFileSub[1]->isEnabled());
+    QVERIFY(m.DataGrid->selectionModel()->selectedRows().isEmpty());
+    // The blank record's "1" is not a record shown: it never enters the history.
+    const QStringList back = m.history().backList();
+    m.txtSuch[0]->clear();
+    QCOMPARE(m.history().backList(), back);
+}
+
+void TestBrowse::recordDeletedElsewhereIsNeverShownAsAnother() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
+               childRecord(3, "Adler", "Cem")});
+    TarvexMain& m = *w->window;
+    {
+        // Another workstation deletes record 2.
+        auto db = Database::open(folder->file("TarvexDB.mdb"));
+        auto rs = db->openDynaset("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
+        QVERIFY(rs->findFirst("Nr = 2"));
+        rs->deleteCurrent();
+    }
+    clickRow(m, 1);
+    QCOMPARE(m.txtAngaben[0]->text() == "Maier" || m.txtAngaben[0]->text() == "Adler", false);
+    QVERIFY(!w->boxes.shown.empty());
+    QVERIFY(w->boxes.shown.back().text.contains(QStringLiteral("Nr. 2")));
+    // The table comes back in step with the database.
+    QTRY_COMPARE(column(m, 0), (QStringList{"1", "3"}));
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Maier"));
+}
+
+void TestBrowse::columnChoiceAddsCaptionedColumns() {
+    startWith({childRecord(1, "Maier", "Anna", {{"KOrt", "Köln"}})},
+              "[Intern]\r\nTabelle=0010001000000001\r\n");
+    TarvexMain& m = *w->window;
+    QStringList captions;
+    for (int c = 0; c < m.gridModel->columnCount(); ++c)
+        captions << m.gridModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    QCOMPARE(captions,
+             (QStringList{"Nr.", "Nachname", "Vorname", "geb. am", "Gruppe", "Essen", "Strasse",
+                          "PLZ", "Ort", "M. Nachname", "M. Vorname", "V. Tel.Nr.Arbeit"}));
+    QCOMPARE(m.gridModel->headerData(8, Qt::Horizontal, SnapshotModel::FieldNameRole).toString(),
+             QStringLiteral("KOrt"));
+    QCOMPARE(column(m, 8), QStringList{"Köln"});
+}
+
+void TestBrowse::siblingRowsFollowCount() {
+    startWith({childRecord(1, "Maier", "Anna", {{"GAnz", 2}, {"G1Vor", "Eva"}, {"G3Vor", "Kai"}}),
+               childRecord(2, "Huber", "Ben", {{"GAnz", 0}})});
+    TarvexMain& m = *w->window;
+    m.SSTab1->setCurrentIndex(2);
+    QVERIFY(m.txtAngaben[45]->isVisible());
+    QVERIFY(m.txtAngaben[49]->isVisible());
+    QVERIFY(!m.txtAngaben[53]->isVisible());
+    QCOMPARE(m.txtAngaben[53]->text(), QStringLiteral("Kai")); // hidden rows keep their texts
+    clickRow(m, 1);
+    QVERIFY(!m.txtAngaben[45]->isVisible());
+}
+
+QTEST_MAIN(TestBrowse)
+#include "tst_window_browse.moc"
