@@ -40,10 +40,10 @@ MainLayout designLayout() {
     const double G = l.DataGrid.width;
 
     // History and navigator: back list and button, navigator, forward list and button.
-    l.cmbBack = {left, 120, 1695, 330};
-    l.cmdBack = {left + 30, 150, 1320, 270};
-    l.cmbForward = {left + G - 1695, 120, 1695, 330};
-    l.cmdForward = {l.cmbForward.left + 30, 150, 1320, 270};
+    l.cmbBack = {left, 120, 1395, 330};
+    l.cmdBack = {left + 30, 150, 1020, 270};
+    l.cmbForward = {left + G - 1395, 120, 1395, 330};
+    l.cmdForward = {l.cmbForward.left + 30, 150, 1020, 270};
     l.Data = {l.cmbBack.right() + 90, 120, 0, 330};
     l.Data.width = l.cmbForward.left - l.Data.left - 90;
 

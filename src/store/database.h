@@ -8,9 +8,15 @@
 #include <memory>
 
 struct sqlite3;
+namespace store {
+class Connection;
+}
 
 // The open database file (dbDaten). Everything particular to SQLite stays behind this class and
 // the record sets it opens. Every failure is thrown as EngineError with a German description.
+// A database and its record sets belong to one thread. Text sorts in German dictionary order:
+// the ORDER BY terms of Text and Memo columns get the German collation when a statement is
+// prepared, and LIKE follows the old engine's wildcards (jetpattern.h).
 class Database {
   public:
     // Creates a new database file at path holding the empty table Daten. The file is made
@@ -19,27 +25,31 @@ class Database {
     static void createEmpty(const QString& path);
 
     // Opens an existing database file read-write. Refuses (EngineError) a missing file, a file
-    // that is not a database, an empty file, and one whose table Daten does not have the 64
-    // columns in order. The file is left exactly as it was when it is refused.
+    // that is not a database, an empty file, a write-protected file, and one whose table Daten
+    // does not have the 64 columns in order. The file is left exactly as it was when it is
+    // refused.
     static std::unique_ptr<Database> open(const QString& path);
 
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // An updatable record set (dynaset) on a "SELECT * FROM Daten ..." statement.
+    // An updatable record set (dynaset) on a "SELECT ... FROM Daten [WHERE ...] [ORDER BY ...]"
+    // statement; any other statement is EngineError 3075.
     std::unique_ptr<RecordSet> openDynaset(const QString& sql);
     // A read-only set of rows (snapshot), read completely and released from the engine at once.
+    // A statement that would change the file is refused.
     std::unique_ptr<Snapshot> openSnapshot(const QString& sql);
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).
     void setBusyTimeout(int milliseconds);
 
     QString path() const { return m_path; }
-    sqlite3* handle() const { return m_db; }
+    sqlite3* handle() const;
 
   private:
-    Database(sqlite3* db, QString path) : m_db(db), m_path(std::move(path)) {}
-    sqlite3* m_db;
+    Database(std::shared_ptr<store::Connection> connection, QString path);
+    // Shared with the record sets opened on it: the file stays open until the last one closes.
+    std::shared_ptr<store::Connection> m_connection;
     QString m_path;
 };

@@ -12,15 +12,33 @@
 // (an unclosed "[") matches its characters literally.
 class JetPattern {
   public:
-    explicit JetPattern(QStringView pattern);
+    // escape: a character that makes the next one literal (the ESCAPE clause of SQL's LIKE);
+    // 0 for none, as in the old engine.
+    explicit JetPattern(QStringView pattern, char32_t escape = 0);
     bool matches(QStringView text) const;
     bool matchesUtf8(const char* text, int bytes) const;
     bool matchesEverything() const { return m_all; }
 
-    struct Token; // compiled form, defined in the implementation
-
   private:
-    std::vector<Token*> m_tokensUnused_; // replaced by the implementation
+    enum class Kind : unsigned char { Literal, AnyOne, Digit, AnyRun, Set, NegatedSet };
+    struct Token {
+        Kind kind;
+        char32_t ch;    // Literal: the character, case-folded
+        unsigned first; // Set: first item in m_items
+        unsigned count; // Set: number of items
+    };
+    struct SetItem {
+        char32_t ch;    // a single character, case-folded
+        char32_t lo[2]; // a range's bounds by their place in German order (ß counts as ss)
+        char32_t hi[2];
+        bool range;
+    };
+
+    template <class Reader> bool match(Reader text) const;
+    bool tokenMatches(const Token& token, char32_t c) const;
+
+    std::vector<Token> m_tokens;
+    std::vector<SetItem> m_items;
     bool m_all = false;
 };
 

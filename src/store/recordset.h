@@ -10,7 +10,12 @@ struct sqlite3;
 
 // An updatable record set over whole records of Daten (the dynaset rsDaten). It holds the keys
 // of its statement's rows in their order and reads the current row on demand: never all rows'
-// columns at once. Every engine failure is thrown as EngineError.
+// columns at once. Every field of Daten can be read, whatever the statement's column list.
+// A record added through the set is appended at its end and becomes current; a changed record
+// keeps its place; a deleted record leaves the set, and MoveNext/MovePrevious go on from where
+// it stood. Records added by other workstations appear when the set is opened again. Moving,
+// FindFirst, AddNew and Delete drop a pending Edit or AddNew, as CancelUpdate would.
+// Every engine failure is thrown as EngineError.
 class RecordSet {
   public:
     virtual ~RecordSet() = default;
@@ -25,7 +30,8 @@ class RecordSet {
     virtual void movePrevious() = 0;
 
     // Criteria of the form "<field> = <number>", such as "Nr = 12". Returns whether a row was
-    // found (it then becomes current); on a miss the current row stays where it was.
+    // found (it then becomes current); on a miss the current row stays where it was. Malformed
+    // criteria ("Nr = ") are EngineError 3077, an unknown field 3070.
     virtual bool findFirst(const QString& criteria) = 0;
 
     // Field of the current row by name (any case): an invalid QVariant for Null; qint64 for

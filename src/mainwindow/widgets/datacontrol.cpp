@@ -9,8 +9,9 @@
 
 namespace {
 
-// The status text between the arrows. When the navigator is narrow the end of the text gives
-// way (with "…"), never its start; the whole text is in the tool tip.
+// The status text between the arrows. When the navigator is narrow the start of the text gives
+// way (with "…"), so that the number and the name stay readable; the whole text is in the
+// tool tip.
 class CaptionLabel : public QLabel {
   public:
     using QLabel::QLabel;
@@ -19,7 +20,7 @@ class CaptionLabel : public QLabel {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QRect r = contentsRect().adjusted(4, 0, -4, 0);
-        QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, r.width());
+        QString shown = fontMetrics().elidedText(text(), Qt::ElideLeft, r.width());
         p.drawText(r, Qt::AlignVCenter | Qt::AlignLeft, shown);
         QStyleOptionFrame frame;
         frame.initFrom(this);
@@ -45,6 +46,7 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         b->setIcon(style()->standardIcon(icon));
         b->setToolTip(tip);
         b->setAutoRaise(false);
+        b->setFixedWidth(20);
         b->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(b);
         return b;

@@ -227,7 +227,7 @@ QWidget* TarvexMain::buildSiblingsTab() {
     auto* g = compactGrid(box);
     for (int row = 0; row < 3; ++row) {
         int b = 44 + row * 4;
-        int r = row * 2;
+        int r = row * 3; // a narrow empty row sets each sibling apart
         placeDetail(txtAngaben, b, box, g, r, 0);
         placeDetail(txtAngaben, b + 1, box, g, r, 2);
         placeDetail(txtAngaben, b + 2, box, g, r + 1, 0);
@@ -237,7 +237,7 @@ QWidget* TarvexMain::buildSiblingsTab() {
             siblingLabels[row * 4 + k] = label;
         }
         if (row < 2)
-            g->setRowMinimumHeight(r + 1, 0);
+            g->setRowMinimumHeight(r + 2, 8);
     }
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);

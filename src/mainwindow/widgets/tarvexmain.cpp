@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -159,13 +160,7 @@ void TarvexMain::buildTableArea(QWidget* frame) {
                                            "mehrere Zeichen -> *   Nummer -> #"),
                             frame);
     lblSuchInf->setObjectName(QStringLiteral("lblSuchInf"));
-    // The hint and the search captions are set a little smaller so that they fit the table's
-    // width at the window's smallest size.
-    QFont small = lblSuchInf->font();
-    small.setPointSizeF(small.pointSizeF() * 0.9);
-    lblSuchInf->setFont(small);
-    for (QLabel* l : lblSuch)
-        l->setFont(small);
+
     cmdSucheLoeschen = new QPushButton(QStringLiteral("Suchkriterien löschen"), frame);
     cmdSucheLoeschen->setObjectName(QStringLiteral("cmdSucheLoeschen"));
 }
@@ -222,10 +217,27 @@ void TarvexMain::applyLayout() {
         place(lblSuch[i], l.lblSuch[i]);
     }
     place(lblSuchInf, l.lblSuchInf);
+    // The hint and the search captions shrink their type, when they must, to fit the width
+    // the layout gives them, so that nothing is cut off or runs into its neighbour.
+    fitTextToWidth(lblSuchInf);
+    for (QLabel* label : lblSuch)
+        fitTextToWidth(label);
     place(cmdSucheLoeschen, l.cmdSucheLoeschen);
     place(Image1, l.Image1);
     place(Image2, l.Image2);
     place(lblKiga, l.lblKiga);
+}
+
+void TarvexMain::fitTextToWidth(QLabel* label) {
+    QFont f = font();
+    const double base = f.pointSizeF() > 0 ? f.pointSizeF() : 9.0;
+    double size = base;
+    f.setPointSizeF(size);
+    while (size > 6.0 && QFontMetrics(f).horizontalAdvance(label->text()) > label->width()) {
+        size -= 0.5;
+        f.setPointSizeF(size);
+    }
+    label->setFont(f);
 }
 
 void TarvexMain::applyColumnWidths() {

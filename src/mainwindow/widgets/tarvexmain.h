@@ -179,6 +179,7 @@ class TarvexMain : public QMainWindow {
     void buildStatusBar();
     void applyLayout();
     void applyColumnWidths();
+    void fitTextToWidth(QLabel* label);
     void setBrowseState();
     void showSiblingRows(const QString& count);
     void showError(const QString& place, int number, const QString& description,

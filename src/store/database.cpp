@@ -1,0 +1,265 @@
+#include "database.h"
+
+#include "fieldtable.h"
+#include "recordsets.h"
+#include "sqlitewrap.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using store::Connection;
+
+// The table Daten as the engine's rules: each column's type, Nr as the primary key that must
+// be given (an INT key, so the engine never numbers a record by itself), and named CHECK
+// constraints for sizes, empty texts and number ranges. The names ("<Field>_Laenge",
+// "<Field>_leer", "<Field>_Bereich") let a refusal be reported with its field.
+QByteArray createTableSql() {
+    QByteArray sql = "CREATE TABLE Daten (";
+    bool first = true;
+    for (const FieldDef& field : fieldTable()) {
+        const QByteArray name = field.name;
+        sql += first ? "\n  " : ",\n  ";
+        first = false;
+        sql += name;
+        switch (field.type) {
+        case FieldType::Long:
+            sql += " INT";
+            if (name == "Nr")
+                sql += " NOT NULL CONSTRAINT \"Index\" PRIMARY KEY";
+            sql += " CONSTRAINT " + name + "_Bereich CHECK (" + name +
+                   " BETWEEN -2147483648 AND 2147483647)";
+            break;
+        case FieldType::Integer:
+            sql += " INT CONSTRAINT " + name + "_Bereich CHECK (" + name +
+                   " BETWEEN -32768 AND 32767)";
+            break;
+        case FieldType::Single:
+            sql += " REAL CONSTRAINT " + name + "_Bereich CHECK (" + name +
+                   " BETWEEN -3.4028234663852886e38 AND 3.4028234663852886e38)";
+            break;
+        case FieldType::Text:
+            sql += " TEXT CONSTRAINT " + name + "_Laenge CHECK (length(" + name +
+                   ") <= " + QByteArray::number(field.size) + ")";
+            sql += " CONSTRAINT " + name + "_leer CHECK (" + name + " <> '')";
+            break;
+        case FieldType::Memo:
+            sql += " TEXT CONSTRAINT " + name + "_leer CHECK (" + name + " <> '')";
+            break;
+        }
+    }
+    sql += "\n) STRICT";
+    return sql;
+}
+
+void buildSchema(const QByteArray& fileName) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(fileName.constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    Connection connection(raw);
+    if (rc != SQLITE_OK)
+        throw store::queryError(raw, rc, QString());
+    store::configureConnection(raw);
+    connection.exec("PRAGMA journal_mode = DELETE");
+    connection.exec("BEGIN");
+    connection.exec(createTableSql().constData());
+    connection.exec("COMMIT");
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Daten must be a table with the 64 columns in their order; anything else is not this
+// program's database.
+void checkSchema(sqlite3* db) {
+    {
+        store::Statement statement(
+            db, QByteArrayLiteral("SELECT type FROM sqlite_master WHERE name = 'Daten' "
+                                  "COLLATE NOCASE"));
+        store::ResetGuard reset(statement.get());
+        const int rc = sqlite3_step(statement.get());
+        if ((rc & 0xff) == SQLITE_BUSY)
+            throw EngineError(ErrorNumber::FileInUse,
+                              QStringLiteral("Die Datei wird gerade von einem anderen Programm "
+                                             "gesperrt."));
+        if (rc == SQLITE_DONE)
+            throw EngineError(ErrorNumber::TableNotFound,
+                              QStringLiteral("Die Datei enthält keine Tabelle \"Daten\"."));
+        if (rc != SQLITE_ROW)
+            throw store::queryError(db, rc, QString());
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        if (!type || std::strcmp(type, "table") != 0)
+            throw EngineError(ErrorNumber::TableNotFound,
+                              QStringLiteral("\"Daten\" ist in dieser Datei keine Tabelle."));
+    }
+    store::Statement statement(db, QByteArrayLiteral("PRAGMA table_info(Daten)"));
+    store::ResetGuard reset(statement.get());
+    int column = 0;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1)));
+        if (column >= FieldCount)
+            throw EngineError(ErrorNumber::DatabaseGeneric,
+                              QStringLiteral("Die Tabelle \"Daten\" hat mehr als %1 Felder "
+                                             "(zusätzlich \"%2\").")
+                                  .arg(FieldCount)
+                                  .arg(name));
+        const char* expected = fieldTable()[size_t(column)].name;
+        if (name.compare(QLatin1String(expected), Qt::CaseInsensitive) != 0)
+            throw EngineError(ErrorNumber::DatabaseGeneric,
+                              QStringLiteral("In der Tabelle \"Daten\" steht an Stelle %1 das "
+                                             "Feld \"%2\" statt \"%3\".")
+                                  .arg(column + 1)
+                                  .arg(name, QLatin1String(expected)));
+        ++column;
+    }
+    if (rc != SQLITE_DONE)
+        throw store::queryError(db, rc, QString());
+    if (column < FieldCount)
+        throw EngineError(ErrorNumber::DatabaseGeneric,
+                          QStringLiteral("In der Tabelle \"Daten\" fehlt das Feld \"%1\".")
+                              .arg(QLatin1String(fieldTable()[size_t(column)].name)));
+}
+
+} // namespace
+
+Database::Database(std::shared_ptr<store::Connection> connection, QString path)
+    : m_connection(std::move(connection)), m_path(std::move(path)) {}
+
+Database::~Database() = default;
+
+sqlite3* Database::handle() const {
+    return m_connection->db();
+}
+
+void Database::createEmpty(const QString& path) {
+    auto failure = [&path](int number, const QString& reason) {
+        return EngineError(number, QStringLiteral("Die Datenbank \"%1\" kann nicht angelegt "
+                                                  "werden: %2")
+                                       .arg(path, reason));
+    };
+    if (path.isEmpty())
+        throw EngineError(ErrorNumber::InvalidPath,
+                          QStringLiteral("Für die Datenbank ist kein Dateiname angegeben."));
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw failure(ErrorNumber::InvalidPath,
+                      QStringLiteral("Der Ordner \"%1\" ist nicht vorhanden.").arg(folder));
+    if (target.isDir())
+        throw failure(ErrorNumber::CannotOpen,
+                      QStringLiteral("Unter diesem Namen gibt es bereits einen Ordner."));
+
+    // Built under a hidden temporary name beside the target; the rename at the end replaces a
+    // file of the same name in one step.
+    QTemporaryFile temporary(folder + QLatin1String("/.") + target.fileName() +
+                             QLatin1String(".XXXXXX"));
+    if (!temporary.open())
+        throw failure(ErrorNumber::CannotOpen,
+                      QStringLiteral("In den Ordner \"%1\" kann nicht geschrieben werden (%2).")
+                          .arg(folder, temporary.errorString()));
+    temporary.close();
+    const QByteArray temporaryName = QFile::encodeName(temporary.fileName());
+    // Owner and group may read and write, others nothing, whatever the umask says.
+    if (::chmod(temporaryName.constData(), S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP) != 0)
+        throw failure(ErrorNumber::CannotOpen,
+                      QStringLiteral("Die Zugriffsrechte der neuen Datei können nicht gesetzt "
+                                     "werden (%1).")
+                          .arg(systemError()));
+    try {
+        buildSchema(temporaryName);
+    } catch (const EngineError& error) {
+        QFile::remove(temporary.fileName() + QLatin1String("-journal"));
+        throw failure(error.number(), error.description());
+    }
+    if (::rename(temporaryName.constData(),
+                 QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+        throw failure(ErrorNumber::CannotOpen,
+                      QStringLiteral("Die neue Datei kann nicht unter diesem Namen abgelegt "
+                                     "werden (%1).")
+                          .arg(systemError()));
+    temporary.setAutoRemove(false);
+    syncFolder(folder);
+}
+
+std::unique_ptr<Database> Database::open(const QString& path) {
+    auto refusal = [&path](int number, const QString& reason) {
+        return EngineError(number, QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet "
+                                                  "werden: %2")
+                                       .arg(path, reason));
+    };
+    // Checked before the engine sees the file: it would take an empty file for a new
+    // database and write to it.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        throw refusal(ErrorNumber::FileNotFound, QStringLiteral("Die Datei ist nicht vorhanden."));
+    if (info.isDir())
+        throw refusal(ErrorNumber::CannotOpen,
+                      QStringLiteral("Unter diesem Namen steht ein Ordner, keine Datei."));
+    if (info.size() == 0)
+        throw refusal(ErrorNumber::DatabaseGeneric,
+                      QStringLiteral("Die Datei ist leer (0 Byte) und keine Datenbank."));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw refusal(ErrorNumber::CannotOpen,
+                          QStringLiteral("Die Datei kann nicht gelesen werden (%1).")
+                              .arg(file.errorString()));
+        static const char kMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                        'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+        if (file.read(16) != QByteArrayView(kMagic, 16))
+            throw refusal(ErrorNumber::DatabaseGeneric,
+                          QStringLiteral("Die Datei ist keine Datenbank."));
+    }
+
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto connection = std::make_shared<Connection>(raw);
+    if (rc != SQLITE_OK)
+        throw refusal(ErrorNumber::CannotOpen, QString::fromUtf8(sqlite3_errmsg(raw)));
+    if (sqlite3_db_readonly(raw, "main") == 1)
+        throw refusal(ErrorNumber::ReadOnly,
+                      QStringLiteral("Die Datei ist schreibgeschützt; Änderungen könnten nicht "
+                                     "gespeichert werden."));
+    try {
+        store::configureConnection(raw);
+        checkSchema(raw);
+    } catch (const EngineError& error) {
+        throw refusal(error.number(), error.description());
+    }
+    // Only now that the file is known to be ours may the engine write to it.
+    connection->exec("PRAGMA journal_mode = DELETE");
+    return std::unique_ptr<Database>(new Database(std::move(connection), path));
+}
+
+std::unique_ptr<RecordSet> Database::openDynaset(const QString& sql) {
+    return store::openDynaset(m_connection, sql);
+}
+
+std::unique_ptr<Snapshot> Database::openSnapshot(const QString& sql) {
+    return store::readSnapshot(m_connection->db(), sql);
+}
+
+void Database::setBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(m_connection->db(), milliseconds);
+}

@@ -1,0 +1,497 @@
+#include "recordset.h"
+
+#include "fieldtable.h"
+#include "germanformat.h"
+#include "recordsets.h"
+#include "sqlitewrap.h"
+#include "sqltext.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+namespace store {
+
+namespace {
+
+const QByteArray kRowSql = QByteArrayLiteral("SELECT * FROM Daten WHERE Nr = ?");
+
+EngineError unknownField(QStringView name) {
+    return EngineError(
+        ErrorNumber::ItemNotFound,
+        QStringLiteral("Das Feld \"%1\" gibt es in der Tabelle Daten nicht.").arg(name));
+}
+
+EngineError notEditing() {
+    return EngineError(ErrorNumber::NotEditing,
+                       QStringLiteral("Es wird kein Datensatz bearbeitet oder neu angelegt: "
+                                      "Felder können nur zwischen Bearbeiten bzw. Neu und "
+                                      "Speichern geändert werden."));
+}
+
+EngineError closedError() {
+    return EngineError(ErrorNumber::ObjectClosed,
+                       QStringLiteral("Die Datensatzgruppe ist bereits geschlossen."));
+}
+
+EngineError rowGone(qint64 key) {
+    return EngineError(ErrorNumber::NoCurrentRecord,
+                       QStringLiteral("Kein aktueller Datensatz: Der Datensatz mit der Nummer %1 "
+                                      "ist nicht mehr vorhanden, er wurde inzwischen von einem "
+                                      "anderen Benutzer gelöscht.")
+                           .arg(key));
+}
+
+EngineError conversionFailed(const FieldDef& field, const QString& shown) {
+    return EngineError(ErrorNumber::ConversionFailed,
+                       QStringLiteral("Der Wert \"%1\" kann nicht im Feld \"%2\" gespeichert "
+                                      "werden: Das Feld nimmt nur Zahlen auf.")
+                           .arg(shown, QLatin1String(field.name)));
+}
+
+bool isIntegral(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a column holds for an assigned value: Text and Memo a QString; Long and Integer a
+// qint64; Single a double rounded to single precision. A text is read as a German number
+// ("2,5"); whole-number columns round half to even, as the old conversions did. Whether the
+// number fits its column's range is the engine's rule and checked when the record is stored.
+QVariant convertForColumn(const FieldDef& field, const QVariant& value) {
+    if (!value.isValid())
+        return QVariant();
+    if (isTextType(field.type)) {
+        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+            return GermanFormat::formatDouble(value.toDouble());
+        if (!value.canConvert<QString>())
+            throw conversionFailed(field, QString());
+        return value.toString();
+    }
+    if (isIntegral(value) && field.type != FieldType::Single)
+        return QVariant(value.toLongLong());
+    if (value.typeId() == QMetaType::ULongLong) {
+        if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
+            throw rangeError(field.name);
+        return field.type == FieldType::Single ? QVariant(double(float(value.toULongLong())))
+                                               : QVariant(value.toLongLong());
+    }
+    double number;
+    if (value.typeId() == QMetaType::Bool) {
+        number = value.toBool() ? -1 : 0; // the old engine's True
+    } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float ||
+               isIntegral(value)) {
+        number = value.toDouble();
+    } else {
+        const QString text = value.toString();
+        const std::optional<double> parsed = GermanFormat::parseNumber(text);
+        if (!parsed)
+            throw conversionFailed(field, text);
+        number = *parsed;
+    }
+    if (!std::isfinite(number))
+        throw rangeError(field.name);
+    if (field.type == FieldType::Single) {
+        if (std::fabs(number) > double(FLT_MAX))
+            throw rangeError(field.name);
+        return QVariant(double(float(number)));
+    }
+    const double whole = std::nearbyint(number);
+    if (whole < -9.2e18 || whole > 9.2e18)
+        throw rangeError(field.name);
+    return QVariant(static_cast<qint64>(whole));
+}
+
+// The dynaset: the record numbers of its statement's rows, in order, and the current row read
+// from the table when it is asked for, so a row changed or deleted by another workstation
+// shows as it is now. Rows added through the set are appended at its end, as the old dynasets
+// did; a changed row keeps its place.
+class Dynaset final : public RecordSet {
+  public:
+    Dynaset(std::shared_ptr<Connection> connection, const QString& sql);
+    ~Dynaset() override;
+
+    int recordCount() const override;
+    bool eof() const override;
+    bool bof() const override;
+    void moveFirst() override;
+    void moveLast() override;
+    void moveNext() override;
+    void movePrevious() override;
+    bool findFirst(const QString& criteria) override;
+    QVariant field(QStringView name) const override;
+    void setField(QStringView name, const QVariant& value) override;
+    void addNew() override;
+    void edit() override;
+    void update() override;
+    void cancelUpdate() override;
+    void deleteCurrent() override;
+    void close() override;
+
+  private:
+    enum class Mode { Browse, Edit, AddNew };
+
+    sqlite3* db() const { return m_connection->db(); }
+    qsizetype size() const { return static_cast<qsizetype>(m_keys.size()); }
+    void requireOpen() const;
+    qint64 currentKey() const;
+    bool seekRow(qint64 key) const;
+    void dropChange() noexcept;
+    std::optional<qsizetype> findKey(int field, qint64 value) const;
+
+    std::shared_ptr<Connection> m_connection;
+    Statement m_row; // SELECT * FROM Daten WHERE Nr = ?
+    std::vector<qint64> m_keys;
+    qsizetype m_pos = 0;      // -1: before the first row (BOF); size(): after the last (EOF)
+    bool m_onDeleted = false; // the current row was deleted; m_pos is the row after it
+    Mode m_mode = Mode::Browse;
+    std::array<QVariant, FieldCount> m_buffer; // the record being changed or added
+    std::bitset<FieldCount> m_assigned;
+};
+
+Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& sql)
+    : m_connection(std::move(connection)) {
+    const std::optional<QString> keys = keyStatement(sql);
+    if (!keys)
+        throw EngineError(ErrorNumber::SqlSyntax,
+                          QStringLiteral("Die Abfrage \"%1\" liefert keine bearbeitbaren "
+                                         "Datensätze der Tabelle Daten.")
+                              .arg(sql));
+    Statement statement(db(), keys->toUtf8(), sql);
+    {
+        ResetGuard reset(statement.get());
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+            m_keys.push_back(sqlite3_column_int64(statement.get(), 0));
+        if (rc != SQLITE_DONE)
+            throw queryError(db(), rc, sql);
+    }
+    m_row = Statement(db(), kRowSql);
+}
+
+Dynaset::~Dynaset() {
+    if (m_connection)
+        dropChange();
+}
+
+void Dynaset::requireOpen() const {
+    if (!m_connection)
+        throw closedError();
+}
+
+qint64 Dynaset::currentKey() const {
+    if (m_onDeleted || m_pos < 0 || m_pos >= size())
+        throw noCurrentRecord();
+    return m_keys[static_cast<size_t>(m_pos)];
+}
+
+// Steps the row statement onto the record with this number; the caller resets it.
+bool Dynaset::seekRow(qint64 key) const {
+    sqlite3_bind_int64(m_row.get(), 1, key);
+    const int rc = sqlite3_step(m_row.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw queryError(db(), rc, QString::fromUtf8(kRowSql));
+}
+
+// Ends an Edit or AddNew without storing it; an Edit gives back the write lock.
+void Dynaset::dropChange() noexcept {
+    if (m_mode == Mode::Edit)
+        m_connection->rollback();
+    m_mode = Mode::Browse;
+    m_buffer.fill(QVariant());
+    m_assigned.reset();
+}
+
+int Dynaset::recordCount() const {
+    requireOpen();
+    return static_cast<int>(m_keys.size());
+}
+
+bool Dynaset::eof() const {
+    requireOpen();
+    return m_keys.empty() || (!m_onDeleted && m_pos >= size());
+}
+
+bool Dynaset::bof() const {
+    requireOpen();
+    return m_keys.empty() || (!m_onDeleted && m_pos < 0);
+}
+
+void Dynaset::moveFirst() {
+    requireOpen();
+    dropChange();
+    if (m_keys.empty())
+        throw noCurrentRecord();
+    m_pos = 0;
+    m_onDeleted = false;
+}
+
+void Dynaset::moveLast() {
+    requireOpen();
+    dropChange();
+    if (m_keys.empty())
+        throw noCurrentRecord();
+    m_pos = size() - 1;
+    m_onDeleted = false;
+}
+
+void Dynaset::moveNext() {
+    requireOpen();
+    dropChange();
+    if (m_onDeleted) { // m_pos already names the row after the deleted one
+        m_onDeleted = false;
+        return;
+    }
+    if (m_pos >= size())
+        throw noCurrentRecord();
+    ++m_pos;
+}
+
+void Dynaset::movePrevious() {
+    requireOpen();
+    dropChange();
+    if (m_onDeleted) {
+        m_onDeleted = false;
+        --m_pos;
+        return;
+    }
+    if (m_pos < 0)
+        throw noCurrentRecord();
+    --m_pos;
+}
+
+std::optional<qsizetype> Dynaset::findKey(int field, qint64 value) const {
+    if (field == 0) {
+        auto it = std::find(m_keys.begin(), m_keys.end(), value);
+        if (it == m_keys.end())
+            return std::nullopt;
+        return it - m_keys.begin();
+    }
+    // Another field: the numbers of the rows that hold the value, then the first of them in
+    // this set's order.
+    const QString sql = QStringLiteral("SELECT Nr FROM Daten WHERE %1 = ?")
+                            .arg(QLatin1String(fieldTable()[static_cast<size_t>(field)].name));
+    Statement statement(db(), sql.toUtf8());
+    std::unordered_set<qint64> matching;
+    {
+        ResetGuard reset(statement.get());
+        sqlite3_bind_int64(statement.get(), 1, value);
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+            matching.insert(sqlite3_column_int64(statement.get(), 0));
+        if (rc != SQLITE_DONE)
+            throw queryError(db(), rc, sql);
+    }
+    for (qsizetype i = 0; i < size(); ++i)
+        if (matching.count(m_keys[static_cast<size_t>(i)]))
+            return i;
+    return std::nullopt;
+}
+
+bool Dynaset::findFirst(const QString& criteria) {
+    requireOpen();
+    const std::optional<Criteria> parsed = parseCriteria(criteria);
+    if (!parsed)
+        throw EngineError(ErrorNumber::CriteriaSyntax,
+                          QStringLiteral("Das Suchkriterium \"%1\" ist unvollständig oder "
+                                         "fehlerhaft.")
+                              .arg(criteria));
+    const int field = fieldIndex(parsed->field);
+    if (field < 0)
+        throw EngineError(ErrorNumber::UnknownField,
+                          QStringLiteral("Das Suchkriterium \"%1\" nennt das unbekannte Feld "
+                                         "\"%2\".")
+                              .arg(criteria, parsed->field));
+    dropChange();
+    const std::optional<qsizetype> found = findKey(field, parsed->value);
+    if (!found)
+        return false;
+    m_pos = *found;
+    m_onDeleted = false;
+    return true;
+}
+
+QVariant Dynaset::field(QStringView name) const {
+    requireOpen();
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw unknownField(name);
+    if (m_mode != Mode::Browse)
+        return m_buffer[static_cast<size_t>(index)];
+    const qint64 key = currentKey();
+    ResetGuard reset(m_row.get());
+    if (!seekRow(key))
+        throw rowGone(key);
+    return columnValue(m_row.get(), index);
+}
+
+void Dynaset::setField(QStringView name, const QVariant& value) {
+    requireOpen();
+    if (m_mode == Mode::Browse)
+        throw notEditing();
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw unknownField(name);
+    const auto i = static_cast<size_t>(index);
+    m_buffer[i] = convertForColumn(fieldTable()[i], value);
+    m_assigned.set(i);
+}
+
+void Dynaset::addNew() {
+    requireOpen();
+    dropChange();
+    m_mode = Mode::AddNew;
+}
+
+void Dynaset::edit() {
+    requireOpen();
+    dropChange();
+    const qint64 key = currentKey();
+    m_connection->beginImmediate();
+    try {
+        ResetGuard reset(m_row.get());
+        if (!seekRow(key))
+            throw rowGone(key);
+        for (int i = 0; i < FieldCount; ++i)
+            m_buffer[static_cast<size_t>(i)] = columnValue(m_row.get(), i);
+    } catch (...) {
+        m_connection->rollback();
+        m_buffer.fill(QVariant());
+        throw;
+    }
+    m_mode = Mode::Edit;
+}
+
+void Dynaset::update() {
+    requireOpen();
+    if (m_mode == Mode::Browse)
+        throw notEditing();
+    const bool adding = m_mode == Mode::AddNew;
+    const QVariant number = m_buffer[0];
+    const qint64 editedKey = adding ? 0 : m_keys[static_cast<size_t>(m_pos)];
+    std::vector<int> columns;
+    for (int i = 0; i < FieldCount; ++i)
+        if (m_assigned.test(static_cast<size_t>(i)))
+            columns.push_back(i);
+    // The change ends here, stored or refused; an Edit's lock is given back either way.
+    const std::array<QVariant, FieldCount> values = m_buffer;
+    m_mode = Mode::Browse;
+    m_buffer.fill(QVariant());
+    m_assigned.reset();
+
+    bool ownTransaction = !adding; // Edit took it; AddNew takes it now
+    try {
+        if (adding) {
+            m_connection->beginImmediate();
+            ownTransaction = true;
+        }
+        QByteArray sql;
+        if (adding && columns.empty()) {
+            sql = "INSERT INTO Daten DEFAULT VALUES";
+        } else if (adding) {
+            sql = "INSERT INTO Daten (";
+            for (size_t k = 0; k < columns.size(); ++k)
+                sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name;
+            sql += ") VALUES (";
+            for (size_t k = 0; k < columns.size(); ++k)
+                sql += k ? ", ?" : "?";
+            sql += ")";
+        } else if (!columns.empty()) {
+            sql = "UPDATE Daten SET ";
+            for (size_t k = 0; k < columns.size(); ++k)
+                sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name + " = ?";
+            sql += " WHERE Nr = ?";
+        }
+        if (!sql.isEmpty()) {
+            Statement statement(db(), sql);
+            int index = 1;
+            for (int column : columns)
+                bindValue(statement.get(), index++, values[static_cast<size_t>(column)]);
+            if (!adding)
+                sqlite3_bind_int64(statement.get(), index, editedKey);
+            const int rc = sqlite3_step(statement.get());
+            if (rc != SQLITE_DONE)
+                throw writeRefused(db(), rc, number);
+            if (!adding && sqlite3_changes(db()) != 1)
+                throw rowGone(editedKey);
+        }
+        m_connection->commit();
+    } catch (...) {
+        if (ownTransaction)
+            m_connection->rollback();
+        throw;
+    }
+
+    if (adding) {
+        m_keys.push_back(number.toLongLong());
+        m_pos = size() - 1;
+        m_onDeleted = false;
+    } else if (number.isValid()) {
+        m_keys[static_cast<size_t>(m_pos)] = number.toLongLong();
+    }
+}
+
+void Dynaset::cancelUpdate() {
+    requireOpen();
+    dropChange();
+}
+
+void Dynaset::deleteCurrent() {
+    requireOpen();
+    dropChange();
+    const qint64 key = currentKey();
+    m_connection->beginImmediate();
+    try {
+        Statement statement(db(), QByteArrayLiteral("DELETE FROM Daten WHERE Nr = ?"));
+        sqlite3_bind_int64(statement.get(), 1, key);
+        const int rc = sqlite3_step(statement.get());
+        if (rc != SQLITE_DONE)
+            throw writeRefused(db(), rc, QVariant(key));
+        if (sqlite3_changes(db()) != 1)
+            throw rowGone(key);
+        m_connection->commit();
+    } catch (...) {
+        m_connection->rollback();
+        throw;
+    }
+    m_keys.erase(m_keys.begin() + m_pos);
+    m_onDeleted = true;
+}
+
+void Dynaset::close() {
+    if (!m_connection)
+        return;
+    dropChange();
+    m_row = Statement();
+    m_connection.reset();
+    m_keys.clear();
+}
+
+} // namespace
+
+std::unique_ptr<RecordSet> openDynaset(std::shared_ptr<Connection> connection, const QString& sql) {
+    return std::make_unique<Dynaset>(std::move(connection), sql);
+}
+
+} // namespace store

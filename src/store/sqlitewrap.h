@@ -1,0 +1,96 @@
+#pragma once
+
+// A thin RAII layer over the SQLite C API, used only inside the store. Statements are finalized
+// when their owner goes, and a ResetGuard resets a statement as soon as its rows have been read,
+// so that no read lock stays on the file (another workstation's save would wait for it).
+
+#include "engineerror.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace store {
+
+// Name under which the German dictionary order is registered on every connection.
+inline constexpr char kGermanCollation[] = "GERMAN";
+
+class Statement {
+  public:
+    Statement() = default;
+    // Prepares sql; a failure is thrown as EngineError naming the statement (or shown, the
+    // text the caller handed in before the store rewrote it).
+    Statement(sqlite3* db, const QByteArray& sql, const QString& shown = QString());
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(Statement&& other) noexcept : m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* get() const { return m_stmt; }
+    explicit operator bool() const { return m_stmt != nullptr; }
+
+  private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Resets a statement and clears its bindings when the scope ends.
+class ResetGuard {
+  public:
+    explicit ResetGuard(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~ResetGuard() {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+    ResetGuard(const ResetGuard&) = delete;
+    ResetGuard& operator=(const ResetGuard&) = delete;
+
+  private:
+    sqlite3_stmt* m_stmt;
+};
+
+// One open connection. Record sets share it with the Database, so it closes when the last of
+// them lets go.
+class Connection {
+  public:
+    explicit Connection(sqlite3* db) : m_db(db) {}
+    ~Connection() { sqlite3_close_v2(m_db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* db() const { return m_db; }
+
+    // Runs one statement that returns no rows worth keeping.
+    void exec(const char* sql);
+    bool inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+    // Takes the write lock at once; another holder (after the busy timeout) is error 3260.
+    void beginImmediate();
+    // Commits; on failure rolls back, so no lock outlives it, and throws.
+    void commit();
+    void rollback() noexcept;
+
+  private:
+    sqlite3* m_db;
+};
+
+// Settings every connection gets: extended result codes, short busy timeout, secure delete,
+// the LIKE wildcards of the old engine and the German collation.
+void configureConnection(sqlite3* db);
+
+// The value of one column of the current row: invalid for Null, qint64, double or QString.
+QVariant columnValue(sqlite3_stmt* stmt, int column);
+// Binds a value held in a record buffer (invalid, qint64, double or QString).
+void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value);
+
+// German translations of engine failures.
+EngineError queryError(sqlite3* db, int rc, const QString& sql);
+EngineError writeRefused(sqlite3* db, int rc, const QVariant& number);
+EngineError lockedError();
+EngineError noCurrentRecord();
+EngineError rangeError(const char* field);
+
+} // namespace store

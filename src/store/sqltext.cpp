@@ -1,0 +1,250 @@
+#include "sqltext.h"
+
+#include "fieldtable.h"
+#include "sqlitewrap.h"
+
+#include <limits>
+#include <vector>
+
+namespace store {
+
+namespace {
+
+enum class Kind { Word, QuotedName, String, Number, Punct };
+
+struct Token {
+    Kind kind;
+    qsizetype pos;
+    qsizetype len;
+    int depth; // parentheses around the token
+};
+
+// Splits a statement into tokens, skipping blanks and comments. Quoted names ("x", [x], `x`)
+// and strings ('x') are single tokens, so keywords inside them are never seen.
+std::vector<Token> tokenize(QStringView sql) {
+    std::vector<Token> tokens;
+    const qsizetype n = sql.size();
+    int depth = 0;
+    qsizetype i = 0;
+    auto closeQuote = [&](QChar quote) {
+        ++i;
+        while (i < n) {
+            if (sql[i] == quote) {
+                if (quote != QLatin1Char(']') && i + 1 < n && sql[i + 1] == quote) {
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                return;
+            }
+            ++i;
+        }
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+            continue;
+        }
+        const qsizetype start = i;
+        Kind kind;
+        int tokenDepth = depth;
+        if (c == QLatin1Char('\'')) {
+            kind = Kind::String;
+            closeQuote(c);
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            kind = Kind::QuotedName;
+            closeQuote(c);
+        } else if (c == QLatin1Char('[')) {
+            kind = Kind::QuotedName;
+            closeQuote(QLatin1Char(']'));
+        } else if (c.isLetter() || c == QLatin1Char('_')) {
+            kind = Kind::Word;
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') ||
+                             sql[i] == QLatin1Char('$')))
+                ++i;
+        } else if (c.isDigit()) {
+            kind = Kind::Number;
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('.')))
+                ++i;
+        } else {
+            kind = Kind::Punct;
+            if (c == QLatin1Char('('))
+                ++depth;
+            else if (c == QLatin1Char(')'))
+                tokenDepth = --depth;
+            ++i;
+        }
+        tokens.push_back({kind, start, i - start, tokenDepth});
+    }
+    return tokens;
+}
+
+class Tokens {
+  public:
+    explicit Tokens(QStringView sql) : m_sql(sql), m_tokens(tokenize(sql)) {}
+
+    qsizetype size() const { return static_cast<qsizetype>(m_tokens.size()); }
+    const Token& operator[](qsizetype i) const { return m_tokens[static_cast<size_t>(i)]; }
+    QStringView text(qsizetype i) const { return m_sql.mid((*this)[i].pos, (*this)[i].len); }
+    qsizetype end(qsizetype i) const { return (*this)[i].pos + (*this)[i].len; }
+
+    bool isWord(qsizetype i, const char* word) const {
+        return i >= 0 && i < size() && (*this)[i].kind == Kind::Word && (*this)[i].depth == 0 &&
+               text(i).compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+    bool isPunct(qsizetype i, char punct) const {
+        return i >= 0 && i < size() && (*this)[i].kind == Kind::Punct && (*this)[i].depth == 0 &&
+               text(i) == QLatin1Char(punct);
+    }
+    bool isName(qsizetype i) const {
+        return i >= 0 && i < size() &&
+               ((*this)[i].kind == Kind::Word || (*this)[i].kind == Kind::QuotedName);
+    }
+    // A name without its quotes.
+    QStringView name(qsizetype i) const {
+        QStringView t = text(i);
+        if ((*this)[i].kind == Kind::QuotedName && t.size() >= 2)
+            return t.mid(1, t.size() - 2);
+        return t;
+    }
+
+  private:
+    QStringView m_sql;
+    std::vector<Token> m_tokens;
+};
+
+bool isOrderWord(const Tokens& t, qsizetype i) {
+    for (const char* word : {"ASC", "DESC", "NULLS", "FIRST", "LAST"})
+        if (t.isWord(i, word))
+            return true;
+    return false;
+}
+
+// Where " COLLATE GERMAN" goes in the ORDER BY term t[first..last), or -1 when the term is not
+// a plain text column.
+qsizetype collationPoint(const Tokens& t, qsizetype first, qsizetype last) {
+    qsizetype column = first;
+    if (t.isName(first) && t.isPunct(first + 1, '.') && t.isName(first + 2))
+        column = first + 2; // Daten.KNach
+    if (column >= last || !t.isName(column) || t[column].depth != 0)
+        return -1;
+    for (qsizetype i = column + 1; i < last; ++i)
+        if (!isOrderWord(t, i))
+            return -1;
+    const FieldDef* field = findField(t.name(column));
+    if (!field || !isTextType(field->type))
+        return -1;
+    return t.end(column);
+}
+
+} // namespace
+
+QString withGermanCollation(QStringView sql) {
+    const Tokens t(sql);
+    qsizetype orderBy = -1;
+    for (qsizetype i = 0; i + 1 < t.size(); ++i)
+        if (t.isWord(i, "ORDER") && t.isWord(i + 1, "BY"))
+            orderBy = i;
+    QString result = sql.toString();
+    if (orderBy < 0)
+        return result;
+
+    std::vector<qsizetype> points;
+    qsizetype first = orderBy + 2;
+    while (first < t.size()) {
+        qsizetype last = first;
+        while (last < t.size() && !t.isPunct(last, ',') && !t.isPunct(last, ';') &&
+               !t.isWord(last, "LIMIT") && !t.isWord(last, "OFFSET"))
+            ++last;
+        const qsizetype point = collationPoint(t, first, last);
+        if (point >= 0)
+            points.push_back(point);
+        if (!t.isPunct(last, ','))
+            break;
+        first = last + 1;
+    }
+    const QString collate = QStringLiteral(" COLLATE ") + QLatin1String(kGermanCollation);
+    for (auto it = points.rbegin(); it != points.rend(); ++it)
+        result.insert(*it, collate);
+    return result;
+}
+
+std::optional<QString> keyStatement(QStringView sql) {
+    const Tokens t(sql);
+    if (!t.isWord(0, "SELECT") || t.isWord(1, "DISTINCT"))
+        return std::nullopt;
+    qsizetype from = 1;
+    while (from < t.size() && !t.isWord(from, "FROM"))
+        ++from;
+    if (from == 1 || from + 1 >= t.size() || !t.isName(from + 1) ||
+        t.name(from + 1).compare(QLatin1String("Daten"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const qsizetype after = from + 2;
+    if (after < t.size() && !t.isWord(after, "WHERE") && !t.isWord(after, "ORDER") &&
+        !t.isWord(after, "LIMIT") && !t.isPunct(after, ';'))
+        return std::nullopt; // joins, aliases, grouping: not a record set of Daten
+    const QString keys =
+        sql.left(t.end(0)).toString() + QLatin1String(" Nr ") + sql.mid(t[from].pos).toString();
+    return withGermanCollation(keys);
+}
+
+std::optional<Criteria> parseCriteria(QStringView text) {
+    const QStringView s = text.trimmed();
+    qsizetype i = 0;
+    QStringView field;
+    if (s.startsWith(QLatin1Char('['))) {
+        const qsizetype close = s.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return std::nullopt;
+        field = s.mid(1, close - 1);
+        i = close + 1;
+    } else {
+        while (i < s.size() && (s[i].isLetterOrNumber() || s[i] == QLatin1Char('_')))
+            ++i;
+        field = s.left(i);
+    }
+    if (field.isEmpty() || field[0].isDigit())
+        return std::nullopt;
+    while (i < s.size() && s[i].isSpace())
+        ++i;
+    if (i >= s.size() || s[i] != QLatin1Char('='))
+        return std::nullopt;
+    ++i;
+    while (i < s.size() && s[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) {
+        negative = s[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i >= s.size())
+        return std::nullopt;
+    quint64 magnitude = 0;
+    const quint64 limit = negative ? quint64(std::numeric_limits<qint64>::max()) + 1
+                                   : quint64(std::numeric_limits<qint64>::max());
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const quint64 digit = c - u'0';
+        if (magnitude > (limit - digit) / 10)
+            return std::nullopt;
+        magnitude = magnitude * 10 + digit;
+    }
+    const qint64 value =
+        negative ? static_cast<qint64>(0 - magnitude) : static_cast<qint64>(magnitude);
+    return Criteria{field.toString(), value};
+}
+
+} // namespace store
