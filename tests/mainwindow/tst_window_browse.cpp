@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -68,6 +71,8 @@ class TestBrowse : public QObject {
     void emptyResultShowsBlankRecord();
     void recordDeletedElsewhereIsNeverShownAsAnother();
     void columnChoiceAddsCaptionedColumns();
+    void shownRowScrollsToTopOnlyWhenHidden();
+    void failingQueryKeepsLastRecordSet();
     void siblingRowsFollowCount();
 
   private:
@@ -207,7 +212,6 @@ void TestBrowse::rightClickSortsByColumnUnderMouse() {
                childRecord(3, "Adler", "Zoë"), childRecord(4, "Ober", "Ben")},
               {}, {"debug"});
     TarvexMain& m = *w->window;
-    const QString shown = m.txtNr->text();
     sortBy(m, 1, true);
     QCOMPARE(column(m, 1), (QStringList{"Adler", "Ober", "Öztürk", "Zander"}));
     QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <1>"));
@@ -215,7 +219,6 @@ void TestBrowse::rightClickSortsByColumnUnderMouse() {
     QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <5>"));
     sortBy(m, 2, false);
     QCOMPARE(column(m, 2), (QStringList{"Zoë", "Ömer", "Ben", "Anna"}));
-    Q_UNUSED(shown);
     // A left click on a caption neither sorts nor selects.
     QHeaderView* h = m.DataGrid->horizontalHeader();
     const QString nr = m.txtNr->text();
@@ -392,6 +395,42 @@ void TestBrowse::siblingRowsFollowCount() {
     QCOMPARE(m.txtAngaben[53]->text(), QStringLiteral("Kai")); // hidden rows keep their texts
     clickRow(m, 1);
     QVERIFY(!m.txtAngaben[45]->isVisible());
+}
+
+void TestBrowse::shownRowScrollsToTopOnlyWhenHidden() {
+    QList<Record> records;
+    for (int i = 1; i <= 120; ++i)
+        records << childRecord(i, QStringLiteral("Kind%1").arg(i), "X");
+    startWith(records);
+    TarvexMain& m = *w->window;
+    QCOMPARE(m.DataGrid->rowAt(0), 0);
+    QVERIFY(m.Data->findFirst("Nr = 60"));
+    QCOMPARE(m.txtNr->text(), QStringLiteral("60"));
+    QCOMPARE(m.DataGrid->rowAt(0), 59);
+    clickRow(m, 61); // visible: no scrolling
+    QCOMPARE(m.txtNr->text(), QStringLiteral("62"));
+    QCOMPARE(m.DataGrid->rowAt(0), 59);
+}
+
+void TestBrowse::failingQueryKeepsLastRecordSet() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben")});
+    TarvexMain& m = *w->window;
+    // Another program renames the table under the running window.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(folder->file("TarvexDB.mdb")).constData(), &db),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "ALTER TABLE Daten RENAME TO Weg", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(db);
+    QTest::keyClicks(m.txtSuch[0], "H");
+    QVERIFY(!w->boxes.shown.empty());
+    QVERIFY2(w->boxes.shown[0].text.startsWith(
+                 QStringLiteral("Fehler in <TarvexMain.Data_Refresh>\r\rNummer :")),
+             qPrintable(w->boxes.shown[0].text));
+    QCOMPARE(w->boxes.shown[0].title, QStringLiteral("Fehler"));
+    QCOMPARE(column(m, 1), (QStringList{"Maier", "Huber"}));
+    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+    QVERIFY(m.isEnabled());
 }
 
 QTEST_MAIN(TestBrowse)

@@ -10,6 +10,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
+
+#include "database.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -47,6 +51,9 @@ class TestStartup : public QObject {
     void normalRunWritesSettingsBackWithoutGrowth();
     void columnWidthsFollowPositionAcrossRuns();
     void secondInstanceEndsSilently();
+    void lockLeftByCrashedRunDoesNotBlock();
+    void databaseLockedByAnotherWorkstationStillOpens();
+    void readOnlySettingsFileIsReportedAtEnd();
     void diagnosticModeNeedsLowerCaseWord_data();
     void diagnosticModeNeedsLowerCaseWord();
     void startScreenHoldsWindowUntilTick();
@@ -229,6 +236,56 @@ void TestStartup::secondInstanceEndsSilently() {
     WindowUnderTest third(folder.path(), {}, true);
     QVERIFY(third.start());
     third.close();
+}
+
+void TestStartup::lockLeftByCrashedRunDoesNotBlock() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    // A lock file whose process has gone, as a crashed run leaves it.
+    QProcess gone;
+    gone.start("true");
+    QVERIFY(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+    QFile lock(TarvexMain::instanceLockPath(folder.path()));
+    QDir().mkpath(QFileInfo(lock).absolutePath());
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.write(QByteArray::number(deadPid) + "\ntarvex\n" + QSysInfo::machineHostName().toUtf8() +
+               "\n");
+    lock.close();
+    WindowUnderTest w(folder.path(), {}, true);
+    QVERIFY(w.start());
+    QVERIFY(w.boxes.shown.empty());
+    w.close();
+}
+
+void TestStartup::databaseLockedByAnotherWorkstationStillOpens() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+    // Another workstation is in the middle of saving a record.
+    auto other = Database::open(folder.file("TarvexDB.mdb"));
+    auto rs = other->openDynaset("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
+    QVERIFY(rs->findFirst("Nr = 1"));
+    rs->edit();
+    WindowUnderTest w(folder.path());
+    QVERIFY(w.start());
+    QCOMPARE(w.window->txtAngaben[0]->text(), QStringLiteral("Maier"));
+    rs->cancelUpdate();
+    w.close();
+}
+
+void TestStartup::readOnlySettingsFileIsReportedAtEnd() {
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    WindowUnderTest w(folder.path());
+    QVERIFY(w.start());
+    QFile::setPermissions(folder.file("Tarvex.ini"),
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const QByteArray before = folder.read("Tarvex.ini");
+    w.close();
+    QCOMPARE(folder.read("Tarvex.ini"), before);
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    QVERIFY(w.boxes.shown[0].text.startsWith(QStringLiteral("Die Einstellungen konnten nicht")));
+    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Tarvex"));
 }
 
 void TestStartup::diagnosticModeNeedsLowerCaseWord_data() {

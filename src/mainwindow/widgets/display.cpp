@@ -227,16 +227,22 @@ void TarvexMain::highlightRow(const QString& nr) {
         }
         return;
     }
-    DataGrid->setUpdatesEnabled(false);
     QModelIndex index = gridModel->index(row, 0);
+    // Scroll only when the row is not visible; it then becomes the first visible row.
+    const QRect r = DataGrid->visualRect(index);
+    const QRect view = DataGrid->viewport()->rect();
+    const bool visible = view.contains(r.topLeft()) && view.contains(r.bottomLeft());
+    // Painting waits until the row is found and highlighted; the view's own scrolling to the
+    // current row is held back so that the rule above decides.
+    DataGrid->setUpdatesEnabled(false);
+    const bool autoScroll = DataGrid->hasAutoScroll();
+    DataGrid->setAutoScroll(false);
     DataGrid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
-    DataGrid->setUpdatesEnabled(true);
-    // Scroll only when the row is not visible; it then becomes the first visible row.
-    QRect r = DataGrid->visualRect(index);
-    if (!DataGrid->viewport()->rect().contains(r.topLeft()) ||
-        !DataGrid->viewport()->rect().contains(r.bottomLeft()))
+    DataGrid->setAutoScroll(autoScroll);
+    if (!visible)
         DataGrid->scrollTo(index, QAbstractItemView::PositionAtTop);
+    DataGrid->setUpdatesEnabled(true);
 }
 
 void TarvexMain::clearGridSelection() {

@@ -20,12 +20,10 @@
 #include <QTabWidget>
 #include <QTableView>
 
-namespace {
-
 // The lock that keeps a second start in the same program folder from running. It lives in the
 // user's runtime folder, named after the program folder, so two users or two installations
 // never block each other.
-QString instanceLockPath(const QString& programFolder) {
+QString TarvexMain::instanceLockPath(const QString& programFolder) {
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty())
         base = QDir::tempPath();
@@ -35,8 +33,6 @@ QString instanceLockPath(const QString& programFolder) {
                          .left(16);
     return base + QStringLiteral("/tarvex-") + QString::fromLatin1(key) + QStringLiteral(".lock");
 }
-
-} // namespace
 
 bool TarvexMain::acquireInstanceLock() {
     if (!m_options.singleInstance)

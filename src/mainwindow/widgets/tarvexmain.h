@@ -54,6 +54,9 @@ class TarvexMain : public QMainWindow {
     // a refused or failed start); the window then has written nothing.
     bool Form_Load();
 
+    // Where the lock of a running instance for this program folder lives.
+    static QString instanceLockPath(const QString& programFolder);
+
     // Program flags.
     bool bBeenden = false;
     bool bDebug = false;
