@@ -85,7 +85,6 @@ void TarvexMain::blankRecord() {
         e->setText(QString());
     chckKEssen->setChecked(false);
     txtGAnz->setText(QString());
-    showSiblingRows(QString());
     // The fee fields are blanked too: an empty list shows no fees of another child.
     for (QLineEdit* e : txtBerechnung)
         e->setText(QString());
@@ -190,7 +189,6 @@ bool TarvexMain::showRecord(const QString& nr) {
             break;
         case FieldControl::Siblings:
             txtGAnz->setText(text);
-            showSiblingRows(text);
             break;
         }
     }

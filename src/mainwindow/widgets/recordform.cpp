@@ -218,6 +218,8 @@ QWidget* TarvexMain::buildSiblingsTab() {
     txtGAnz->setObjectName(QStringLiteral("txtGAnz"));
     txtGAnz->setMaxLength(1);
     txtGAnz->setMaximumWidth(40);
+    // The sibling rows follow the count in every state, whoever sets it.
+    connect(txtGAnz, &QLineEdit::textChanged, this, &TarvexMain::showSiblingRows);
     top->addWidget(txtGAnz);
     top->addStretch(1);
     v->addLayout(top);
