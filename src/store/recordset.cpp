@@ -311,20 +311,15 @@ std::optional<qsizetype> Dynaset::findKey(int field, qint64 value) const {
 
 bool Dynaset::findFirst(const QString& criteria) {
     requireOpen();
-    const std::optional<Criteria> parsed = parseCriteria(criteria);
-    if (!parsed)
-        throw EngineError(ErrorNumber::CriteriaSyntax,
-                          QStringLiteral("Das Suchkriterium \"%1\" ist unvollständig oder "
-                                         "fehlerhaft.")
-                              .arg(criteria));
-    const int field = fieldIndex(parsed->field);
+    const Criteria parsed = requireCriteria(criteria);
+    const int field = fieldIndex(parsed.field);
     if (field < 0)
         throw EngineError(ErrorNumber::UnknownField,
                           QStringLiteral("Das Suchkriterium \"%1\" nennt das unbekannte Feld "
                                          "\"%2\".")
-                              .arg(criteria, parsed->field));
+                              .arg(criteria, parsed.field));
     dropChange();
-    const std::optional<qsizetype> found = findKey(field, parsed->value);
+    const std::optional<qsizetype> found = findKey(field, parsed.value);
     if (!found)
         return false;
     m_pos = *found;

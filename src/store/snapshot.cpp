@@ -171,19 +171,14 @@ int BufferSnapshot::findRow(int column, qint64 value) const {
 }
 
 int BufferSnapshot::findFirst(const QString& criteria) const {
-    const std::optional<Criteria> parsed = parseCriteria(criteria);
-    if (!parsed)
-        throw EngineError(ErrorNumber::CriteriaSyntax,
-                          QStringLiteral("Das Suchkriterium \"%1\" ist unvollständig oder "
-                                         "fehlerhaft.")
-                              .arg(criteria));
-    const int column = columnIndex(parsed->field);
+    const Criteria parsed = requireCriteria(criteria);
+    const int column = columnIndex(parsed.field);
     if (column < 0)
         throw EngineError(ErrorNumber::UnknownField,
                           QStringLiteral("Das Suchkriterium \"%1\" nennt das Feld \"%2\", das "
                                          "in dieser Abfrage nicht vorkommt.")
-                              .arg(criteria, parsed->field));
-    return findRow(column, parsed->value);
+                              .arg(criteria, parsed.field));
+    return findRow(column, parsed.value);
 }
 
 qsizetype BufferSnapshot::memoryBytes() const {

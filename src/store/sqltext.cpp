@@ -1,5 +1,7 @@
 #include "sqltext.h"
 
+#include "engineerror.h"
+
 #include "fieldtable.h"
 #include "sqlitewrap.h"
 
@@ -245,6 +247,16 @@ std::optional<Criteria> parseCriteria(QStringView text) {
     const qint64 value =
         negative ? static_cast<qint64>(0 - magnitude) : static_cast<qint64>(magnitude);
     return Criteria{field.toString(), value};
+}
+
+Criteria requireCriteria(const QString& text) {
+    const std::optional<Criteria> parsed = parseCriteria(text);
+    if (!parsed)
+        throw EngineError(ErrorNumber::CriteriaSyntax,
+                          QStringLiteral("Das Suchkriterium \"%1\" ist unvollständig oder "
+                                         "fehlerhaft.")
+                              .arg(text));
+    return *parsed;
 }
 
 } // namespace store

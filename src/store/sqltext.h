@@ -25,5 +25,7 @@ struct Criteria {
     qint64 value;
 };
 std::optional<Criteria> parseCriteria(QStringView text);
+// The same, with a criteria text that is not of that form refused as an engine error.
+Criteria requireCriteria(const QString& text);
 
 } // namespace store

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -39,11 +40,11 @@ void clickRow(TarvexMain& m, int row, int col = 2) {
     QTest::mouseClick(m.DataGrid->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-// Right press over a column of the table and the choice of a sort entry.
-void sortBy(TarvexMain& m, int col, bool ascending) {
+// Right press over a column of the table (its caption or a cell) and the choice of a sort entry.
+void sortBy(TarvexMain& m, int col, bool ascending, bool onCaption = false) {
     QHeaderView* h = m.DataGrid->horizontalHeader();
     QPoint p(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, 5);
-    QTest::mousePress(m.DataGrid->viewport(), Qt::RightButton, {}, p);
+    QTest::mousePress(onCaption ? h->viewport() : m.DataGrid->viewport(), Qt::RightButton, {}, p);
     QVERIFY(m.popMenu1->isVisible());
     m.popMenu1->hide();
     m.popMenu1Sub[ascending ? 0 : 1]->trigger();
@@ -217,7 +218,7 @@ void TestBrowse::rightClickSortsByColumnUnderMouse() {
     QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <1>"));
     sortBy(m, 5, false); // the last column
     QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <5>"));
-    sortBy(m, 2, false);
+    sortBy(m, 2, false, true);
     QCOMPARE(column(m, 2), (QStringList{"Zoë", "Ömer", "Ben", "Anna"}));
     // A left click on a caption neither sorts nor selects.
     QHeaderView* h = m.DataGrid->horizontalHeader();
@@ -226,6 +227,13 @@ void TestBrowse::rightClickSortsByColumnUnderMouse() {
                       QPoint(h->sectionViewportPosition(1) + 5, 5));
     QCOMPARE(column(m, 2), (QStringList{"Zoë", "Ömer", "Ben", "Anna"}));
     QCOMPARE(m.txtNr->text(), nr);
+    // Scrolled sideways, the column under the mouse is still found in the table's coordinates.
+    m.DataGrid->setColumnWidth(0, 900);
+    QTRY_VERIFY(m.DataGrid->horizontalScrollBar()->maximum() > 0);
+    m.DataGrid->horizontalScrollBar()->setValue(m.DataGrid->horizontalScrollBar()->maximum());
+    QVERIFY(m.DataGrid->horizontalHeader()->offset() > 0);
+    sortBy(m, 3, true);
+    QCOMPARE(w->boxes.shown.back().text, QStringLiteral("gewählte Spalte <3>"));
 }
 
 void TestBrowse::clickOnAnyCellShowsThatRecord() {

@@ -39,7 +39,7 @@ double screenDpiY(const QWidget* w) {
 TarvexMain::TarvexMain(const Options& options)
     : m_options(options), m_boxes(*options.boxes), m_settingsFile(options.programFolder) {
     setObjectName(QStringLiteral("TarvexMain"));
-    setWindowTitle(QStringLiteral("Tarvex"));
+    setWindowTitle(QStringLiteral("Belvonia"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tarvex.png")));
     m_timer1.setSingleShot(true);
     m_timer1.setInterval(options.startScreenMs);
