@@ -97,22 +97,6 @@ const FieldDef* detailField(int index) {
     return nullptr;
 }
 
-int daoTypeCode(FieldType type) {
-    switch (type) {
-    case FieldType::Integer:
-        return 3;
-    case FieldType::Long:
-        return 4;
-    case FieldType::Single:
-        return 6;
-    case FieldType::Text:
-        return 10;
-    case FieldType::Memo:
-        return 12;
-    }
-    return 0;
-}
-
 bool isTextType(FieldType type) {
     return type == FieldType::Text || type == FieldType::Memo;
 }

@@ -44,7 +44,5 @@ const FieldDef* findField(QStringView name);
 // The field shown by txtAngaben[index] (0..55), or nullptr.
 const FieldDef* detailField(int index);
 
-// DAO's type code: 3 Integer, 4 Long, 6 Single, 10 Text, 12 Memo.
-int daoTypeCode(FieldType type);
 
 bool isTextType(FieldType type);
