@@ -44,5 +44,4 @@ const FieldDef* findField(QStringView name);
 // The field shown by txtAngaben[index] (0..55), or nullptr.
 const FieldDef* detailField(int index);
 
-
 bool isTextType(FieldType type);
