@@ -67,15 +67,12 @@ void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
 }
 
 void TarvexMain::fillRecordMenus(bool hasRecords) {
-    bool browse = !bDSNeu && !bDSAendern;
-    if (mnuFileSub.size() > 1)
-        mnuFileSub[1]->setEnabled(hasRecords && m_printAvailable);
-    if (mnuDSSub.size() > 2) {
-        if (!hasRecords || browse) {
-            mnuDSSub[1]->setEnabled(hasRecords && browse && m_changeAvailable);
-            mnuDSSub[2]->setEnabled(hasRecords && browse && m_deleteAvailable);
-        }
-    }
+    mnuFileSub[1]->setEnabled(hasRecords && m_printAvailable);
+    // While a record is being edited, change and delete stay as the editing command left them.
+    if (hasRecords && (bDSNeu || bDSAendern))
+        return;
+    mnuDSSub[1]->setEnabled(hasRecords && m_changeAvailable);
+    mnuDSSub[2]->setEnabled(hasRecords && m_deleteAvailable);
 }
 
 void TarvexMain::blankRecord() {

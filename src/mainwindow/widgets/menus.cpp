@@ -25,32 +25,33 @@ constexpr const char* HelpProperty = "tarvexHelp";
 } // namespace
 
 void TarvexMain::buildMenus() {
+    // Each menu of the tree, its entry array and the handler that gets the element number.
+    struct Slot {
+        const char* name;
+        QMenu** menu;
+        QList<QAction*>* entries;
+        void (TarvexMain::*click)(int);
+    };
+    const Slot menuSlots[] = {
+        {"mnuFile", &mnuFile, &mnuFileSub, &TarvexMain::mnuFileSub_Click},
+        {"mnuEdit", &mnuEdit, &mnuEditSub, &TarvexMain::mnuEditSub_Click},
+        {"mnuDS", &mnuDS, &mnuDSSub, nullptr},
+        {"mnuSetup", &mnuSetup, &mnuSetupSub, nullptr},
+        {"mnuHelp", &mnuHelp, &mnuHelpSub, &TarvexMain::mnuHelpSub_Click},
+        {"popMenu1", &popMenu1, &popMenu1Sub, &TarvexMain::popMenu1Sub_Click},
+    };
     for (const MenuDef& def : menuTree()) {
+        const Slot* slot = nullptr;
+        for (const Slot& candidate : menuSlots)
+            if (def.name == QLatin1String(candidate.name))
+                slot = &candidate;
+        if (!slot)
+            continue;
         auto* menu = new QMenu(def.caption, this);
         menu->setObjectName(def.name);
         menu->setToolTipsVisible(false);
-        QList<QAction*>* entries = nullptr;
-        if (def.name == QLatin1String("mnuFile")) {
-            mnuFile = menu;
-            entries = &mnuFileSub;
-        } else if (def.name == QLatin1String("mnuEdit")) {
-            mnuEdit = menu;
-            entries = &mnuEditSub;
-        } else if (def.name == QLatin1String("mnuDS")) {
-            mnuDS = menu;
-            entries = &mnuDSSub;
-        } else if (def.name == QLatin1String("mnuSetup")) {
-            mnuSetup = menu;
-            entries = &mnuSetupSub;
-        } else if (def.name == QLatin1String("mnuHelp")) {
-            mnuHelp = menu;
-            entries = &mnuHelpSub;
-        } else if (def.name == QLatin1String("popMenu1")) {
-            popMenu1 = menu;
-            entries = &popMenu1Sub;
-        } else {
-            continue;
-        }
+        *slot->menu = menu;
+        QList<QAction*>* entries = slot->entries;
         for (const MenuEntry& e : def.entries) {
             QAction* a = e.separator ? menu->addSeparator() : menu->addAction(e.caption);
             a->setObjectName(def.entryArray + QLatin1Char('_') + QString::number(e.element));
@@ -66,6 +67,10 @@ void TarvexMain::buildMenus() {
             while (entries->size() < e.element)
                 entries->append(nullptr);
             entries->append(a);
+            if (slot->click && !e.separator)
+                connect(
+                    a, &QAction::triggered, this,
+                    [this, click = slot->click, element = e.element] { (this->*click)(element); });
         }
         // The help text of the highlighted entry goes to the status bar panel.
         connect(menu, &QMenu::hovered, this, [this](QAction* a) {
@@ -79,14 +84,6 @@ void TarvexMain::buildMenus() {
     }
 
     connect(mnuEdit, &QMenu::aboutToShow, this, &TarvexMain::mnuEdit_Click);
-    for (QAction* a : mnuFileSub)
-        connect(a, &QAction::triggered, this, [this, a] { mnuFileSub_Click(a->data().toInt()); });
-    for (QAction* a : mnuEditSub)
-        connect(a, &QAction::triggered, this, [this, a] { mnuEditSub_Click(a->data().toInt()); });
-    for (QAction* a : mnuHelpSub)
-        connect(a, &QAction::triggered, this, [this, a] { mnuHelpSub_Click(a->data().toInt()); });
-    for (QAction* a : popMenu1Sub)
-        connect(a, &QAction::triggered, this, [this, a] { popMenu1Sub_Click(a->data().toInt()); });
     // "S&uchen" takes the user to the search row.
     connect(mnuDSSub[5], &QAction::triggered, this, [this] { txtSuch[0]->setFocus(); });
 
