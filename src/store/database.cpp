@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -258,6 +259,54 @@ std::unique_ptr<RecordSet> Database::openDynaset(const QString& sql) {
 
 std::unique_ptr<Snapshot> Database::openSnapshot(const QString& sql) {
     return store::readSnapshot(m_connection->db(), sql);
+}
+
+std::optional<qint64> Database::highestNumber() {
+    static const QByteArray kSql = QByteArrayLiteral("SELECT max(Nr) FROM Daten");
+    sqlite3* db = m_connection->db();
+    store::Statement statement(db, kSql);
+    store::ResetGuard reset(statement.get());
+    const int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_ROW)
+        throw store::queryError(db, rc, QString::fromUtf8(kSql));
+    if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_column_int64(statement.get(), 0);
+}
+
+QStringList Database::valuesInOrder(const QStringList& columns) {
+    // Every record gives one row per column, numbered Nr * count + position so that ordering
+    // by the lowest number of each value is the order of first appearance. The names written
+    // are the field table's, never the caller's text.
+    if (columns.isEmpty())
+        return {};
+    QByteArray rows;
+    for (qsizetype k = 0; k < columns.size(); ++k) {
+        const FieldDef* field = findField(columns[k]);
+        if (!field || !isTextType(field->type))
+            throw EngineError(ErrorNumber::UnknownName,
+                              QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
+                                             "Daten.")
+                                  .arg(columns[k]));
+        if (k > 0)
+            rows += " UNION ALL ";
+        rows += "SELECT Nr AS n, " + QByteArray::number(k) + " AS k, " + field->name +
+                " AS v FROM Daten";
+    }
+    const QByteArray sql = "SELECT v FROM (" + rows +
+                           ") WHERE v IS NOT NULL GROUP BY v COLLATE BINARY ORDER BY min(n * " +
+                           QByteArray::number(columns.size()) + " + k)";
+
+    sqlite3* db = m_connection->db();
+    store::Statement statement(db, sql);
+    store::ResetGuard reset(statement.get());
+    QStringList values;
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        values << store::columnValue(statement.get(), 0).toString();
+    if (rc != SQLITE_DONE)
+        throw store::queryError(db, rc, QString::fromUtf8(sql));
+    return values;
 }
 
 void Database::setBusyTimeout(int milliseconds) {

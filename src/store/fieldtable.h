@@ -29,6 +29,15 @@ struct FieldDef {
     int index;               // element of txtAngaben or txtBerechnung; -1 for the others
     const char* placeholder; // stored for an empty input; nullptr where none applies
     const char* gridCaption; // caption in the table view; nullptr for columns not shown there
+    // Most characters its box takes while a record is edited: a Text column's size, so no input
+    // can make saving fail by length; the digits a number box takes; 0 for the lunch box.
+    int typedLimit;
+    // The field whose box Enter moves to while editing (for the religions and nationalities the
+    // choice box that stands in for the field); nullptr for the remark, where Enter breaks the
+    // line.
+    const char* enterTo;
+    // Where Enter goes instead when enterTo's box is hidden (a sibling row the count hides).
+    const char* enterElse;
 };
 
 constexpr int FieldCount = 64;

@@ -138,6 +138,7 @@ class Dynaset final : public RecordSet {
     void movePrevious() override;
     bool findFirst(const QString& criteria) override;
     QVariant field(QStringView name) const override;
+    std::array<QVariant, FieldCount> values() const override;
     void setField(QStringView name, const QVariant& value) override;
     void addNew() override;
     void edit() override;
@@ -339,6 +340,20 @@ QVariant Dynaset::field(QStringView name) const {
     if (!seekRow(key))
         throw rowGone(key);
     return columnValue(m_row.get(), index);
+}
+
+std::array<QVariant, FieldCount> Dynaset::values() const {
+    requireOpen();
+    if (m_mode != Mode::Browse)
+        return m_buffer;
+    const qint64 key = currentKey();
+    ResetGuard reset(m_row.get());
+    if (!seekRow(key))
+        throw rowGone(key);
+    std::array<QVariant, FieldCount> row;
+    for (int i = 0; i < FieldCount; ++i)
+        row[static_cast<size_t>(i)] = columnValue(m_row.get(), i);
+    return row;
 }
 
 void Dynaset::setField(QStringView name, const QVariant& value) {

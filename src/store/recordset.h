@@ -1,9 +1,12 @@
 #pragma once
 
+#include "fieldtable.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVariant>
 
+#include <array>
 #include <memory>
 
 struct sqlite3;
@@ -38,6 +41,10 @@ class RecordSet {
     // Long and Integer, double for Single, QString for Text and Memo. A removed current row
     // (another workstation deleted it) or no current row at all is EngineError 3021.
     virtual QVariant field(QStringView name) const = 0;
+    // Every field of the current row at once, in the field table's order, read in one step so
+    // that a change made meanwhile by another workstation never mixes two states of the record.
+    // Between edit()/addNew() and update() the record being changed. Errors as field().
+    virtual std::array<QVariant, FieldCount> values() const = 0;
     // Assigns a field between addNew()/edit() and update(). A text is converted to the column's
     // type ("2,5" -> 2.5, digits to whole numbers); a text that cannot be converted is
     // EngineError 3421. An invalid QVariant assigns Null.

@@ -1,4 +1,5 @@
 #include "layout.h"
+#include "twips.h"
 
 #include <QTest>
 
@@ -21,6 +22,23 @@ QList<double> heights(const MainLayout& l) {
 class TestLayout : public QObject {
     Q_OBJECT
   private slots:
+    // A size written back in twips gives the same pixels at the next start, at any DPI, and a
+    // design size in twips lands on the nearest pixel.
+    void twipsAndPixelsRoundTrip_data() {
+        QTest::addColumn<double>("dpi");
+        QTest::newRow("96") << 96.0;
+        QTest::newRow("110") << 110.0;
+        QTest::newRow("144") << 144.0;
+        QTest::newRow("157.5") << 157.5;
+    }
+    void twipsAndPixelsRoundTrip() {
+        QFETCH(double, dpi);
+        for (int px = 0; px <= 3000; ++px)
+            QCOMPARE(twipsToPixels(pixelsToTwips(px, dpi), dpi), px);
+        QCOMPARE(twipsToPixels(13830, 96), 922);
+        QCOMPARE(twipsToPixels(13830, 110), 1056); // 1056.46
+        QCOMPARE(pixelsToTwips(1057, 110), 13837); // 13836.9
+    }
     void designPositions() {
         const MainLayout l = designLayout();
         QCOMPARE(l.DataGrid, (TwipRect{120, 2520, 7095, 6855}));

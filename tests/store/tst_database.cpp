@@ -564,6 +564,74 @@ class TestDatabase : public QObject {
         QCOMPARE(nrOf(*rs), 4);
     }
 
+    void valuesReadTheRowWhole() {
+        auto db = createWithRows();
+        auto rs = db->openDynaset(kRsDaten);
+        QVERIFY(rs->findFirst(QStringLiteral("Nr = 3")));
+        const int kVor = fieldIndex(u"KVor");
+        std::array<QVariant, FieldCount> row = rs->values();
+        for (int i = 0; i < FieldCount; ++i)
+            QCOMPARE(row[size_t(i)], rs->field(QString::fromLatin1(fieldTable()[size_t(i)].name)));
+        QCOMPARE(row[size_t(kVor)], QVariant(QStringLiteral("Anna")));
+
+        rs->edit(); // the record being changed, assigned fields and the others
+        rs->setField(u"KVor", QStringLiteral("Bea"));
+        row = rs->values();
+        QCOMPARE(row[size_t(kVor)], QVariant(QStringLiteral("Bea")));
+        QCOMPARE(row[0], QVariant(qint64(3)));
+        rs->addNew();
+        rs->setField(u"Nr", 9);
+        row = rs->values();
+        QCOMPARE(row[0], QVariant(qint64(9)));
+        QVERIFY(!row[size_t(kVor)].isValid());
+        rs->cancelUpdate();
+
+        QVERIFY(RawConnection(m_path).exec(QStringLiteral("DELETE FROM Daten WHERE Nr = 3")));
+        QCOMPARE(errorOf([&] { rs->values(); }), ErrorNumber::NoCurrentRecord);
+        rs->close();
+        QCOMPARE(errorOf([&] { rs->values(); }), ErrorNumber::ObjectClosed);
+    }
+
+    // ---- Numbers and choice values -----------------------------------------------------------
+
+    void highestNumber() {
+        Database::createEmpty(m_path);
+        QCOMPARE(Database::open(m_path)->highestNumber(), std::optional<qint64>());
+        auto db = createWithRows();
+        QVERIFY(RawConnection(m_path).exec(QStringLiteral("INSERT INTO Daten (Nr) VALUES (-4)")));
+        QCOMPARE(db->highestNumber(), std::optional<qint64>(5));
+    }
+
+    void valuesInOrder_data() {
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<int>("error");
+        // Records by Nr, and within a record the columns as given; "Ev." and "ev." differ.
+        QTest::newRow("three columns") << QStringList{"KKonf", "MKonf", "VKonf"}
+                                       << QStringList{"islam.", "Ev.", "rk", "ev.", "o.K."} << 0;
+        QTest::newRow("columns in the order given")
+            << QStringList{"VKonf", "kkonf"} << QStringList{"rk", "Ev.", "ev."} << 0;
+        QTest::newRow("no columns") << QStringList{} << QStringList{} << 0;
+        QTest::newRow("number column")
+            << QStringList{"KKonf", "Nr"} << QStringList{} << int(ErrorNumber::UnknownName);
+        QTest::newRow("unknown column")
+            << QStringList{"KKonf) --"} << QStringList{} << int(ErrorNumber::UnknownName);
+    }
+    void valuesInOrder() {
+        QFETCH(QStringList, columns);
+        QFETCH(QStringList, values);
+        QFETCH(int, error);
+        Database::createEmpty(m_path);
+        QVERIFY(RawConnection(m_path).exec(
+            QStringLiteral("INSERT INTO Daten (Nr, KKonf, MKonf, VKonf) VALUES "
+                           "(7, 'rk', 'ev.', NULL), (2, 'Ev.', NULL, 'rk'), "
+                           "(-1, NULL, 'islam.', NULL), (5, 'ev.', 'o.K.', 'Ev.')")));
+        auto db = Database::open(m_path);
+        QStringList found;
+        QCOMPARE(errorOf([&] { found = db->valuesInOrder(columns); }), error);
+        QCOMPARE(found, values);
+    }
+
     // ---- Two workstations --------------------------------------------------------------------
 
     void editLocksAgainstAnotherWorkstation() {
