@@ -1,5 +1,5 @@
-#include "messageboxes.h"
 #include "tarvexmain.h"
+#include "widgetmessageboxes.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -3,9 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <vector>
-
 class QWidget;
 
 // Every message box of the program goes through this interface, so that tests can record what
@@ -14,7 +11,7 @@ class QWidget;
 class MessageBoxes {
   public:
     enum class Icon { None, Critical, Question, Warning, Information };
-    enum class Buttons { Ok, YesNo, OkCancel };
+    enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
     enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~MessageBoxes() = default;
@@ -28,28 +25,4 @@ class MessageBoxes {
     // "Fehler in <place>", empty line, "Nummer :<n> - <description>", plus optional lines.
     static QString errorText(const QString& place, int number, const QString& description,
                              const QStringList& closingLines = {});
-};
-
-// The real boxes, shown with QMessageBox.
-class WidgetMessageBoxes : public MessageBoxes {
-  public:
-    Answer show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
-                const QString& title = QString()) override;
-};
-
-// Records every box and answers from a script (by default Ok, or Yes for a question).
-class RecordingMessageBoxes : public MessageBoxes {
-  public:
-    struct Shown {
-        QString title;
-        QString text;
-        Buttons buttons;
-        Icon icon;
-    };
-    Answer show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
-                const QString& title = QString()) override;
-
-    std::vector<Shown> shown;
-    std::vector<Answer> answers; // consumed front to back
-    std::function<void(const Shown&)> onShow;
 };

@@ -1,9 +1,23 @@
 #include "testsupport.h"
 
 #include "database.h"
+#include "datacontrol.h"
 #include "fieldtable.h"
+#include "infobox.h"
+#include "twips.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 QByteArray ProgramFolder::read(const QString& name) const {
@@ -51,15 +65,143 @@ void createDatabase(const QString& path, const QList<Record>& records) {
     rs->close();
 }
 
+Record storedRecord(const QString& databasePath, int nr) {
+    auto db = Database::open(databasePath);
+    auto rs = db->openDynaset(QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC"));
+    Record r;
+    if (!rs->findFirst(QStringLiteral("Nr = %1").arg(nr)))
+        return r;
+    const auto values = rs->values();
+    for (int f = 0; f < FieldCount; ++f)
+        r[QString::fromLatin1(fieldTable()[size_t(f)].name)] = values[size_t(f)];
+    return r;
+}
+
+QList<int> storedNumbers(const QString& databasePath) {
+    auto db = Database::open(databasePath);
+    auto rows = db->openSnapshot(QStringLiteral("SELECT Nr FROM Daten ORDER BY Nr"));
+    QList<int> numbers;
+    for (int r = 0; r < rows->rowCount(); ++r)
+        numbers << rows->text(r, 0).toInt();
+    return numbers;
+}
+
+namespace {
+
+template <class T> T* child(QObject* window, const QString& name) {
+    T* w = window->findChild<T*>(name);
+    if (!w)
+        qFatal("no control %s", qPrintable(name));
+    return w;
+}
+
+QList<QAction*> entries(QObject* window, const QString& array, int count) {
+    QList<QAction*> list;
+    for (int i = 0; i < count; ++i)
+        list << window->findChild<QAction*>(array + QLatin1Char('_') + QString::number(i));
+    return list;
+}
+
+} // namespace
+
+WindowView::WindowView(TarvexMain* w) : window(w) {
+    txtNr = child<QLineEdit>(w, "txtNr");
+    for (int i = 0; i < 56; ++i)
+        txtAngaben[size_t(i)] = child<QLineEdit>(w, QStringLiteral("txtAngaben_%1").arg(i));
+    for (int i = 0; i < 4; ++i)
+        txtBerechnung[size_t(i)] = child<QLineEdit>(w, QStringLiteral("txtBerechnung_%1").arg(i));
+    txtGAnz = child<QLineEdit>(w, "txtGAnz");
+    txtBem = child<QPlainTextEdit>(w, "txtBem");
+    chckKEssen = child<QCheckBox>(w, "chckKEssen");
+    cmbKKonf = child<QComboBox>(w, "cmbKKonf");
+    cmbKNat = child<QComboBox>(w, "cmbKNat");
+    cmbMKonf = child<QComboBox>(w, "cmbMKonf");
+    cmbMNat = child<QComboBox>(w, "cmbMNat");
+    cmbVKonf = child<QComboBox>(w, "cmbVKonf");
+    cmbVNat = child<QComboBox>(w, "cmbVNat");
+    SSTab1 = child<QTabWidget>(w, "SSTab1");
+    DataGrid = child<QTableView>(w, "DataGrid");
+    Data = child<DataControl>(w, "Data");
+    const char* const search[6] = {"KNach", "KVor", "KGeb", "KGrp", "KEssen", "KOrt"};
+    for (int i = 0; i < 6; ++i)
+        txtSuch[size_t(i)] = child<QLineEdit>(w, QStringLiteral("txtSuch") + search[i]);
+    cmdSucheLoeschen = child<QPushButton>(w, "cmdSucheLoeschen");
+    cmdBack = child<QPushButton>(w, "cmdBack");
+    cmdForward = child<QPushButton>(w, "cmdForward");
+    cmbBack = child<QComboBox>(w, "cmbBack");
+    cmbForward = child<QComboBox>(w, "cmbForward");
+    kMain = child<QLabel>(w, "kMain");
+    lblKiga = child<QLabel>(w, "lblKiga");
+    mnuFile = child<QMenu>(w, "mnuFile");
+    mnuEdit = child<QMenu>(w, "mnuEdit");
+    popMenu1 = child<QMenu>(w, "popMenu1");
+    mnuFileSub = entries(w, "mnuFileSub", 4);
+    mnuEditSub = entries(w, "mnuEditSub", 6);
+    mnuDSSub = entries(w, "mnuDSSub", 6);
+    mnuSetupSub = entries(w, "mnuSetupSub", 3);
+    mnuHelpSub = entries(w, "mnuHelpSub", 3);
+    popMenu1Sub = entries(w, "popMenu1Sub", 2);
+}
+
+QAbstractItemModel* WindowView::gridModel() const {
+    return DataGrid->model();
+}
+
+QStringList WindowView::column(int c) const {
+    QStringList out;
+    for (int r = 0; r < gridModel()->rowCount(); ++r)
+        out << gridModel()->index(r, c).data().toString();
+    return out;
+}
+
+QStringList WindowView::items(const QComboBox* box) const {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+QString WindowView::caption() const {
+    return Data->caption();
+}
+
+InfoBox* WindowView::startScreen() const {
+    return window->findChild<InfoBox*>();
+}
+
+int WindowView::twipsX(int pixels) const {
+    return pixelsToTwips(pixels, window->screen()->logicalDotsPerInchX());
+}
+
+int WindowView::pixelsX(int twips) const {
+    return twipsToPixels(twips, window->screen()->logicalDotsPerInchX());
+}
+
+void WindowView::clickRow(int row, int col) {
+    QRect r = DataGrid->visualRect(gridModel()->index(row, col));
+    QTest::mouseClick(DataGrid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void WindowView::type(QWidget* control, const QString& text) {
+    QTest::keyClicks(control, text);
+}
+
+void WindowView::pressEnter(QWidget* control) {
+    QTest::keyClick(control, Qt::Key_Return);
+}
+
 WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
-                                 bool singleInstance, int startScreenMs) {
+                                 bool singleInstance, int startScreenMs,
+                                 std::function<void(QPageSetupDialog&)> pageSetup) {
     TarvexMain::Options o;
     o.programFolder = folder;
     o.arguments = args;
     o.boxes = &boxes;
     o.singleInstance = singleInstance;
     o.startScreenMs = startScreenMs;
+    o.pageSetupRunner = std::move(pageSetup);
     window = std::make_unique<TarvexMain>(o);
+    view = std::make_unique<WindowView>(window.get());
 }
 
 bool WindowUnderTest::start(bool finishStartScreen) {
@@ -72,4 +214,12 @@ bool WindowUnderTest::start(bool finishStartScreen) {
 
 void WindowUnderTest::close() {
     window->close();
+}
+
+QStringList WindowUnderTest::takeBoxes() {
+    QStringList texts;
+    for (const auto& s : boxes.shown)
+        texts << s.text;
+    boxes.shown.clear();
+    return texts;
 }

@@ -9,9 +9,9 @@
 
 namespace {
 
-// The status text between the arrows. When the navigator is narrow the start of the text gives
-// way (with "…"), so that the number and the name stay readable; the whole text is in the
-// tool tip.
+// The status text between the arrows. When the navigator is narrow the name gives way (with
+// "…") so the record number stays readable; when even that is too long the fixed start goes
+// first. The whole text is in the tool tip.
 class CaptionLabel : public QLabel {
   public:
     using QLabel::QLabel;
@@ -20,7 +20,18 @@ class CaptionLabel : public QLabel {
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QRect r = contentsRect().adjusted(4, 0, -4, 0);
-        QString shown = fontMetrics().elidedText(text(), Qt::ElideLeft, r.width());
+        const QFontMetrics fm = fontMetrics();
+        QString shown = text();
+        if (fm.horizontalAdvance(shown) > r.width()) {
+            // "aktueller Datensatz : Nr. 12 - Maier, Anna": the part up to the name must stay.
+            const qsizetype nameStart = shown.indexOf(QLatin1String(" - "));
+            const qsizetype nrStart = shown.indexOf(QLatin1String("Nr. "));
+            const QString head = nameStart > 0 ? shown.left(nameStart + 3) : QString();
+            if (!head.isEmpty() && fm.horizontalAdvance(head + QStringLiteral("…")) > r.width() &&
+                nrStart >= 0)
+                shown = shown.mid(nrStart);
+            shown = fm.elidedText(shown, Qt::ElideRight, r.width());
+        }
         p.drawText(r, Qt::AlignVCenter | Qt::AlignLeft, shown);
         QStyleOptionFrame frame;
         frame.initFrom(this);
@@ -40,21 +51,21 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto makeButton = [this, layout](QStyle::StandardPixmap icon, const QString& name,
-                                     const QString& tip) {
+                                     const QString& tip, Move move) {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
         b->setIcon(style()->standardIcon(icon));
         b->setToolTip(tip);
-        b->setAutoRaise(false);
         b->setFixedWidth(20);
         b->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(b);
+        connect(b, &QToolButton::clicked, this, [this, move] { emit moveRequested(move); });
         return b;
     };
     m_first = makeButton(QStyle::SP_MediaSkipBackward, QStringLiteral("DataFirst"),
-                         QStringLiteral("Erster Datensatz"));
+                         QStringLiteral("Erster Datensatz"), Move::First);
     m_previous = makeButton(QStyle::SP_MediaSeekBackward, QStringLiteral("DataPrevious"),
-                            QStringLiteral("Vorheriger Datensatz"));
+                            QStringLiteral("Vorheriger Datensatz"), Move::Previous);
     m_caption = new CaptionLabel(this);
     m_caption->setObjectName(QStringLiteral("DataCaption"));
     m_caption->setFrameShape(QFrame::StyledPanel);
@@ -62,68 +73,10 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(m_caption, 1);
     m_next = makeButton(QStyle::SP_MediaSeekForward, QStringLiteral("DataNext"),
-                        QStringLiteral("Nächster Datensatz"));
+                        QStringLiteral("Nächster Datensatz"), Move::Next);
     m_last = makeButton(QStyle::SP_MediaSkipForward, QStringLiteral("DataLast"),
-                        QStringLiteral("Letzter Datensatz"));
-    connect(m_first, &QToolButton::clicked, this, &DataControl::moveFirst);
-    connect(m_previous, &QToolButton::clicked, this, &DataControl::movePrevious);
-    connect(m_next, &QToolButton::clicked, this, &DataControl::moveNext);
-    connect(m_last, &QToolButton::clicked, this, &DataControl::moveLast);
-    updateArrows();
-}
-
-DataControl::~DataControl() = default;
-
-void DataControl::setRecordset(std::unique_ptr<Snapshot> rows) {
-    m_rows = std::move(rows);
-    m_current = recordCount() > 0 ? 0 : -1;
-    updateArrows();
-    emit recordsetChanged();
-    emit reposition();
-}
-
-void DataControl::closeRecordset() {
-    m_rows.reset();
-    m_current = -1;
-    updateArrows();
-}
-
-QString DataControl::currentNr() const {
-    if (!m_rows || m_current < 0)
-        return QString();
-    int c = m_rows->columnIndex(u"Nr");
-    return c < 0 ? QString() : m_rows->text(m_current, c);
-}
-
-bool DataControl::findFirst(const QString& criteria) {
-    if (!m_rows)
-        return false;
-    int row = m_rows->findFirst(criteria);
-    if (row < 0)
-        return false;
-    return moveToRow(row);
-}
-
-bool DataControl::moveToRow(int row) {
-    if (!m_rows || row < 0 || row >= m_rows->rowCount())
-        return false;
-    m_current = row;
-    updateArrows();
-    emit reposition();
-    return true;
-}
-
-void DataControl::moveFirst() {
-    moveToRow(0);
-}
-void DataControl::movePrevious() {
-    moveToRow(m_current - 1);
-}
-void DataControl::moveNext() {
-    moveToRow(m_current + 1);
-}
-void DataControl::moveLast() {
-    moveToRow(recordCount() - 1);
+                        QStringLiteral("Letzter Datensatz"), Move::Last);
+    setPosition(-1, 0);
 }
 
 QString DataControl::caption() const {
@@ -135,10 +88,11 @@ void DataControl::setCaption(const QString& text) {
     m_caption->setToolTip(text);
 }
 
-void DataControl::updateArrows() {
-    int n = recordCount();
-    m_first->setEnabled(n > 0 && m_current > 0);
-    m_previous->setEnabled(n > 0 && m_current > 0);
-    m_next->setEnabled(n > 0 && m_current < n - 1);
-    m_last->setEnabled(n > 0 && m_current < n - 1);
+void DataControl::setPosition(int current, int count) {
+    const bool back = count > 0 && current > 0;
+    const bool forward = count > 0 && current < count - 1;
+    m_first->setEnabled(back);
+    m_previous->setEnabled(back);
+    m_next->setEnabled(forward);
+    m_last->setEnabled(forward);
 }

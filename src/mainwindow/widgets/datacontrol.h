@@ -1,54 +1,29 @@
 #pragma once
 
-#include "snapshot.h"
-
 #include <QWidget>
-
-#include <memory>
 
 class QLabel;
 class QToolButton;
 
-// The window's data source "Data": owns the read-only rows of the current record set, its
-// current row and its caption (the status text), and offers the four arrows of a record
-// navigator. Every change of the current row, and every new record set (an empty one too),
-// emits reposition() at once, inside the operation that caused it.
+// The record navigator "Data": the status text of the current record between the four arrows
+// of the window's record set. It holds no rows; the table tells it where the record set stands
+// and it asks for moves.
 class DataControl : public QWidget {
     Q_OBJECT
   public:
+    enum class Move { First, Previous, Next, Last };
+
     explicit DataControl(QWidget* parent = nullptr);
-    ~DataControl() override;
-
-    // Takes a new record set and moves to its first row.
-    void setRecordset(std::unique_ptr<Snapshot> rows);
-    const Snapshot* recordset() const { return m_rows.get(); }
-    void closeRecordset();
-
-    int recordCount() const { return m_rows ? m_rows->rowCount() : 0; }
-    int currentRow() const { return m_current; }
-    // Nr of the current row as text; empty when there is none.
-    QString currentNr() const;
-
-    // "Nr = 12": moves to the first matching row and returns true; on a miss nothing moves.
-    bool findFirst(const QString& criteria);
-    bool moveToRow(int row);
-    void moveFirst();
-    void movePrevious();
-    void moveNext();
-    void moveLast();
 
     QString caption() const;
     void setCaption(const QString& text);
+    // Enables the arrows that lead somewhere.
+    void setPosition(int current, int count);
 
   signals:
-    void reposition();
-    void recordsetChanged();
+    void moveRequested(DataControl::Move move);
 
   private:
-    void updateArrows();
-
-    std::unique_ptr<Snapshot> m_rows;
-    int m_current = -1;
     QLabel* m_caption;
     QToolButton* m_first;
     QToolButton* m_previous;

@@ -1,37 +1,34 @@
-// The record form: the tab control SSTab1 with the tabs "Kind", "Eltern" and
-// "Geschwister / Bem.", one control per field of the record, each with its caption from the
-// field table.
+#include "recordform.h"
 
-#include "fieldtable.h"
-#include "tarvexmain.h"
+#include "choicelists.h"
+#include "inputrules.h"
+#include "recordinputfilter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
+
+int field(const char* name) {
+    return fieldIndex(QString::fromLatin1(name));
+}
+
+const FieldDef& def(int f) {
+    return fieldTable()[size_t(f)];
+}
 
 QString labelName(const FieldDef& f) {
     // The booking factor's label carries a shorter name than its field.
     if (qstrcmp(f.name, "KBuchFak") == 0)
         return QStringLiteral("lblBuchfak");
     return QStringLiteral("lbl") + QString::fromLatin1(f.name);
-}
-
-QLabel* captionFor(const FieldDef& f, QWidget* parent) {
-    auto* l = new QLabel(QString::fromUtf8(f.caption), parent);
-    l->setObjectName(labelName(f));
-    return l;
-}
-
-const FieldDef& fieldOfDetail(int index) {
-    return *detailField(index);
 }
 
 QGridLayout* compactGrid(QWidget* w) {
@@ -42,44 +39,78 @@ QGridLayout* compactGrid(QWidget* w) {
     return g;
 }
 
-} // namespace
-
-void TarvexMain::buildRecordTabs(QWidget* frame) {
-    SSTab1 = new QTabWidget(frame);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->addTab(buildChildTab(), QStringLiteral("Kind"));
-    SSTab1->addTab(buildParentsTab(), QStringLiteral("Eltern"));
-    SSTab1->addTab(buildSiblingsTab(), QStringLiteral("Geschwister / Bem."));
+// A line edit of the record: holds at most its field's typed limit, takes no drops (a drop
+// would pass by the input rules) and shows the beginning of a value longer than itself.
+QLineEdit* recordLineEdit(const QString& name, int limit, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setMaxLength(limit);
+    e->setAcceptDrops(false);
+    return e;
 }
 
-// Places txtAngaben[index] with its caption at (row, column) of a four-column grid; span 3
-// lets a long field take the whole width.
-static QLineEdit* placeDetail(std::array<QLineEdit*, 56>& boxes, int index, QWidget* parent,
-                              QGridLayout* g, int row, int column, int span = 1) {
-    const FieldDef& f = fieldOfDetail(index);
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("txtAngaben_%1").arg(index));
-    // The box holds at most what the column can store, so saving can never fail on length.
-    edit->setMaxLength(f.size);
-    boxes[index] = edit;
-    g->addWidget(captionFor(f, parent), row, column);
+void setLineText(QLineEdit* e, const QString& text) {
+    e->setText(text);
+    e->setCursorPosition(0);
+}
+
+} // namespace
+
+RecordForm::RecordForm(MessageBoxes& boxes, QWidget* parent)
+    : QTabWidget(parent), m_boxes(boxes), m_filter(new RecordInputFilter(this)) {
+    setObjectName(QStringLiteral("SSTab1"));
+    addTab(buildChildTab(), QStringLiteral("Kind"));
+    addTab(buildParentsTab(), QStringLiteral("Eltern"));
+    addTab(buildSiblingsTab(), QStringLiteral("Geschwister / Bem."));
+    for (QWidget* w : m_box)
+        m_filter->watch(w);
+    for (QComboBox* c : m_choice)
+        if (c)
+            m_filter->watch(c);
+    showSiblingRows(QString());
+    setEditState(EditState::Browse, ChoiceLists());
+}
+
+RecordForm::~RecordForm() = default;
+
+QLabel* RecordForm::caption(int f, QWidget* parent) {
+    auto* l = new QLabel(QString::fromUtf8(def(f).caption), parent);
+    l->setObjectName(labelName(def(f)));
+    return l;
+}
+
+// Places txtAngaben[index] with its caption at (row, column) of a four-column grid; span 3 lets a
+// long field take the whole width.
+QLineEdit* RecordForm::placeDetail(int index, QWidget* parent, QGridLayout* g, int row, int column,
+                                   int span) {
+    const FieldDef& f = *detailField(index);
+    const int fi = fieldIndex(QString::fromLatin1(f.name));
+    auto* edit = recordLineEdit(QStringLiteral("txtAngaben_%1").arg(index), f.typedLimit, parent);
+    txtAngaben[size_t(index)] = edit;
+    m_box[size_t(fi)] = edit;
+    g->addWidget(caption(fi, parent), row, column);
     g->addWidget(edit, row, column + 1, 1, span);
     return edit;
 }
 
-static QComboBox* choiceBox(const QString& name, QWidget* parent, QGridLayout* g, int row,
-                            int column) {
+QComboBox* RecordForm::placeChoice(const char* name, QWidget* parent, QGridLayout* g, int row,
+                                   int column) {
+    const int fi = field(name);
     auto* c = new QComboBox(parent);
-    c->setObjectName(name);
+    c->setObjectName(QStringLiteral("cmb") + QString::fromLatin1(name));
     c->setEditable(true);
-    c->lineEdit()->setMaxLength(20);
+    c->lineEdit()->setMaxLength(def(fi).typedLimit);
+    c->lineEdit()->setAcceptDrops(false);
     c->setInsertPolicy(QComboBox::NoInsert);
-    c->setVisible(false); // shown only while a record is being entered or changed
+    // Completion keeps the case: "ev." and "Ev." are different values.
+    c->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    c->setVisible(false);
+    m_choice[size_t(fi)] = c;
     g->addWidget(c, row, column + 1);
     return c;
 }
 
-QWidget* TarvexMain::buildChildTab() {
+QWidget* RecordForm::buildChildTab() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabKind"));
     auto* v = new QVBoxLayout(page);
@@ -87,12 +118,11 @@ QWidget* TarvexMain::buildChildTab() {
     v->setSpacing(6);
 
     auto* top = new QHBoxLayout;
-    const FieldDef& nr = fieldTable()[0];
-    top->addWidget(captionFor(nr, page));
-    txtNr = new QLineEdit(page);
-    txtNr->setObjectName(QStringLiteral("txtNr"));
-    txtNr->setMaxLength(10);
+    const int nr = field("Nr");
+    top->addWidget(caption(nr, page));
+    txtNr = recordLineEdit(QStringLiteral("txtNr"), def(nr).typedLimit, page);
     txtNr->setMaximumWidth(90);
+    m_box[size_t(nr)] = txtNr;
     top->addWidget(txtNr);
     top->addStretch(1);
     v->addLayout(top);
@@ -100,29 +130,30 @@ QWidget* TarvexMain::buildChildTab() {
     auto* box = new QGroupBox(QStringLiteral("Angaben Kind"), page);
     box->setObjectName(QStringLiteral("frmKind"));
     auto* g = compactGrid(box);
-    placeDetail(txtAngaben, 0, box, g, 0, 0, 3);
-    placeDetail(txtAngaben, 1, box, g, 1, 0, 3);
-    placeDetail(txtAngaben, 2, box, g, 2, 0);
-    placeDetail(txtAngaben, 3, box, g, 2, 2);
-    placeDetail(txtAngaben, 4, box, g, 3, 0);
-    cmbKKonf = choiceBox(QStringLiteral("cmbKKonf"), box, g, 3, 0);
-    placeDetail(txtAngaben, 5, box, g, 3, 2);
-    cmbKNat = choiceBox(QStringLiteral("cmbKNat"), box, g, 3, 2);
-    placeDetail(txtAngaben, 6, box, g, 4, 0, 3);
-    placeDetail(txtAngaben, 7, box, g, 5, 0);
-    placeDetail(txtAngaben, 8, box, g, 5, 2);
-    placeDetail(txtAngaben, 9, box, g, 6, 0);
-    placeDetail(txtAngaben, 10, box, g, 6, 2);
-    placeDetail(txtAngaben, 11, box, g, 7, 0, 3);
-    placeDetail(txtAngaben, 12, box, g, 8, 0);
-    placeDetail(txtAngaben, 13, box, g, 8, 2);
-    placeDetail(txtAngaben, 14, box, g, 9, 0);
-    placeDetail(txtAngaben, 17, box, g, 9, 2);
-    placeDetail(txtAngaben, 15, box, g, 10, 0);
-    placeDetail(txtAngaben, 16, box, g, 10, 2);
-    const FieldDef& essen = *findField(u"KEssen");
-    chckKEssen = new QCheckBox(QString::fromUtf8(essen.caption), box);
+    placeDetail(0, box, g, 0, 0, 3);
+    placeDetail(1, box, g, 1, 0, 3);
+    placeDetail(2, box, g, 2, 0);
+    placeDetail(3, box, g, 2, 2);
+    placeDetail(4, box, g, 3, 0);
+    placeChoice("KKonf", box, g, 3, 0);
+    placeDetail(5, box, g, 3, 2);
+    placeChoice("KNat", box, g, 3, 2);
+    placeDetail(6, box, g, 4, 0, 3);
+    placeDetail(7, box, g, 5, 0);
+    placeDetail(8, box, g, 5, 2);
+    placeDetail(9, box, g, 6, 0);
+    placeDetail(10, box, g, 6, 2);
+    placeDetail(11, box, g, 7, 0, 3);
+    placeDetail(12, box, g, 8, 0);
+    placeDetail(13, box, g, 8, 2);
+    placeDetail(14, box, g, 9, 0);
+    placeDetail(17, box, g, 9, 2);
+    placeDetail(15, box, g, 10, 0);
+    placeDetail(16, box, g, 10, 2);
+    const int essen = field("KEssen");
+    chckKEssen = new QCheckBox(QString::fromUtf8(def(essen).caption), box);
     chckKEssen->setObjectName(QStringLiteral("chckKEssen"));
+    m_box[size_t(essen)] = chckKEssen;
     g->addWidget(chckKEssen, 11, 1);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(3, 1);
@@ -132,18 +163,18 @@ QWidget* TarvexMain::buildChildTab() {
     auto* fees = new QGroupBox(page);
     fees->setObjectName(QStringLiteral("frmBerechnung"));
     auto* fg = compactGrid(fees);
-    static const char* const feeFields[4] = {"KBasis", "KFaktor", "KBuchFak", "KSumme"};
+    static const char* const feeFields[FeeCount] = {"KBasis", "KFaktor", "KBuchFak", "KSumme"};
     static const char* const operators[3] = {"X", "X", "="};
-    for (int i = 0; i < 4; ++i) {
-        const FieldDef& f = *findField(QString::fromLatin1(feeFields[i]));
-        auto* label = captionFor(f, fees);
+    for (int i = 0; i < FeeCount; ++i) {
+        const int fi = field(feeFields[i]);
+        auto* label = caption(fi, fees);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         fg->addWidget(label, 0, i * 2);
-        auto* edit = new QLineEdit(fees);
-        edit->setObjectName(QStringLiteral("txtBerechnung_%1").arg(i));
+        auto* edit =
+            recordLineEdit(QStringLiteral("txtBerechnung_%1").arg(i), def(fi).typedLimit, fees);
         edit->setAlignment(Qt::AlignRight);
-        edit->setMaxLength(20);
-        txtBerechnung[i] = edit;
+        txtBerechnung[size_t(i)] = edit;
+        m_box[size_t(fi)] = edit;
         fg->addWidget(edit, 1, i * 2);
         fg->setColumnStretch(i * 2, 1);
         if (i < 3) {
@@ -157,7 +188,7 @@ QWidget* TarvexMain::buildChildTab() {
     return page;
 }
 
-QWidget* TarvexMain::buildParentsTab() {
+QWidget* RecordForm::buildParentsTab() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabEltern"));
     auto* v = new QVBoxLayout(page);
@@ -167,35 +198,33 @@ QWidget* TarvexMain::buildParentsTab() {
         const char* title;
         const char* frame;
         int base;
-        QComboBox** konf;
-        QComboBox** nat;
-        const char* konfName;
-        const char* natName;
+        const char* konf;
+        const char* nat;
     };
     const Parent parents[2] = {
-        {"Angaben Mutter", "frmMutter", 18, &cmbMKonf, &cmbMNat, "cmbMKonf", "cmbMNat"},
-        {"Angaben Vater", "frmVater", 31, &cmbVKonf, &cmbVNat, "cmbVKonf", "cmbVNat"},
+        {"Angaben Mutter", "frmMutter", 18, "MKonf", "MNat"},
+        {"Angaben Vater", "frmVater", 31, "VKonf", "VNat"},
     };
     for (const Parent& p : parents) {
         auto* box = new QGroupBox(QString::fromUtf8(p.title), page);
         box->setObjectName(QString::fromLatin1(p.frame));
         auto* g = compactGrid(box);
-        int b = p.base;
-        placeDetail(txtAngaben, b, box, g, 0, 0);
-        placeDetail(txtAngaben, b + 1, box, g, 0, 2);
-        placeDetail(txtAngaben, b + 2, box, g, 1, 0);
-        placeDetail(txtAngaben, b + 3, box, g, 1, 2);
-        placeDetail(txtAngaben, b + 4, box, g, 2, 0);
-        *p.konf = choiceBox(QString::fromLatin1(p.konfName), box, g, 2, 0);
-        placeDetail(txtAngaben, b + 5, box, g, 2, 2);
-        *p.nat = choiceBox(QString::fromLatin1(p.natName), box, g, 2, 2);
-        placeDetail(txtAngaben, b + 6, box, g, 3, 0, 3);
-        placeDetail(txtAngaben, b + 7, box, g, 4, 0);
-        placeDetail(txtAngaben, b + 8, box, g, 4, 2);
-        placeDetail(txtAngaben, b + 9, box, g, 5, 0);
-        placeDetail(txtAngaben, b + 10, box, g, 5, 2);
-        placeDetail(txtAngaben, b + 11, box, g, 6, 0, 3);
-        placeDetail(txtAngaben, b + 12, box, g, 7, 0, 3);
+        const int b = p.base;
+        placeDetail(b, box, g, 0, 0);
+        placeDetail(b + 1, box, g, 0, 2);
+        placeDetail(b + 2, box, g, 1, 0);
+        placeDetail(b + 3, box, g, 1, 2);
+        placeDetail(b + 4, box, g, 2, 0);
+        placeChoice(p.konf, box, g, 2, 0);
+        placeDetail(b + 5, box, g, 2, 2);
+        placeChoice(p.nat, box, g, 2, 2);
+        placeDetail(b + 6, box, g, 3, 0, 3);
+        placeDetail(b + 7, box, g, 4, 0);
+        placeDetail(b + 8, box, g, 4, 2);
+        placeDetail(b + 9, box, g, 5, 0);
+        placeDetail(b + 10, box, g, 5, 2);
+        placeDetail(b + 11, box, g, 6, 0, 3);
+        placeDetail(b + 12, box, g, 7, 0, 3);
         g->setColumnStretch(1, 1);
         g->setColumnStretch(3, 1);
         v->addWidget(box);
@@ -204,7 +233,7 @@ QWidget* TarvexMain::buildParentsTab() {
     return page;
 }
 
-QWidget* TarvexMain::buildSiblingsTab() {
+QWidget* RecordForm::buildSiblingsTab() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabGeschwister"));
     auto* v = new QVBoxLayout(page);
@@ -212,14 +241,13 @@ QWidget* TarvexMain::buildSiblingsTab() {
     v->setSpacing(6);
 
     auto* top = new QHBoxLayout;
-    const FieldDef& anz = *findField(u"GAnz");
-    top->addWidget(captionFor(anz, page));
-    txtGAnz = new QLineEdit(page);
-    txtGAnz->setObjectName(QStringLiteral("txtGAnz"));
-    txtGAnz->setMaxLength(1);
+    const int anz = field("GAnz");
+    top->addWidget(caption(anz, page));
+    txtGAnz = recordLineEdit(QStringLiteral("txtGAnz"), def(anz).typedLimit, page);
     txtGAnz->setMaximumWidth(40);
+    m_box[size_t(anz)] = txtGAnz;
     // The sibling rows follow the count in every state, whoever sets it.
-    connect(txtGAnz, &QLineEdit::textChanged, this, &TarvexMain::showSiblingRows);
+    connect(txtGAnz, &QLineEdit::textChanged, this, &RecordForm::showSiblingRows);
     top->addWidget(txtGAnz);
     top->addStretch(1);
     v->addLayout(top);
@@ -228,16 +256,15 @@ QWidget* TarvexMain::buildSiblingsTab() {
     box->setObjectName(QStringLiteral("frmGeschwister"));
     auto* g = compactGrid(box);
     for (int row = 0; row < 3; ++row) {
-        int b = 44 + row * 4;
-        int r = row * 3; // a narrow empty row sets each sibling apart
-        placeDetail(txtAngaben, b, box, g, r, 0);
-        placeDetail(txtAngaben, b + 1, box, g, r, 2);
-        placeDetail(txtAngaben, b + 2, box, g, r + 1, 0);
-        placeDetail(txtAngaben, b + 3, box, g, r + 1, 2);
-        for (int k = 0; k < 4; ++k) {
-            auto* label = box->findChild<QLabel*>(labelName(fieldOfDetail(b + k)));
-            siblingLabels[row * 4 + k] = label;
-        }
+        const int b = 44 + row * 4;
+        const int r = row * 3; // a narrow empty row sets each sibling apart
+        placeDetail(b, box, g, r, 0);
+        placeDetail(b + 1, box, g, r, 2);
+        placeDetail(b + 2, box, g, r + 1, 0);
+        placeDetail(b + 3, box, g, r + 1, 2);
+        for (int k = 0; k < 4; ++k)
+            siblingLabels[size_t(row * 4 + k)] =
+                box->findChild<QLabel*>(labelName(*detailField(b + k)));
         if (row < 2)
             g->setRowMinimumHeight(r + 2, 8);
     }
@@ -245,27 +272,184 @@ QWidget* TarvexMain::buildSiblingsTab() {
     g->setColumnStretch(3, 1);
     v->addWidget(box);
 
-    const FieldDef& bem = *findField(u"Bem");
-    v->addWidget(captionFor(bem, page));
+    const int bem = field("Bem");
+    v->addWidget(caption(bem, page));
     txtBem = new QPlainTextEdit(page);
     txtBem->setObjectName(QStringLiteral("txtBem"));
+    txtBem->setTabChangesFocus(true);
+    txtBem->setAcceptDrops(false);
+    m_box[size_t(bem)] = txtBem;
     v->addWidget(txtBem, 1);
     return page;
 }
 
-void TarvexMain::showSiblingRows(const QString& count) {
-    int shown = 0;
-    if (count == QLatin1String("1"))
-        shown = 1;
-    else if (count == QLatin1String("2"))
-        shown = 2;
-    else if (count == QLatin1String("3"))
-        shown = 3;
+void RecordForm::showSiblingRows(const QString& count) {
+    const int shown = InputRules::siblingRows(count);
     for (int row = 0; row < 3; ++row) {
-        bool visible = row < shown;
+        const bool visible = row < shown;
         for (int k = 0; k < 4; ++k) {
-            txtAngaben[44 + row * 4 + k]->setVisible(visible);
-            siblingLabels[row * 4 + k]->setVisible(visible);
+            txtAngaben[size_t(44 + row * 4 + k)]->setVisible(visible);
+            siblingLabels[size_t(row * 4 + k)]->setVisible(visible);
         }
     }
+    // While editing, the child's surname is proposed for the surnames of the rows shown.
+    if (!isEditing(m_state))
+        return;
+    const QString surname = txtAngaben[0]->text();
+    if (InputRules::takesProposal(surname))
+        return;
+    for (int f : InputRules::siblingSurnames(shown))
+        if (InputRules::takesProposal(text(f)))
+            setText(f, surname);
+}
+
+void RecordForm::setEditState(EditState state, const ChoiceLists& lists) {
+    const bool wasEditing = isEditing(m_state);
+    m_state = state;
+    const bool editing = isEditing(state);
+    for (int f = 0; f < FieldCount; ++f) {
+        QWidget* w = m_box[size_t(f)];
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            e->setReadOnly(!editing);
+        w->setFocusPolicy(editing ? Qt::StrongFocus : Qt::NoFocus);
+        QComboBox* c = m_choice[size_t(f)];
+        if (!c)
+            continue;
+        if (editing && !wasEditing) {
+            c->setVisible(true);
+            setLineText(c->lineEdit(), static_cast<QLineEdit*>(w)->text());
+            w->setVisible(false);
+        } else if (!editing) {
+            c->setVisible(false);
+            c->setEditText(QString());
+            w->setVisible(true);
+        }
+    }
+    // The number of a stored record is its key: it is typed only for a new record.
+    txtNr->setReadOnly(state != EditState::New);
+    txtBem->setReadOnly(!editing);
+    chckKEssen->setAttribute(Qt::WA_TransparentForMouseEvents, !editing);
+    if (editing) {
+        updateChoiceLists(lists);
+        if (!wasEditing)
+            setCurrentIndex(0);
+    }
+}
+
+void RecordForm::updateChoiceLists(const ChoiceLists& lists) {
+    for (int f = 0; f < FieldCount; ++f) {
+        QComboBox* c = m_choice[size_t(f)];
+        if (!c)
+            continue;
+        const bool religion = QByteArray(def(f).name).endsWith("Konf");
+        const QStringList& values = religion ? lists.religions() : lists.nationalities();
+        if (c->count() >= values.size())
+            continue;
+        // The lists only grow: the new values are appended, the typed text stays.
+        const QString typed = c->currentText();
+        c->addItems(values.mid(c->count()));
+        setLineText(c->lineEdit(), typed);
+    }
+}
+
+QWidget* RecordForm::editorOf(int f) const {
+    if (f < 0 || f >= FieldCount)
+        return nullptr;
+    QComboBox* c = m_choice[size_t(f)];
+    return c && isEditing(m_state) ? static_cast<QWidget*>(c) : m_box[size_t(f)];
+}
+
+int RecordForm::fieldOf(const QObject* control) const {
+    for (int f = 0; f < FieldCount; ++f) {
+        const QComboBox* c = m_choice[size_t(f)];
+        if (m_box[size_t(f)] == control || (c && (c == control || c->lineEdit() == control)))
+            return f;
+    }
+    return -1;
+}
+
+bool RecordForm::isChoiceBox(const QObject* control) const {
+    for (const QComboBox* c : m_choice)
+        if (c && (c == control || c->lineEdit() == control))
+            return true;
+    return false;
+}
+
+void RecordForm::setText(int f, const QString& value) {
+    QWidget* w = editorOf(f);
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        setLineText(c->lineEdit(), value);
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        setLineText(e, value);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        p->setPlainText(value);
+    else if (auto* b = qobject_cast<QCheckBox*>(w))
+        b->setChecked(value == QLatin1String("ja"));
+}
+
+QString RecordForm::text(int f) const {
+    QWidget* w = editorOf(f);
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        return p->toPlainText();
+    if (auto* b = qobject_cast<QCheckBox*>(w))
+        return b->isChecked() ? QStringLiteral("ja") : QStringLiteral("nein");
+    return QString();
+}
+
+void RecordForm::showTexts(const RecordTexts& texts) {
+    // The count is set before the sibling fields, so stored names replace any proposal.
+    const int anz = field("GAnz");
+    setText(anz, texts[size_t(anz)]);
+    for (int f = 0; f < FieldCount; ++f)
+        if (f != anz)
+            setText(f, texts[size_t(f)]);
+}
+
+void RecordForm::blank() {
+    RecordTexts t;
+    t[size_t(field("Nr"))] = QStringLiteral("1");
+    t[size_t(field("KEssen"))] = QStringLiteral("nein");
+    // The fee fields are blanked too: an empty list shows no fees of another child.
+    showTexts(t);
+}
+
+RecordTexts RecordForm::texts() const {
+    RecordTexts t;
+    for (int f = 0; f < FieldCount; ++f)
+        t[size_t(f)] = text(f);
+    return t;
+}
+
+void RecordForm::focusField(int f) {
+    QWidget* w = editorOf(f);
+    if (!w)
+        return;
+    for (int i = 0; i < count(); ++i)
+        if (widget(i)->isAncestorOf(w))
+            setCurrentIndex(i);
+    // Already focused (the user was typing there), it gets no focus event: its text is
+    // selected here, so typing replaces it as after any move of the focus.
+    if (w->hasFocus())
+        m_filter->enterAgain(w);
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+void RecordForm::recalculateSum() {
+    const auto sum = InputRules::feeSum(txtBerechnung[0]->text(), txtBerechnung[1]->text(),
+                                        txtBerechnung[2]->text());
+    // A text that is no number keeps the previous sum; saving then names the field.
+    if (sum)
+        setLineText(txtBerechnung[3], *sum);
+}
+
+void RecordForm::commitFocusedField() {
+    m_filter->leave(focusWidget());
+}
+
+bool RecordForm::pasteAllowed(QWidget* target, const QString& pasted) {
+    return m_filter->pasteAllowed(target, pasted);
 }

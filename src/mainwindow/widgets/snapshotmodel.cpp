@@ -5,9 +5,11 @@
 
 SnapshotModel::SnapshotModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void SnapshotModel::setSnapshot(const Snapshot* rows) {
+SnapshotModel::~SnapshotModel() = default;
+
+void SnapshotModel::setSnapshot(std::unique_ptr<Snapshot> rows) {
     beginResetModel();
-    m_rows = rows;
+    m_rows = std::move(rows);
     endResetModel();
 }
 

@@ -2,19 +2,24 @@
 
 #include <QAbstractTableModel>
 
+#include <memory>
+
 class Snapshot;
 
-// The table view's model over the window's record set. Cells stay UTF-8 in the snapshot and are
-// turned into text only when the view paints them. The header holds the captions; the field
-// name of each column is available under FieldNameRole.
+// The table view's model over the window's record set, and the only owner of its rows. Cells
+// stay UTF-8 in the snapshot and are turned into text only when the view paints them. The header
+// holds the captions; the field name of each column is available under FieldNameRole.
 class SnapshotModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     static constexpr int FieldNameRole = Qt::UserRole + 1;
 
     explicit SnapshotModel(QObject* parent = nullptr);
-    // Shows another record set (or none); the model does not own it.
-    void setSnapshot(const Snapshot* rows);
+    ~SnapshotModel() override;
+
+    // Shows another record set (or none) and takes it over.
+    void setSnapshot(std::unique_ptr<Snapshot> rows);
+    const Snapshot* snapshot() const { return m_rows.get(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -24,5 +29,5 @@ class SnapshotModel : public QAbstractTableModel {
     QString fieldName(int column) const;
 
   private:
-    const Snapshot* m_rows = nullptr;
+    std::unique_ptr<Snapshot> m_rows;
 };

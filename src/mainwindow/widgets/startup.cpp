@@ -2,10 +2,13 @@
 
 #include "tarvexmain.h"
 
-#include "datacontrol.h"
 #include "engineerror.h"
+#include "historyrow.h"
 #include "infobox.h"
-#include "snapshotmodel.h"
+#include "messageboxes.h"
+#include "recordcontroller.h"
+#include "recordform.h"
+#include "recordtable.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -51,21 +54,21 @@ bool TarvexMain::acquireInstanceLock() {
 }
 
 bool TarvexMain::Form_Load() {
-    bBeenden = false;
-    bDebug = false;
+    m_bBeenden = false;
+    m_bDebug = false;
     if (!acquireInstanceLock()) {
         // A second instance ends at once, silently, and writes nothing.
-        bBeenden = true;
+        m_bBeenden = true;
         return false;
     }
     // The window takes no input until the start screen has gone.
     setEnabled(false);
     if (!Start_Init()) {
-        bBeenden = true;
+        m_bBeenden = true;
         return false;
     }
     show();
-    m_startScreen = new InfoBox(bDebug, this);
+    m_startScreen = new InfoBox(m_bDebug, this);
     m_startScreen->setAttribute(Qt::WA_DeleteOnClose);
     m_startScreen->setModal(false);
     m_startScreen->show();
@@ -75,6 +78,16 @@ bool TarvexMain::Form_Load() {
     return true;
 }
 
+void TarvexMain::startFailed(int number, const QString& description) {
+    m_boxes.show(
+        this,
+        MessageBoxes::errorText(
+            QStringLiteral("TarvexMain.Start_Init"), number, description,
+            {QStringLiteral("Dies ist ein unerwarteter Fehler während der Initialisierung."),
+             QStringLiteral("Das Programm wird beendet")}),
+        MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
+}
+
 bool TarvexMain::Start_Init() {
     try {
         // 1. The program folder is the current folder, so a relative database path lives there.
@@ -82,14 +95,14 @@ bool TarvexMain::Start_Init() {
         // 2. Diagnostic mode: "debug", case-sensitive, anywhere in the arguments.
         for (const QString& a : m_options.arguments)
             if (a.contains(QLatin1String("debug")))
-                bDebug = true;
+                m_bDebug = true;
         // 3. Settings file from its template when it is missing.
         m_settingsFile.writeTemplateIfMissing();
         // 4. The database; ask before creating a new empty one.
-        settings.NameDB = m_settingsFile.readNameDB();
-        QString dbPath = QDir(m_options.programFolder).absoluteFilePath(settings.NameDB);
+        m_settings.NameDB = m_settingsFile.readNameDB();
+        QString dbPath = QDir(m_options.programFolder).absoluteFilePath(m_settings.NameDB);
         if (!QFileInfo::exists(dbPath)) {
-            QString prompt = QStringLiteral("Die Datenbank <") + settings.NameDB +
+            QString prompt = QStringLiteral("Die Datenbank <") + m_settings.NameDB +
                              QStringLiteral("> der Belvonia kann nicht gefunden werden!\r\r"
                                             "- Wenn eine neue leere Datenbank erzeugt werden "
                                             "soll, klicken Sie auf <Ja>\r"
@@ -104,45 +117,36 @@ bool TarvexMain::Start_Init() {
         // 5. The time of this start.
         m_settingsFile.writeLetzterAufruf(QDateTime::currentDateTime());
         // 6. The kindergarten's address.
-        m_settingsFile.readAddress(settings);
-        lblKiga->setText(settings.Name);
+        m_settingsFile.readAddress(m_settings);
+        m_lblKiga->setText(m_settings.Name);
         // 7. Print settings.
-        m_settingsFile.readPrint(settings);
+        m_settingsFile.readPrint(m_settings);
         // 8. Window size, position and tab.
-        m_settingsFile.readWindow(settings);
-        resize(twipsToPixelsX(settings.Breite), twipsToPixelsY(settings.Hoehe));
-        move(twipsToPixelsX(settings.Links), twipsToPixelsY(settings.Oben));
-        if (settings.Tab >= 0 && settings.Tab < SSTab1->count())
-            SSTab1->setCurrentIndex(settings.Tab);
+        m_settingsFile.readWindow(m_settings);
+        resize(toPixelsX(m_settings.Breite), toPixelsY(m_settings.Hoehe));
+        move(toPixelsX(m_settings.Links), toPixelsY(m_settings.Oben));
+        if (m_settings.Tab >= 0 && m_settings.Tab < m_form->count())
+            m_form->setCurrentIndex(m_settings.Tab);
         // 9. Column widths of the table, by position.
-        m_settingsFile.readTable(settings);
-        m_columnWidths = settings.SpBreite;
-        m_columnWidths.resize(settings.AnzahlSp, 1050);
+        m_settingsFile.readTable(m_settings);
+        QVector<int> widths = m_settings.SpBreite;
+        widths.resize(m_settings.AnzahlSp, 1050);
+        m_table->setColumnWidthsTwips(widths);
         // 10. Column choice.
-        m_settingsFile.readColumnChoice(settings);
+        m_settingsFile.readColumnChoice(m_settings);
         // 11. History controls start disabled.
-        cmdBack->setEnabled(false);
-        cmbBack->setEnabled(false);
-        cmdForward->setEnabled(false);
-        cmbForward->setEnabled(false);
+        m_historyRow->disableAll();
         // 12. The database and the full-record set.
-        m_db = Database::open(dbPath);
-        m_rsDaten =
-            m_db->openDynaset(QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC"));
+        m_records->open(dbPath);
         // 13. The window's record set, by number.
         Data_Refresh(QStringLiteral("Nr"), true);
         return true;
     } catch (const EngineError& e) {
-        showError(QStringLiteral("TarvexMain.Start_Init"), e.number(), e.description(),
-                  {QStringLiteral("Dies ist ein unerwarteter Fehler während der Initialisierung."),
-                   QStringLiteral("Das Programm wird beendet")});
+        startFailed(e.number(), e.description());
     } catch (const std::exception& e) {
-        showError(QStringLiteral("TarvexMain.Start_Init"), 0, QString::fromLocal8Bit(e.what()),
-                  {QStringLiteral("Dies ist ein unerwarteter Fehler während der Initialisierung."),
-                   QStringLiteral("Das Programm wird beendet")});
+        startFailed(0, QString::fromLocal8Bit(e.what()));
     }
-    m_rsDaten.reset();
-    m_db.reset();
+    m_records->close();
     return false;
 }
 
@@ -151,10 +155,8 @@ void TarvexMain::Timer1_Timer() {
         m_startScreen->close();
     m_timer1.stop();
     setEnabled(true);
-    // The window starts browsing: nothing to save.
-    if (mnuDSSub.size() > 3)
-        mnuDSSub[3]->setEnabled(false);
-    DataGrid->setFocus();
+    updateMenus();
+    m_table->setFocus();
 }
 
 void TarvexMain::closeEvent(QCloseEvent* event) {
@@ -163,19 +165,25 @@ void TarvexMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A record being entered or changed is not dropped without a word: the save question,
+    // with Cancel to go back to the record.
+    if (m_started && isEditing(m_records->state()) && !DS_Speichern(true)) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
 
 void TarvexMain::Form_Unload() {
-    if (bBeenden || !m_started)
+    if (m_bBeenden || !m_started)
         return;
-    settings.Tab = SSTab1->currentIndex();
-    settings.Hoehe = pixelsToTwipsY(height());
-    settings.Breite = pixelsToTwipsX(width());
-    settings.SpBreite = columnWidthsTwips();
-    settings.AnzahlSp = int(settings.SpBreite.size());
-    if (!m_settingsFile.save(settings)) {
+    m_settings.Tab = m_form->currentIndex();
+    m_settings.Hoehe = toTwipsY(height());
+    m_settings.Breite = toTwipsX(width());
+    m_settings.SpBreite = m_table->columnWidthsTwips();
+    m_settings.AnzahlSp = int(m_settings.SpBreite.size());
+    if (!m_settingsFile.save(m_settings)) {
         m_boxes.show(this,
                      QStringLiteral("Die Einstellungen konnten nicht in der Datei\r") +
                          QDir::toNativeSeparators(m_settingsFile.path()) +
@@ -183,12 +191,8 @@ void TarvexMain::Form_Unload() {
                                         "schreibgeschützt ist."),
                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
     }
-    gridModel->setSnapshot(nullptr);
-    Data->closeRecordset();
-    if (m_rsDaten)
-        m_rsDaten->close();
-    m_rsDaten.reset();
-    m_db.reset();
+    m_table->closeRecordset();
+    m_records->close();
     m_started = false;
     m_instanceLock.reset();
 }

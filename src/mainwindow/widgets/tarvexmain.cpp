@@ -1,43 +1,41 @@
 #include "tarvexmain.h"
 
 #include "datacontrol.h"
-#include "fieldtable.h"
+#include "historyrow.h"
 #include "infobox.h"
-#include "snapshotmodel.h"
+#include "messageboxes.h"
+#include "recordcontroller.h"
+#include "recordform.h"
+#include "recordtable.h"
+#include "refreshquery.h"
+#include "searchrow.h"
+#include "twips.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFontMetrics>
+#include <QAction>
 #include <QFrame>
-#include <QHeaderView>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTabWidget>
-#include <QTableView>
-
-#include <cmath>
+#include <QTimer>
 
 namespace {
 
-double screenDpiX(const QWidget* w) {
+double screenDpi(const QWidget* w, bool horizontal) {
     const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    return s ? s->logicalDotsPerInchX() : 96.0;
-}
-
-double screenDpiY(const QWidget* w) {
-    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    return s ? s->logicalDotsPerInchY() : 96.0;
+    if (!s)
+        return 96.0;
+    return horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
 }
 
 } // namespace
 
 TarvexMain::TarvexMain(const Options& options)
-    : m_options(options), m_boxes(*options.boxes), m_settingsFile(options.programFolder) {
+    : m_options(options), m_boxes(*options.boxes), m_settingsFile(options.programFolder),
+      m_records(std::make_unique<RecordController>(*options.boxes, this)) {
     setObjectName(QStringLiteral("TarvexMain"));
     setWindowTitle(QStringLiteral("Belvonia"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tarvex.png")));
@@ -45,6 +43,7 @@ TarvexMain::TarvexMain(const Options& options)
     m_timer1.setInterval(options.startScreenMs);
     connect(&m_timer1, &QTimer::timeout, this, &TarvexMain::Timer1_Timer);
     buildWindow();
+    connectParts();
 }
 
 TarvexMain::~TarvexMain() {
@@ -52,217 +51,376 @@ TarvexMain::~TarvexMain() {
         delete m_startScreen.data();
 }
 
-int TarvexMain::twipsToPixelsX(double twips) const {
-    return int(std::lround(twips * screenDpiX(this) / 1440.0));
+int TarvexMain::toPixelsX(double twips) const {
+    return twipsToPixels(twips, screenDpi(this, true));
 }
-int TarvexMain::twipsToPixelsY(double twips) const {
-    return int(std::lround(twips * screenDpiY(this) / 1440.0));
+int TarvexMain::toPixelsY(double twips) const {
+    return twipsToPixels(twips, screenDpi(this, false));
 }
-int TarvexMain::pixelsToTwipsX(int px) const {
-    return int(std::lround(px * 1440.0 / screenDpiX(this)));
+int TarvexMain::toTwipsX(int pixels) const {
+    return pixelsToTwips(pixels, screenDpi(this, true));
 }
-int TarvexMain::pixelsToTwipsY(int px) const {
-    return int(std::lround(px * 1440.0 / screenDpiY(this)));
+int TarvexMain::toTwipsY(int pixels) const {
+    return pixelsToTwips(pixels, screenDpi(this, false));
 }
 
 void TarvexMain::buildWindow() {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
     setCentralWidget(central);
-    FrameAllg = new QFrame(central);
-    FrameAllg->setObjectName(QStringLiteral("FrameAllg"));
-    FrameAllg->setFrameShape(QFrame::NoFrame);
+    m_frame = new QFrame(central);
+    m_frame->setObjectName(QStringLiteral("FrameAllg"));
+    m_frame->setFrameShape(QFrame::NoFrame);
 
-    buildHeader(FrameAllg);
-    buildRecordTabs(FrameAllg);
-    buildTableArea(FrameAllg);
-    buildMenus();
-    buildStatusBar();
-    connectNavigation();
+    m_image1 = new QLabel(m_frame);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setPixmap(QPixmap(QStringLiteral(":/pictures/header_left.png")));
+    m_image1->setScaledContents(true);
+    m_image2 = new QLabel(m_frame);
+    m_image2->setObjectName(QStringLiteral("Image2"));
+    m_image2->setPixmap(QPixmap(QStringLiteral(":/pictures/header_right.png")));
+    m_image2->setScaledContents(true);
+    m_lblKiga = new QLabel(m_frame);
+    m_lblKiga->setObjectName(QStringLiteral("lblKiga"));
+    m_lblKiga->setAlignment(Qt::AlignCenter);
+    m_lblKiga->setWordWrap(true);
+    QFont f = m_lblKiga->font();
+    f.setPointSizeF(f.pointSizeF() * 1.6);
+    f.setBold(true);
+    m_lblKiga->setFont(f);
 
-    layoutTwips = designLayout();
-    setBrowseState();
-    showSiblingRows(QString());
+    m_data = new DataControl;
+    m_data->setCaption(emptyStatusText());
+    m_historyRow = new HistoryRow(m_data, m_frame);
+    m_searchRow = new SearchRow(m_frame);
+    m_lblAktDS = new QLabel(QStringLiteral("aktueller Datensatz"), m_frame);
+    m_lblAktDS->setObjectName(QStringLiteral("lblAktDS"));
+    m_table = new RecordTable(m_frame);
+    m_form = new RecordForm(m_boxes, m_frame);
+    m_form->setBrowseFocusTarget(m_table);
+
+    m_kMain = new QLabel(this);
+    m_kMain->setObjectName(QStringLiteral("kMain"));
+    statusBar()->addWidget(m_kMain, 1);
+    statusBar()->setSizeGripEnabled(true);
+
+    m_menus = new MainMenus(this, m_kMain);
+    m_menus->pasteAllowed = [this](QWidget* target, const QString& text) {
+        return m_form->pasteAllowed(target, text);
+    };
+    // Printing and the options dialog come with later work; until then their entries stay
+    // disabled.
+    for (int element = 0; element < 3; ++element)
+        m_menus->entry(MainMenus::Setup, element)->setEnabled(false);
+    updateMenus();
+
+    m_layout = designLayout();
     applyLayout();
 }
 
-void TarvexMain::buildHeader(QWidget* frame) {
-    Image1 = new QLabel(frame);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/header_left.png")));
-    Image1->setScaledContents(true);
-    Image2 = new QLabel(frame);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/header_right.png")));
-    Image2->setScaledContents(true);
-    lblKiga = new QLabel(frame);
-    lblKiga->setObjectName(QStringLiteral("lblKiga"));
-    lblKiga->setAlignment(Qt::AlignCenter);
-    lblKiga->setWordWrap(true);
-    QFont f = lblKiga->font();
-    f.setPointSizeF(f.pointSizeF() * 1.6);
-    f.setBold(true);
-    lblKiga->setFont(f);
-}
-
-void TarvexMain::buildTableArea(QWidget* frame) {
-    lblAktDS = new QLabel(QStringLiteral("aktueller Datensatz"), frame);
-    lblAktDS->setObjectName(QStringLiteral("lblAktDS"));
-    lblAktDS->setFrameShape(QFrame::NoFrame);
-
-    cmbBack = new QComboBox(frame);
-    cmbBack->setObjectName(QStringLiteral("cmbBack"));
-    cmdBack = new QPushButton(QStringLiteral("Zurück <"), frame);
-    cmdBack->setObjectName(QStringLiteral("cmdBack"));
-    cmbForward = new QComboBox(frame);
-    cmbForward->setObjectName(QStringLiteral("cmbForward"));
-    cmdForward = new QPushButton(QStringLiteral("Vor >"), frame);
-    cmdForward->setObjectName(QStringLiteral("cmdForward"));
-    Data = new DataControl(frame);
-    Data->setCaption(QStringLiteral("aktueller Datensatz : -"));
-
-    DataGrid = new QTableView(frame);
-    DataGrid->setObjectName(QStringLiteral("DataGrid"));
-    gridModel = new SnapshotModel(this);
-    DataGrid->setModel(gridModel);
-    DataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    DataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DataGrid->setWordWrap(false);
-    DataGrid->verticalHeader()->setVisible(false);
-    DataGrid->verticalHeader()->setDefaultSectionSize(DataGrid->fontMetrics().height() + 6);
-    DataGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    DataGrid->horizontalHeader()->setSectionsClickable(false);
-    DataGrid->horizontalHeader()->setHighlightSections(false);
-    DataGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    DataGrid->horizontalHeader()->setStretchLastSection(false);
-    connect(DataGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int column, int, int newSize) {
-                if (m_applyingWidths || column < 0)
-                    return;
-                if (column >= m_columnWidths.size())
-                    m_columnWidths.resize(column + 1, 1050);
-                m_columnWidths[column] = pixelsToTwipsX(newSize);
-            });
-
-    static const char* const searchFields[6] = {"KNach", "KVor", "KGeb", "KGrp", "KEssen", "KOrt"};
-    static const char* const searchCaptions[6] = {"Nachname", "Vorname", "geb. am",
-                                                  "Gruppe",   "Essen",   "Wohnort"};
-    for (int i = 0; i < 6; ++i) {
-        lblSuch[i] = new QLabel(QString::fromUtf8(searchCaptions[i]), frame);
-        lblSuch[i]->setObjectName(QStringLiteral("lblSuch") + QLatin1String(searchFields[i]));
-        txtSuch[i] = new QLineEdit(frame);
-        txtSuch[i]->setObjectName(QStringLiteral("txtSuch") + QLatin1String(searchFields[i]));
-        txtSuch[i]->setMaxLength(findField(QString::fromLatin1(searchFields[i]))->size + 10);
-        lblSuch[i]->setBuddy(txtSuch[i]);
-    }
-    lblSuchInf = new QLabel(QStringLiteral("Suchmasken - Platzhalter   ein Zeichen -> ?   "
-                                           "mehrere Zeichen -> *   Nummer -> #"),
-                            frame);
-    lblSuchInf->setObjectName(QStringLiteral("lblSuchInf"));
-
-    cmdSucheLoeschen = new QPushButton(QStringLiteral("Suchkriterien löschen"), frame);
-    cmdSucheLoeschen->setObjectName(QStringLiteral("cmdSucheLoeschen"));
-}
-
-void TarvexMain::buildStatusBar() {
-    kMain = new QLabel(this);
-    kMain->setObjectName(QStringLiteral("kMain"));
-    statusBar()->addWidget(kMain, 1);
-    statusBar()->setSizeGripEnabled(true);
-}
-
-// Record controls take no input while browsing: the number and every field are read-only
-// displays (their text can still be selected and copied).
-void TarvexMain::setBrowseState() {
-    bool browse = !bDSNeu && !bDSAendern;
-    txtNr->setReadOnly(browse);
-    for (QLineEdit* e : txtAngaben)
-        e->setReadOnly(browse);
-    for (QLineEdit* e : txtBerechnung)
-        e->setReadOnly(browse);
-    txtGAnz->setReadOnly(browse);
-    txtBem->setReadOnly(browse);
-    chckKEssen->setAttribute(Qt::WA_TransparentForMouseEvents, browse);
-    chckKEssen->setFocusPolicy(browse ? Qt::NoFocus : Qt::StrongFocus);
+void TarvexMain::connectParts() {
+    connect(m_table, &RecordTable::reposition, this, &TarvexMain::Data_Reposition);
+    connect(m_table, &RecordTable::positionChanged, m_data, &DataControl::setPosition);
+    connect(m_table, &RecordTable::rowChosen, this, &TarvexMain::tableRowChosen);
+    connect(m_table, &RecordTable::sortMenuRequested, this, &TarvexMain::sortMenu);
+    connect(m_data, &DataControl::moveRequested, this, [this](DataControl::Move move) {
+        const int rows = m_table->recordCount();
+        const int to[] = {0, m_table->currentRow() - 1, m_table->currentRow() + 1, rows - 1};
+        m_table->moveToRow(to[int(move)]);
+    });
+    connect(m_searchRow, &SearchRow::searchChanged, this,
+            [this](int field) { Data_Refresh(searchFieldNames()[size_t(field)], true); });
+    connect(m_searchRow, &SearchRow::cleared, this, [this] { m_table->setFocus(); });
+    connect(m_historyRow, &HistoryRow::stepRequested, this, &TarvexMain::historyStep);
+    connect(m_menus, &MainMenus::chosen, this, &TarvexMain::menuChosen);
 }
 
 void TarvexMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void TarvexMain::Form_Resize() {
-    ::Form_Resize(layoutTwips, pixelsToTwipsX(width()), pixelsToTwipsY(height()));
+    ::Form_Resize(m_layout, toTwipsX(width()), toTwipsY(height()));
     applyLayout();
 }
 
 void TarvexMain::applyLayout() {
-    auto place = [this](QWidget* w, const TwipRect& r) {
-        w->setGeometry(twipsToPixelsX(r.left), twipsToPixelsY(r.top), twipsToPixelsX(r.width),
-                       twipsToPixelsY(r.height));
+    auto px = [this](const TwipRect& r) {
+        return QRect(toPixelsX(r.left), toPixelsY(r.top), toPixelsX(r.width), toPixelsY(r.height));
     };
-    const MainLayout& l = layoutTwips;
-    place(FrameAllg, l.FrameAllg);
-    place(DataGrid, l.DataGrid);
-    place(SSTab1, l.SSTab1);
-    place(lblAktDS, l.lblAktDS);
-    place(cmbBack, l.cmbBack);
-    place(cmdBack, l.cmdBack);
-    place(cmbForward, l.cmbForward);
-    place(cmdForward, l.cmdForward);
-    place(Data, l.Data);
-    for (int i = 0; i < 6; ++i) {
-        place(txtSuch[i], l.txtSuch[i]);
-        place(lblSuch[i], l.lblSuch[i]);
+    const MainLayout& l = m_layout;
+    m_frame->setGeometry(px(l.FrameAllg));
+    m_table->setGeometry(px(l.DataGrid));
+    m_form->setGeometry(px(l.SSTab1));
+    m_lblAktDS->setGeometry(px(l.lblAktDS));
+    m_image1->setGeometry(px(l.Image1));
+    m_image2->setGeometry(px(l.Image2));
+    m_lblKiga->setGeometry(px(l.lblKiga));
+
+    // The two rows take the rectangle of their parts; the parts are placed inside them.
+    auto inside = [&px](const QRect& row, const TwipRect& r) {
+        return px(r).translated(-row.topLeft());
+    };
+    const QRect history =
+        px(l.cmbBack).united(px(l.cmbForward)).united(px(l.Data)).united(px(l.cmdForward));
+    m_historyRow->setGeometry(history);
+    m_historyRow->place({inside(history, l.cmbBack), inside(history, l.cmdBack),
+                         inside(history, l.Data), inside(history, l.cmbForward),
+                         inside(history, l.cmdForward)});
+    QRect search = px(l.lblSuchInf).united(px(l.cmdSucheLoeschen));
+    for (int i = 0; i < MainLayout::SearchFieldCount; ++i)
+        search = search.united(px(l.txtSuch[size_t(i)])).united(px(l.lblSuch[size_t(i)]));
+    m_searchRow->setGeometry(search);
+    SearchRow::Geometry g;
+    g.hint = inside(search, l.lblSuchInf);
+    g.clear = inside(search, l.cmdSucheLoeschen);
+    for (size_t i = 0; i < 6; ++i) {
+        g.labels[i] = inside(search, l.lblSuch[i]);
+        g.fields[i] = inside(search, l.txtSuch[i]);
     }
-    place(lblSuchInf, l.lblSuchInf);
-    // The hint and the search captions shrink their type, when they must, to fit the width
-    // the layout gives them, so that nothing is cut off or runs into its neighbour.
-    fitTextToWidth(lblSuchInf);
-    for (QLabel* label : lblSuch)
-        fitTextToWidth(label);
-    place(cmdSucheLoeschen, l.cmdSucheLoeschen);
-    place(Image1, l.Image1);
-    place(Image2, l.Image2);
-    place(lblKiga, l.lblKiga);
+    m_searchRow->place(g);
 }
 
-void TarvexMain::fitTextToWidth(QLabel* label) {
-    QFont f = font();
-    const double base = f.pointSizeF() > 0 ? f.pointSizeF() : 9.0;
-    double size = base;
-    f.setPointSizeF(size);
-    while (size > 6.0 && QFontMetrics(f).horizontalAdvance(label->text()) > label->width()) {
-        size -= 0.5;
-        f.setPointSizeF(size);
+void TarvexMain::updateMenus() {
+    const bool hasRecords = m_table->recordCount() > 0;
+    const RecordMenuStates s = recordMenuStates(m_records->state(), hasRecords);
+    m_menus->entry(MainMenus::Record, 0)->setEnabled(s.neu && m_records->isOpen());
+    m_menus->entry(MainMenus::Record, 1)->setEnabled(s.aendern);
+    m_menus->entry(MainMenus::Record, 2)->setEnabled(s.loeschen);
+    m_menus->entry(MainMenus::Record, 3)->setEnabled(s.speichern);
+    // Printing comes with later work.
+    m_menus->entry(MainMenus::File, 1)->setEnabled(false);
+}
+
+void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
+    auto rows =
+        m_records->Data_Refresh(m_searchRow->texts(), m_settings.Tabelle, sortBy, ascending);
+    if (rows)
+        m_table->setRecordset(std::move(rows)); // the window keeps its rows after a failure
+}
+
+void TarvexMain::Data_Reposition() {
+    updateMenus();
+    const bool editing = isEditing(m_records->state());
+    if (m_table->recordCount() == 0) {
+        // Being typed stays as it is; browsing shows the blank record.
+        if (!editing) {
+            m_form->blank();
+            m_shownNr.clear();
+        }
+        m_data->setCaption(emptyStatusText());
+        m_table->clearHighlight();
+        return;
     }
-    label->setFont(f);
-}
-
-void TarvexMain::applyColumnWidths() {
-    m_applyingWidths = true;
-    int n = gridModel->columnCount();
-    for (int c = 0; c < n; ++c) {
-        int tw = c < m_columnWidths.size() ? m_columnWidths[c] : 1050;
-        DataGrid->setColumnWidth(c, std::max(0, twipsToPixelsX(tw)));
+    if (editing)
+        return;
+    const QString nr = m_table->currentNr();
+    // History: the number left is that of the record really shown (none for the blank one).
+    m_historyRow->recordMove(m_shownNr, nr);
+    const RecordController::ReadResult read = m_records->Data_Reposition(nr);
+    if (read.outcome == RecordController::Read::Missing) {
+        recordGone(nr);
+        return;
     }
-    m_applyingWidths = false;
+    if (read.outcome == RecordController::Read::Done) {
+        m_form->showTexts(read.texts);
+        m_shownNr = nr;
+        auto text = [&read](const char* name) {
+            return read.texts[size_t(fieldIndex(QString::fromLatin1(name)))];
+        };
+        m_data->setCaption(statusText(text("Nr"), text("KNach"), text("KVor")));
+    }
+    if (!m_table->highlight(nr) && m_bDebug) {
+        for (int i = 0; i < 2; ++i)
+            m_boxes.show(this,
+                         MessageBoxes::errorText(QStringLiteral("Quendal.Data1.Reposition"), 30009,
+                                                 QStringLiteral("Ungültiger Zeilenwert")),
+                         MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical,
+                         QStringLiteral("Fehler"));
+    }
 }
 
-QVector<int> TarvexMain::columnWidthsTwips() const {
-    // The table's current columns; the widths remembered by position for the rest.
-    int n = gridModel->columnCount();
-    if (n == 0)
-        n = int(m_columnWidths.size());
-    QVector<int> widths;
-    for (int c = 0; c < n; ++c)
-        widths.append(c < m_columnWidths.size() ? m_columnWidths[c] : 1050);
-    return widths;
+void TarvexMain::recordGone(const QString& nr) {
+    // Never show another child's data under this number: blank the form, say what happened,
+    // and bring the table back in step with the database.
+    m_form->blank();
+    m_form->showTexts(RecordTexts());
+    m_shownNr.clear();
+    m_data->setCaption(emptyStatusText());
+    m_boxes.show(this,
+                 QStringLiteral("Der Datensatz Nr. %1 ist nicht mehr vorhanden. Er wurde "
+                                "vermutlich an einem anderen Arbeitsplatz gelöscht.\r\r"
+                                "Die Tabelle wird neu geladen.")
+                     .arg(nr),
+                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+    QTimer::singleShot(0, this,
+                       [this] { Data_Refresh(m_records->lastSort(), m_records->lastAscending()); });
 }
 
-void TarvexMain::showError(const QString& place, int number, const QString& description,
-                           const QStringList& closingLines) {
-    m_boxes.show(this, MessageBoxes::errorText(place, number, description, closingLines),
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
+void TarvexMain::tableRowChosen(int row) {
+    // While a record is being entered or changed, the table moves nothing.
+    if (isEditing(m_records->state())) {
+        m_table->highlight(m_shownNr);
+        return;
+    }
+    if (row == m_table->currentRow() && m_table->currentNr() == m_shownNr)
+        return;
+    m_table->moveToRow(row);
+}
+
+void TarvexMain::historyStep(bool back, int index) {
+    if (isEditing(m_records->state()))
+        return; // the record being edited stays; the lists stay as they are
+    const QString missing = m_historyRow->step(
+        back, index, m_shownNr, [this](const QString& nr) { return m_table->findNr(nr); });
+    if (!missing.isEmpty()) {
+        m_kMain->setText(QStringLiteral("Datensatz Nr. %1 ist in der aktuellen Auswahl nicht "
+                                        "enthalten.")
+                             .arg(missing));
+        return;
+    }
+    m_table->setFocus();
+}
+
+void TarvexMain::sortMenu(const QPoint& globalPos, double x) {
+    m_gridMausX = x;
+    m_menus->menu(MainMenus::Popup)->popup(globalPos);
+}
+
+void TarvexMain::menuChosen(MainMenus::Menu menu, int element) {
+    switch (menu) {
+    case MainMenus::File:
+        mnuFileSub_Click(element);
+        break;
+    case MainMenus::Edit:
+        m_menus->mnuEditSub_Click(element);
+        break;
+    case MainMenus::Record:
+        mnuDSSub_Click(element);
+        break;
+    case MainMenus::Help:
+        mnuHelpSub_Click(element);
+        break;
+    case MainMenus::Popup: {
+        if (m_table->recordset() == nullptr)
+            break;
+        const int column = m_table->columnAt(m_gridMausX);
+        if (m_bDebug)
+            m_boxes.show(this, QStringLiteral("gewählte Spalte <%1>").arg(column),
+                         MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None);
+        const QString field = m_table->fieldAt(m_gridMausX);
+        if (!field.isEmpty())
+            Data_Refresh(field, element == 0);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TarvexMain::mnuFileSub_Click(int element) {
+    if (element == 0) {
+        // The dialog opens with the current orientation, so cancelling it changes nothing.
+        QPrinter printer;
+        printer.setPageOrientation(m_settings.Hochformat ? QPageLayout::Portrait
+                                                         : QPageLayout::Landscape);
+        QPageSetupDialog dialog(&printer, this);
+        if (m_options.pageSetupRunner)
+            m_options.pageSetupRunner(dialog);
+        else
+            dialog.exec();
+        m_settings.Hochformat = printer.pageLayout().orientation() == QPageLayout::Portrait;
+    } else if (element == 3) {
+        close();
+    }
+}
+
+void TarvexMain::mnuHelpSub_Click(int element) {
+    if (element == 0) {
+        m_boxes.show(this, QStringLiteral("noch nicht verfügbar"), MessageBoxes::Buttons::Ok,
+                     MessageBoxes::Icon::None);
+    } else if (element == 2) {
+        InfoBox box(m_bDebug, this);
+        box.exec();
+    }
+}
+
+void TarvexMain::mnuDSSub_Click(int element) {
+    switch (element) {
+    case 0:
+        DS_Neu();
+        break;
+    case 1:
+        DS_Aendern();
+        break;
+    case 2:
+        DS_Loeschen();
+        break;
+    case 3:
+        DS_Speichern();
+        break;
+    case 5:
+        // "S&uchen" takes the user to the search row.
+        m_searchRow->focusFirst();
+        break;
+    default:
+        break;
+    }
+}
+
+void TarvexMain::DS_Neu() {
+    const RecordController::NewRecord created =
+        m_records->DS_Neu(m_form->texts(), m_table->currentSummary());
+    if (!created.started)
+        return;
+    setWindowTitle(editCaption(EditState::New));
+    m_form->setEditState(EditState::New, m_records->choiceLists());
+    m_form->showTexts(created.texts);
+    updateMenus();
+    m_form->focusField(fieldIndex(created.copied ? u"Nr" : u"KNach"));
+}
+
+void TarvexMain::DS_Aendern() {
+    if (!m_records->DS_Aendern())
+        return;
+    setWindowTitle(editCaption(EditState::Change));
+    m_form->setEditState(EditState::Change, m_records->choiceLists());
+    updateMenus();
+    m_form->focusField(fieldIndex(u"KNach"));
+}
+
+void TarvexMain::DS_Loeschen() {
+    const RecordController::Deletion d = m_records->DS_Loeschen(m_table->currentSummary());
+    if (!d.refresh)
+        return;
+    // The search stays; the sort returns to the number.
+    Data_Refresh(QStringLiteral("Nr"), true);
+    if (d.neighbour && m_table->recordCount() > 0)
+        m_table->findNr(*d.neighbour);
+}
+
+bool TarvexMain::DS_Speichern(bool closing) {
+    m_form->commitFocusedField();
+    const RecordController::SaveResult r = m_records->DS_Speichern(m_form->texts(), closing);
+    if (r.outcome == RecordController::Saved::NotEditing)
+        return true;
+    m_form->showTexts(r.texts);
+    if (r.outcome == RecordController::Saved::Kept) {
+        // Still editing, with every input in place and "&Speichern" at hand.
+        updateMenus();
+        if (r.problemField >= 0)
+            m_form->focusField(r.problemField);
+        return false;
+    }
+    enterBrowseState(r.numberToFind);
+    return true;
+}
+
+void TarvexMain::enterBrowseState(const QString& numberToFind) {
+    m_form->setEditState(EditState::Browse, m_records->choiceLists());
+    Data_Refresh(QStringLiteral("Nr"), true);
+    // The saved (or, after a discard, the unchanged) record; when it is not in the list, the
+    // first row stays shown.
+    if (!numberToFind.isEmpty() && numberToFind != m_table->currentNr())
+        m_table->findNr(numberToFind);
+    setWindowTitle(browseCaptionAfterSave());
+    updateMenus();
+    m_table->setFocus();
 }

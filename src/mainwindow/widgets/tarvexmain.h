@@ -1,10 +1,7 @@
 #pragma once
 
-#include "database.h"
-#include "history.h"
-#include "infobox.h"
 #include "layout.h"
-#include "messageboxes.h"
+#include "mainmenus.h"
 #include "settings.h"
 
 #include <QLockFile>
@@ -12,30 +9,24 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <array>
 #include <functional>
 #include <memory>
 
 class DataControl;
-class QAction;
-class QCheckBox;
-class QComboBox;
+class HistoryRow;
+class InfoBox;
+class MessageBoxes;
 class QFrame;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QMenu;
 class QPageSetupDialog;
-class QModelIndex;
-class QMouseEvent;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QTableView;
-class SnapshotModel;
+class RecordController;
+class RecordForm;
+class RecordTable;
+class SearchRow;
 
-// The program's main window: start-up and shutdown, the record form, the table of records with
-// its search row and history, the menus and the layout.
+// The program's main window: it composes the record form, the table with its search and history
+// rows and the menus, runs start-up and shutdown, lays the window out and turns the commands of
+// the menus into calls of the record controller.
 class TarvexMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -45,6 +36,8 @@ class TarvexMain : public QMainWindow {
         MessageBoxes* boxes = nullptr;
         int startScreenMs = 3000;
         bool singleInstance = true;
+        // Runs the page set-up dialog; empty: exec() it.
+        std::function<void(QPageSetupDialog&)> pageSetupRunner;
     };
 
     explicit TarvexMain(const Options& options);
@@ -53,160 +46,75 @@ class TarvexMain : public QMainWindow {
     // Runs the start-up. Returns false when the program must end at once (a second instance,
     // a refused or failed start); the window then has written nothing.
     bool Form_Load();
+    // The start screen's one tick: it closes and the window goes into use.
+    void Timer1_Timer();
 
     // Where the lock of a running instance for this program folder lives.
     static QString instanceLockPath(const QString& programFolder);
 
-    // Program flags.
-    bool bBeenden = false;
-    bool bDebug = false;
-    // Edit flags: browse when both are false.
-    bool bDSNeu = false;
-    bool bDSAendern = false;
-
-    Settings settings;
-
-    // Twips of the current screen (1440 per inch) and pixels.
-    int twipsToPixelsX(double twips) const;
-    int twipsToPixelsY(double twips) const;
-    int pixelsToTwipsX(int px) const;
-    int pixelsToTwipsY(int px) const;
-
-    // Record controls.
-    QLineEdit* txtNr = nullptr;
-    std::array<QLineEdit*, 56> txtAngaben{};
-    std::array<QLineEdit*, 4> txtBerechnung{};
-    QLineEdit* txtGAnz = nullptr;
-    QPlainTextEdit* txtBem = nullptr;
-    QCheckBox* chckKEssen = nullptr;
-    QComboBox* cmbKKonf = nullptr;
-    QComboBox* cmbKNat = nullptr;
-    QComboBox* cmbMKonf = nullptr;
-    QComboBox* cmbMNat = nullptr;
-    QComboBox* cmbVKonf = nullptr;
-    QComboBox* cmbVNat = nullptr;
-    std::array<QLabel*, 12> siblingLabels{};
-
-    // Frame, table and navigation.
-    QFrame* FrameAllg = nullptr;
-    QTabWidget* SSTab1 = nullptr;
-    QTableView* DataGrid = nullptr;
-    SnapshotModel* gridModel = nullptr;
-    DataControl* Data = nullptr;
-    QLabel* lblAktDS = nullptr;
-    QLabel* lblKiga = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QLabel* lblSuchInf = nullptr;
-    std::array<QLineEdit*, 6> txtSuch{};
-    std::array<QLabel*, 6> lblSuch{};
-    QPushButton* cmdSucheLoeschen = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdForward = nullptr;
-    QComboBox* cmbBack = nullptr;
-    QComboBox* cmbForward = nullptr;
-    QLabel* kMain = nullptr; // the status bar panel for help texts
-
-    // Menus: entries by element number, as the menu arrays are numbered.
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuEdit = nullptr;
-    QMenu* mnuDS = nullptr;
-    QMenu* mnuSetup = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QMenu* popMenu1 = nullptr;
-    QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub;
-
-    // Layout in twips, recomputed on every resize.
-    MainLayout layoutTwips;
-    void Form_Resize();
-
-    // Record set of the window and its display.
-    void Data_Refresh(const QString& sortBy, bool ascending);
-    void Data_Reposition();
-
-    Database* dbDaten() const { return m_db.get(); }
-    RecordSet* rsDaten() const { return m_rsDaten.get(); }
-
-    // Column widths of the table, by position, in twips.
-    QVector<int> columnWidthsTwips() const;
-
-    // Edit menu, as run when the menu opens.
-    void mnuEdit_Click();
-    void mnuFileSub_Click(int index);
-    void mnuEditSub_Click(int index);
-    void mnuHelpSub_Click(int index);
-    // Runs the page set-up dialog; tests replace it.
-    std::function<void(QPageSetupDialog&)> pageSetupRunner;
-    void HelpObj_MenuHelp(const QString& menuText, const QString& menuHelp, bool enabled);
-
-    // Start screen (the about box while the window is prepared); null once closed.
-    InfoBox* startScreen() const { return m_startScreen; }
-    bool isStartScreenRunning() const { return m_timer1.isActive(); }
-    void Timer1_Timer();
-
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  public:
-    // Search row, history and table.
-    void cmdSucheLoeschen_Click();
-    void historyStep(bool back, int index); // index -1: the button, else the list entry
-    void popMenu1Sub_Click(int index);
-    double GridMausX = 0;
-    const NavHistory& history() const { return m_history; }
-    QString shownNr() const { return m_shownNr; }
 
   private:
     bool Start_Init();
-    void connectNavigation();
-    void DataGrid_SelChange(const QModelIndex& current);
-    bool gridRightPress(QWidget* source, QMouseEvent* event);
-    void updateHistoryControls();
-    void fillRecordMenus(bool hasRecords);
-    void blankRecord();
-    bool showRecord(const QString& nr);
-    void highlightRow(const QString& nr);
-    void clearGridSelection();
-    void Form_Unload();
+    void startFailed(int number, const QString& description);
     bool acquireInstanceLock();
+    void Form_Unload();
     void buildWindow();
-    void buildHeader(QWidget* frame);
-    void buildRecordTabs(QWidget* frame);
-    QWidget* buildChildTab();
-    QWidget* buildParentsTab();
-    QWidget* buildSiblingsTab();
-    void buildTableArea(QWidget* frame);
-    void buildMenus();
-    void buildStatusBar();
+    void connectParts();
     void applyLayout();
-    void applyColumnWidths();
-    void fitTextToWidth(QLabel* label);
-    void setBrowseState();
-    void showSiblingRows(const QString& count);
-    void showError(const QString& place, int number, const QString& description,
-                   const QStringList& closingLines = {});
+    int toPixelsX(double twips) const;
+    int toPixelsY(double twips) const;
+    int toTwipsX(int pixels) const;
+    int toTwipsY(int pixels) const;
+
+    // The window's record set and the record display.
+    void Data_Refresh(const QString& sortBy, bool ascending);
+    void Data_Reposition();
+    void recordGone(const QString& nr);
+    void tableRowChosen(int row);
+    void historyStep(bool back, int index);
+    void sortMenu(const QPoint& globalPos, double x);
+
+    // Commands.
+    void menuChosen(MainMenus::Menu menu, int element);
+    void mnuFileSub_Click(int element);
+    void mnuDSSub_Click(int element);
+    void mnuHelpSub_Click(int element);
+    void DS_Neu();
+    void DS_Aendern();
+    void DS_Loeschen();
+    // Returns whether the window is browsing afterwards (stored or discarded).
+    bool DS_Speichern(bool closing = false);
+    void enterBrowseState(const QString& numberToFind);
+    void updateMenus();
 
     Options m_options;
     MessageBoxes& m_boxes;
     SettingsFile m_settingsFile;
+    Settings m_settings;
+    bool m_bBeenden = false; // end without writing the settings
+    bool m_bDebug = false;   // diagnostic mode
     std::unique_ptr<QLockFile> m_instanceLock;
-    std::unique_ptr<Database> m_db;
-    std::unique_ptr<RecordSet> m_rsDaten;
+    std::unique_ptr<RecordController> m_records;
     QTimer m_timer1;
     QPointer<InfoBox> m_startScreen;
-    QVector<int> m_columnWidths; // twips by column position
-    bool m_applyingWidths = false;
     bool m_started = false;
-    bool m_programSelecting = false;
-    QString m_shownNr; // number of the record really shown; empty for the blank record
-    QString m_lastSort = QStringLiteral("Nr");
-    bool m_lastAscending = true;
-    NavHistory m_history;
-    QPointer<QWidget> m_editTarget; // text control the edit menu acts on
-    // Commands whose actions come with later work stay disabled until then.
-    bool m_printAvailable = false;
-    bool m_changeAvailable = false;
-    bool m_deleteAvailable = false;
+    MainLayout m_layout; // twips, recomputed on every resize
+    QString m_shownNr;   // number of the record really shown; empty for the blank record
+
+    QFrame* m_frame = nullptr;
+    QLabel* m_image1 = nullptr;
+    QLabel* m_image2 = nullptr;
+    QLabel* m_lblKiga = nullptr;
+    QLabel* m_lblAktDS = nullptr;
+    QLabel* m_kMain = nullptr; // the status bar panel for help texts
+    DataControl* m_data = nullptr;
+    HistoryRow* m_historyRow = nullptr;
+    SearchRow* m_searchRow = nullptr;
+    RecordTable* m_table = nullptr;
+    RecordForm* m_form = nullptr;
+    MainMenus* m_menus = nullptr;
+    double m_gridMausX = 0; // where the sort menu was asked for, in the table's coordinates
 };

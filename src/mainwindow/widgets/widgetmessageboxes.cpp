@@ -1,0 +1,47 @@
+#include "widgetmessageboxes.h"
+
+#include <QMessageBox>
+
+MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& text, Buttons buttons,
+                                              Icon icon, const QString& title) {
+    QMessageBox box(parent);
+    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
+    // Lines are joined by CR in the program's texts; Qt breaks lines on LF.
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                              QMessageBox::Question, QMessageBox::Warning,
+                                              QMessageBox::Information};
+    box.setIcon(icons[int(icon)]);
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        // Closed by the window's button or Escape: the answer that changes nothing.
+        if (buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel)
+            return Answer::Cancel;
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+}
