@@ -71,7 +71,10 @@ RecordForm::RecordForm(MessageBoxes& boxes, QWidget* parent)
     setEditState(EditState::Browse, ChoiceLists());
 }
 
-RecordForm::~RecordForm() = default;
+RecordForm::~RecordForm() {
+    // The controls go after the form's own members; the rules must not see their last events.
+    delete m_filter;
+}
 
 QLabel* RecordForm::caption(int f, QWidget* parent) {
     auto* l = new QLabel(QString::fromUtf8(def(f).caption), parent);
