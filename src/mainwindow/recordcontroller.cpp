@@ -127,7 +127,8 @@ RecordController::ReadResult RecordController::Data_Reposition(const QString& nr
 }
 
 void RecordController::fillChoiceLists() {
-    m_choices.add(m_db->valuesInOrder(kReligionFields), m_db->valuesInOrder(kNationalityFields));
+    const QList<QStringList> lists = m_db->valuesInOrder({kReligionFields, kNationalityFields});
+    m_choices.add(lists[0], lists[1]);
 }
 
 RecordController::NewRecord RecordController::DS_Neu(const RecordTexts& shown,

@@ -9,8 +9,13 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -274,39 +279,85 @@ std::optional<qint64> Database::highestNumber() {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-QStringList Database::valuesInOrder(const QStringList& columns) {
-    // Every record gives one row per column, numbered Nr * count + position so that ordering
-    // by the lowest number of each value is the order of first appearance. The names written
-    // are the field table's, never the caller's text.
-    if (columns.isEmpty())
-        return {};
-    QByteArray rows;
-    for (qsizetype k = 0; k < columns.size(); ++k) {
-        const FieldDef* field = findField(columns[k]);
-        if (!field || !isTextType(field->type))
-            throw EngineError(ErrorNumber::UnknownName,
-                              QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
-                                             "Daten.")
-                                  .arg(columns[k]));
-        if (k > 0)
-            rows += " UNION ALL ";
-        rows += "SELECT Nr AS n, " + QByteArray::number(k) + " AS k, " + field->name +
-                " AS v FROM Daten";
-    }
-    const QByteArray sql = "SELECT v FROM (" + rows +
-                           ") WHERE v IS NOT NULL GROUP BY v COLLATE BINARY ORDER BY min(n * " +
-                           QByteArray::number(columns.size()) + " + k)";
+namespace {
 
+// A map from UTF-8 texts that looks up a cell's bytes without copying them.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+using FirstAppearance = std::unordered_map<std::string, qint64, TextHash, std::equal_to<>>;
+
+} // namespace
+
+QStringList Database::valuesInOrder(const QStringList& columns) {
+    return valuesInOrder(QList<QStringList>{columns}).front();
+}
+
+QList<QStringList> Database::valuesInOrder(const QList<QStringList>& groups) {
+    // One pass over the table reads the number and every column named. Each value keeps the
+    // lowest position it was seen at, Nr * (columns in its group) + its column's place in the
+    // group, so sorting by that position gives the order of first appearance; the order in
+    // which the engine hands out the rows does not matter. The names written into the statement
+    // are the field table's, never the caller's text.
+    QByteArray sql = "SELECT Nr";
+    for (const QStringList& columns : groups) {
+        for (const QString& column : columns) {
+            const FieldDef* field = findField(column);
+            if (!field || !isTextType(field->type))
+                throw EngineError(ErrorNumber::UnknownName,
+                                  QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
+                                                 "Daten.")
+                                      .arg(column));
+            sql += QByteArray(", ") + field->name;
+        }
+    }
+    sql += " FROM Daten";
+
+    std::vector<FirstAppearance> seen(size_t(groups.size()));
     sqlite3* db = m_connection->db();
     store::Statement statement(db, sql);
-    store::ResetGuard reset(statement.get());
-    QStringList values;
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-        values << store::columnValue(statement.get(), 0).toString();
-    if (rc != SQLITE_DONE)
-        throw store::queryError(db, rc, QString::fromUtf8(sql));
-    return values;
+    {
+        store::ResetGuard reset(statement.get());
+        sqlite3_stmt* stmt = statement.get();
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const qint64 nr = sqlite3_column_int64(stmt, 0);
+            int column = 1;
+            for (size_t g = 0; g < seen.size(); ++g) {
+                const qint64 count = groups[qsizetype(g)].size();
+                for (qint64 k = 0; k < count; ++k, ++column) {
+                    const auto* text =
+                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                    if (!text)
+                        continue; // Null is no value
+                    const std::string_view value(text, size_t(sqlite3_column_bytes(stmt, column)));
+                    const qint64 position = nr * count + k;
+                    auto it = seen[g].find(value);
+                    if (it == seen[g].end())
+                        seen[g].emplace(std::string(value), position);
+                    else if (position < it->second)
+                        it->second = position;
+                }
+            }
+        }
+        if (rc != SQLITE_DONE)
+            throw store::queryError(db, rc, QString::fromUtf8(sql));
+    }
+    QList<QStringList> result;
+    for (const FirstAppearance& values : seen) {
+        std::vector<std::pair<qint64, const std::string*>> ordered;
+        ordered.reserve(values.size());
+        for (const auto& [text, position] : values)
+            ordered.emplace_back(position, &text);
+        std::sort(ordered.begin(), ordered.end());
+        QStringList texts;
+        texts.reserve(qsizetype(ordered.size()));
+        for (const auto& entry : ordered)
+            texts << QString::fromUtf8(entry.second->data(), qsizetype(entry.second->size()));
+        result << texts;
+    }
+    return result;
 }
 
 void Database::setBusyTimeout(int milliseconds) {

@@ -46,9 +46,11 @@ class Database {
     std::optional<qint64> highestNumber();
     // The different values of the given Text columns in the order of their first appearance:
     // records by ascending Nr and, within a record, the columns in the order given. Values are
-    // compared exactly (case and accents count); Null is skipped. One statement for the whole
-    // table, so a fill of the choice lists stays fast at 100,000 records.
+    // compared exactly (case and accents count); Null is skipped. One pass over the table, so a
+    // fill of the choice lists stays fast at 100,000 records.
     QStringList valuesInOrder(const QStringList& columns);
+    // The same for several groups of columns at once, in one pass; one list per group.
+    QList<QStringList> valuesInOrder(const QList<QStringList>& groups);
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).
     void setBusyTimeout(int milliseconds);
