@@ -201,6 +201,8 @@ void TestEdit::changeSavedRewritesRecordAndReturnsToBrowsing() {
     QCOMPARE(m().txtNr->text(), QStringLiteral("12"));
     QCOMPARE(m().txtAngaben[9]->text(), QStringLiteral("0821 5"));
     QVERIFY(m().mnuDSSub[Aendern]->isEnabled() && !m().mnuDSSub[Speichern]->isEnabled());
+    // Showing the saved record again is no step of the user's: the history stays.
+    QCOMPARE(m().items(m().cmbBack), QStringList{"1"});
 }
 
 void TestEdit::changeDiscardedLeavesDatabase() {
@@ -299,6 +301,7 @@ void TestEdit::deleteShowsNeighbour() {
     QCOMPARE(storedNumbers(db()), left);
     QCOMPARE(m().txtNr->text(), shown);
     QCOMPARE(m().column(0).size(), 2);
+    QVERIFY(!m().items(m().cmbBack).contains(nr)); // no step back to a deleted record
 }
 
 void TestEdit::menuOffersOnlySaveWhileEditing() {

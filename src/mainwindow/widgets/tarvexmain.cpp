@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -198,6 +199,8 @@ void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
 
 void TarvexMain::Data_Reposition() {
     updateMenus();
+    if (m_holdDisplay)
+        return; // a record set rebuilt to find a record in it: only that record is shown
     const bool editing = isEditing(m_records->state());
     if (m_table->recordCount() == 0) {
         // Being typed stays as it is; browsing shows the blank record.
@@ -390,10 +393,20 @@ void TarvexMain::DS_Loeschen() {
     const RecordController::Deletion d = m_records->DS_Loeschen(m_table->currentSummary());
     if (!d.refresh)
         return;
-    // The search stays; the sort returns to the number.
-    Data_Refresh(QStringLiteral("Nr"), true);
-    if (d.neighbour && m_table->recordCount() > 0)
-        m_table->findNr(*d.neighbour);
+    // The deleted number was shown last; it does not go into the history.
+    m_shownNr.clear();
+    refreshAndShow(d.neighbour.value_or(QString()));
+}
+
+void TarvexMain::refreshAndShow(const QString& nr) {
+    // The search stays; the sort returns to the number. The first row the rebuilt set stands on
+    // is not shown on the way (nor kept in the history) when the record is found in it.
+    {
+        QScopedValueRollback<bool> hold(m_holdDisplay, true);
+        Data_Refresh(QStringLiteral("Nr"), true);
+    }
+    if (nr.isEmpty() || !m_table->findNr(nr))
+        Data_Reposition();
 }
 
 bool TarvexMain::DS_Speichern(bool closing) {
@@ -415,11 +428,9 @@ bool TarvexMain::DS_Speichern(bool closing) {
 
 void TarvexMain::enterBrowseState(const QString& numberToFind) {
     m_form->setEditState(EditState::Browse, m_records->choiceLists());
-    Data_Refresh(QStringLiteral("Nr"), true);
     // The saved (or, after a discard, the unchanged) record; when it is not in the list, the
-    // first row stays shown.
-    if (!numberToFind.isEmpty() && numberToFind != m_table->currentNr())
-        m_table->findNr(numberToFind);
+    // first row is shown.
+    refreshAndShow(numberToFind);
     setWindowTitle(browseCaptionAfterSave());
     updateMenus();
     m_table->setFocus();

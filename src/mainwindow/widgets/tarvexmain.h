@@ -88,6 +88,7 @@ class TarvexMain : public QMainWindow {
     // Returns whether the window is browsing afterwards (stored or discarded).
     bool DS_Speichern(bool closing = false);
     void enterBrowseState(const QString& numberToFind);
+    void refreshAndShow(const QString& nr);
     void updateMenus();
 
     Options m_options;
@@ -103,6 +104,7 @@ class TarvexMain : public QMainWindow {
     bool m_started = false;
     MainLayout m_layout; // twips, recomputed on every resize
     QString m_shownNr;   // number of the record really shown; empty for the blank record
+    bool m_holdDisplay = false;
 
     QFrame* m_frame = nullptr;
     QLabel* m_image1 = nullptr;
