@@ -1,19 +1,22 @@
 // Pictures of the main window for looking at it: windowshots <program folder> <out folder>.
 // Drives the real window (under Xvfb or a desktop) and saves PNGs of typical moments.
 
-#include "datacontrol.h"
-#include "messageboxes.h"
-#include "snapshotmodel.h"
-#include "tarvexmain.h"
+#include "testsupport.h"
+#include "twips.h"
+#include "widgetmessageboxes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -27,34 +30,44 @@ int main(int argc, char* argv[]) {
     o.boxes = &boxes;
     o.startScreenMs = 0;
     o.singleInstance = false;
-    TarvexMain m(o);
-    if (!m.Form_Load())
+    TarvexMain w(o);
+    if (!w.Form_Load())
         return 1;
-    m.Timer1_Timer();
+    w.Timer1_Timer();
+    WindowView m(&w);
     auto shot = [&](const QString& name) {
         QTest::qWait(200);
-        m.grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+        w.grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
     };
-    m.resize(m.twipsToPixelsX(13050), m.twipsToPixelsY(10125));
+    auto resizeTwips = [&](int width, int height) {
+        w.resize(m.pixelsX(width), twipsToPixels(height, w.screen()->logicalDotsPerInchY()));
+    };
+    // A right press over a column of the table and a choice from the sort menu.
+    auto sortBy = [&](int column, bool ascending) {
+        QHeaderView* h = m.DataGrid->horizontalHeader();
+        QTest::mousePress(m.DataGrid->viewport(), Qt::RightButton, {},
+                          QPoint(h->sectionViewportPosition(column) + 10, 5));
+        m.popMenu1->hide();
+        m.popMenu1Sub[ascending ? 0 : 1]->trigger();
+    };
+    resizeTwips(13050, 10125);
     shot(QStringLiteral("1-minimum"));
-    m.resize(1920, 1040);
+    w.resize(1920, 1040);
     shot(QStringLiteral("2-large"));
-    m.resize(m.twipsToPixelsX(15000), m.twipsToPixelsY(11000));
+    resizeTwips(15000, 11000);
     QTest::keyClicks(m.txtSuch[0], QStringLiteral("M"));
     QTest::keyClicks(m.txtSuch[1], QStringLiteral("?a*"));
     shot(QStringLiteral("3-search"));
     m.cmdSucheLoeschen->click();
-    QHeaderView* h = m.DataGrid->horizontalHeader();
-    m.GridMausX = h->sectionPosition(2) + 10;
-    m.popMenu1Sub_Click(1);
+    sortBy(2, false);
     shot(QStringLiteral("4-sorted-by-first-name-descending"));
-    m.Data_Refresh(QStringLiteral("Nr"), true);
-    // A record with three siblings.
-    const Snapshot* rows = m.Data->recordset();
-    for (int r = 0; r < rows->rowCount(); ++r) {
-        m.Data->moveToRow(r);
+    sortBy(0, true);
+    // A record with three siblings, found with the navigator's arrow.
+    auto* next = w.findChild<QToolButton*>(QStringLiteral("DataNext"));
+    for (int r = 0; next && r < m.gridModel()->rowCount(); ++r) {
         if (m.txtGAnz->text() == QLatin1String("3") && r > 3)
             break;
+        next->click();
     }
     m.SSTab1->setCurrentIndex(2);
     shot(QStringLiteral("5-three-siblings"));
