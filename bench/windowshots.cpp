@@ -7,16 +7,51 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+namespace {
+
+// The real message boxes, each answered from a script after a picture of the whole screen has
+// been taken while it shows (a picture name for each box, empty for none).
+class ShotBoxes : public WidgetMessageBoxes {
+  public:
+    explicit ShotBoxes(QString out) : m_out(std::move(out)) {}
+    QStringList names;
+    QList<QMessageBox::StandardButton> answers;
+
+    Answer show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
+                const QString& title) override {
+        const QString name = names.isEmpty() ? QString() : names.takeFirst();
+        const QMessageBox::StandardButton answer =
+            answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+        QTimer::singleShot(400, [this, name, answer] {
+            if (!name.isEmpty())
+                QGuiApplication::primaryScreen()->grabWindow(0).save(m_out + QLatin1Char('/') +
+                                                                     name + QStringLiteral(".png"));
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                if (QAbstractButton* b = box->button(answer))
+                    b->click();
+        });
+        return WidgetMessageBoxes::show(parent, text, buttons, icon, title);
+    }
+
+  private:
+    QString m_out;
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -24,7 +59,7 @@ int main(int argc, char* argv[]) {
         return 2;
     const QString out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);
-    WidgetMessageBoxes boxes;
+    ShotBoxes boxes(out);
     TarvexMain::Options o;
     o.programFolder = QString::fromLocal8Bit(argv[1]);
     o.boxes = &boxes;
@@ -74,5 +109,40 @@ int main(int argc, char* argv[]) {
     m.SSTab1->setCurrentIndex(1);
     shot(QStringLiteral("6-parents"));
     m.SSTab1->setCurrentIndex(0);
+
+    // A new record being typed, with the religion list open (pictures of the whole screen: the
+    // list and the message boxes are windows of their own).
+    w.move(0, 0);
+    auto screenShot = [&](const QString& name) {
+        QTest::qWait(300);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(out + QLatin1Char('/') + name +
+                                                             QStringLiteral(".png"));
+    };
+    boxes.answers = {QMessageBox::No};
+    m.mnuDSSub[0]->trigger();
+    QTest::keyClicks(m.txtAngaben[0], QStringLiteral("Sommer"));
+    QTest::keyClick(m.txtAngaben[0], Qt::Key_Return);
+    QTest::keyClicks(m.txtAngaben[1], QStringLiteral("Lina"));
+    m.cmbKKonf->setFocus();
+    m.cmbKKonf->showPopup();
+    screenShot(QStringLiteral("7-new-record-choice-list"));
+    m.cmbKKonf->hidePopup();
+    // The message for a typed limit: a 31st character in the surname.
+    m.txtAngaben[0]->setText(QString(30, QLatin1Char('m')));
+    m.txtAngaben[0]->setFocus();
+    m.txtAngaben[0]->setCursorPosition(30);
+    boxes.names = {QStringLiteral("8-typed-limit")};
+    QTest::keyClick(m.txtAngaben[0], Qt::Key_X);
+    m.txtAngaben[0]->setText(QStringLiteral("Sommer"));
+    // A save refused for a number that is taken: the input stays.
+    m.txtNr->setFocus();
+    m.txtNr->selectAll();
+    QTest::keyClicks(m.txtNr, QStringLiteral("1"));
+    boxes.names = {QString(), QStringLiteral("9-refused-duplicate-number")};
+    boxes.answers = {QMessageBox::Yes, QMessageBox::Ok};
+    m.mnuDSSub[3]->trigger();
+    screenShot(QStringLiteral("10-input-kept-after-refusal"));
+    boxes.answers = {QMessageBox::No};
+    m.mnuDSSub[3]->trigger();
     return 0;
 }

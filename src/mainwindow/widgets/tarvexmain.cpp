@@ -411,7 +411,13 @@ void TarvexMain::refreshAndShow(const QString& nr) {
 
 bool TarvexMain::DS_Speichern(bool closing) {
     m_form->commitFocusedField();
-    const RecordController::SaveResult r = m_records->DS_Speichern(m_form->texts(), closing);
+    RecordTexts typed = m_form->texts();
+    if (isEditing(m_records->state())) {
+        // The placeholders stand in the controls before the question, whatever its answer.
+        applyPlaceholders(typed);
+        m_form->showTexts(typed);
+    }
+    const RecordController::SaveResult r = m_records->DS_Speichern(typed, closing);
     if (r.outcome == RecordController::Saved::NotEditing)
         return true;
     m_form->showTexts(r.texts);
