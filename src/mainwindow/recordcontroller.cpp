@@ -262,6 +262,13 @@ RecordController::SaveResult RecordController::kept(SaveResult result, int field
     return result;
 }
 
+RecordController::SaveResult RecordController::discarded(SaveResult result, const QString& nr) {
+    result.outcome = Saved::Discarded;
+    result.numberToFind = nr;
+    m_state = EditState::Browse;
+    return result;
+}
+
 void RecordController::writeFields(const RecordTexts& texts, bool newRecord) {
     for (int column : writeColumns(newRecord))
         m_rsDaten->setField(QString::fromLatin1(fieldTable()[size_t(column)].name),
@@ -284,12 +291,8 @@ RecordController::SaveResult RecordController::DS_Speichern(const RecordTexts& t
                      MessageBoxes::Icon::Question, QStringLiteral("Speichern"));
     if (answer == MessageBoxes::Answer::Cancel)
         return kept(result);
-    if (answer != MessageBoxes::Answer::Yes) {
-        result.outcome = Saved::Discarded;
-        result.numberToFind = m_state == EditState::New ? m_numberBeforeNew : typedNr;
-        m_state = EditState::Browse;
-        return result;
-    }
+    if (answer != MessageBoxes::Answer::Yes)
+        return discarded(result, m_state == EditState::New ? m_numberBeforeNew : typedNr);
     const bool newRecord = m_state == EditState::New;
     if (const auto problem = checkRecord(result.texts, newRecord)) {
         refuse(problem->message);
@@ -342,11 +345,8 @@ RecordController::SaveResult RecordController::storeChange(SaveResult result) {
                     QStringLiteral("Speichern"));
                 if (answer == MessageBoxes::Answer::Cancel)
                     return kept(result);
-                if (answer == MessageBoxes::Answer::No) {
-                    result.outcome = Saved::Discarded;
-                    m_state = EditState::Browse;
-                    return result;
-                }
+                if (answer == MessageBoxes::Answer::No)
+                    return discarded(result, QString());
                 m_state = EditState::New;
                 result.texts[size_t(fieldOf("Nr"))] = nrText;
                 result = storeNew(result);
@@ -387,12 +387,8 @@ RecordController::SaveResult RecordController::storeChange(SaveResult result) {
                 QStringLiteral("Speichern"));
             if (answer == MessageBoxes::Answer::Cancel)
                 return kept(result);
-            if (answer == MessageBoxes::Answer::No) {
-                result.outcome = Saved::Discarded;
-                result.numberToFind = nrText;
-                m_state = EditState::Browse;
-                return result;
-            }
+            if (answer == MessageBoxes::Answer::No)
+                return discarded(result, nrText);
             baseline = stored; // checked again under the lock
         }
         writeFields(result.texts, false);

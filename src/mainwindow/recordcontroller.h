@@ -113,6 +113,7 @@ class RecordController {
     SaveResult storeNew(SaveResult result);
     SaveResult storeChange(SaveResult result);
     SaveResult kept(SaveResult result, int field = -1);
+    SaveResult discarded(SaveResult result, const QString& nr);
     void writeFields(const RecordTexts& texts, bool newRecord);
     void showError(const QString& place, int number, const QString& description);
     void refuse(const QString& message);

@@ -34,6 +34,37 @@ struct TextTarget {
     }
 };
 
+void deleteSelection(QLineEdit* e) {
+    e->del();
+}
+
+void deleteSelection(QPlainTextEdit* e) {
+    e->textCursor().removeSelectedText();
+}
+
+// The edit menu's commands on a one-line or a multi-line text control.
+template <class TextControl> void runEditCommand(TextControl* e, int element) {
+    switch (element) {
+    case 0:
+        e->cut();
+        break;
+    case 1:
+        e->paste();
+        break;
+    case 2:
+        e->copy();
+        break;
+    case 3:
+        deleteSelection(e);
+        break;
+    case 5:
+        e->selectAll();
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
@@ -133,46 +164,9 @@ void MainMenus::mnuEditSub_Click(int element) {
     if (element == 1 && pasteAllowed &&
         !pasteAllowed(t.widget(), QGuiApplication::clipboard()->text()))
         return;
-    if (t.line) {
-        switch (element) {
-        case 0:
-            t.line->cut();
-            break;
-        case 1:
-            t.line->paste();
-            break;
-        case 2:
-            t.line->copy();
-            break;
-        case 3:
-            t.line->del();
-            break;
-        case 5:
-            t.line->selectAll();
-            break;
-        default:
-            break;
-        }
-    } else {
-        switch (element) {
-        case 0:
-            t.plain->cut();
-            break;
-        case 1:
-            t.plain->paste();
-            break;
-        case 2:
-            t.plain->copy();
-            break;
-        case 3:
-            t.plain->textCursor().removeSelectedText();
-            break;
-        case 5:
-            t.plain->selectAll();
-            break;
-        default:
-            break;
-        }
-    }
+    if (t.line)
+        runEditCommand(t.line, element);
+    else
+        runEditCommand(t.plain, element);
     t.widget()->setFocus();
 }
