@@ -65,7 +65,6 @@ class TestBrowse : public QObject {
     void clearingSearchRunsOneQueryPerChangedField();
     void rightClickSortsByColumnUnderMouse();
     void clickOnAnyCellShowsThatRecord();
-    void editFlagsFreezeRecordAndHistory();
     void historyFollowsWorkedExample();
     void historyStepToMissingNumberKeepsRecord();
     void navigatorArrowsMoveWithHistory();
@@ -249,28 +248,6 @@ void TestBrowse::clickOnAnyCellShowsThatRecord() {
     QTest::mousePress(m.DataGrid->viewport(), Qt::RightButton, {}, r.center());
     m.popMenu1->hide();
     QCOMPARE(m.txtNr->text(), QStringLiteral("3"));
-}
-
-void TestBrowse::editFlagsFreezeRecordAndHistory() {
-    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
-               childRecord(3, "Adler", "Cem")});
-    WindowView& m = *w->view;
-    clickRow(m, 1);
-    const QStringList before = history(m);
-    m.mnuDSSub[1]->trigger(); // "Änd&ern"
-    m.txtAngaben[0]->setText("Getippt");
-    clickRow(m, 2);
-    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
-    m.cmdBack->click();
-    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
-    QCOMPARE(history(m), before);
-    // A search while editing replaces the table but not what is being typed.
-    QTest::keyClicks(m.txtSuch[0], "A");
-    QCOMPARE(m.gridModel()->rowCount(), 1);
-    QCOMPARE(m.txtAngaben[0]->text(), QStringLiteral("Getippt"));
-    QCOMPARE(history(m), before);
-    w->boxes.answers = {MessageBoxes::Answer::No};
-    m.mnuDSSub[3]->trigger(); // "&Speichern", answered No
 }
 
 void TestBrowse::historyFollowsWorkedExample() {

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -312,13 +313,22 @@ void TestEdit::menuOffersOnlySaveWhileEditing() {
             s += m().mnuDSSub[c]->isEnabled() ? '1' : '0';
         return s;
     };
+    m().clickRow(1);
+    m().clickRow(0);
     QCOMPARE(states(), QStringLiteral("1110"));
     command(Aendern);
     QCOMPARE(states(), QStringLiteral("0001"));
-    // The record set moves under a search: still only "&Speichern".
+    // While editing, neither the table nor the history moves the record, and the history
+    // stays; a search moves the record set: still only "&Speichern", the input stays.
+    const QStringList back = m().items(m().cmbBack);
+    m().clickRow(1);
+    m().cmdBack->click();
+    QCOMPARE(m().txtNr->text(), QStringLiteral("1"));
     QTest::keyClicks(m().txtSuch[0], "H");
     QCOMPARE(states(), QStringLiteral("0001"));
+    QCOMPARE(m().column(0), QStringList{"2"});
     QCOMPARE(m().txtAngaben[0]->text(), QStringLiteral("Maier")); // the record being changed
+    QCOMPARE(m().items(m().cmbBack), back);
     save(Answer::No);
     QCOMPARE(states(), QStringLiteral("1110"));
     // A search that finds nothing: only a new record can be made.
