@@ -630,7 +630,9 @@ void TestEdit::longValueShowsItsBeginning() {
     m().txtAngaben[9]->resize(60, m().txtAngaben[9]->height());
     QCOMPARE(m().txtAngaben[9]->cursorPosition(), 0);
     command(Aendern);
-    m().txtAngaben[9]->setFocus();
+    // A click into a box selects its whole text, as Enter and Tab do.
+    QTest::mouseClick(m().txtAngaben[9], Qt::LeftButton, {}, QPoint(20, 5));
+    QCOMPARE(m().txtAngaben[9]->selectedText(), QStringLiteral("0118/7375367 / 0171/12345"));
     m().txtAngaben[10]->setFocus();
     QCOMPARE(m().txtAngaben[9]->cursorPosition(), 0);
     QVERIFY(!m().txtAngaben[9]->hasSelectedText());
