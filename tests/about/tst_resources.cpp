@@ -7,31 +7,28 @@
 class TestResources : public QObject {
     Q_OBJECT
   private slots:
-    void menuIcons();
-    void pictures();
-};
-
-void TestResources::menuIcons() {
-    for (const char* k :
-         {"HELP",     "ADRESS",  "DSNEW", "DSDEL",   "DSFIND",     "DSEDIT",    "DSSAVE",
-          "OPENFILE", "NEWFILE", "FIND",  "CUT",     "PRINTSETUP", "PAGESETUP", "DEL",
-          "COPY",     "EXIT",    "TABOP", "SORTASC", "SORTDES",    "PASTE",     "PRINT"}) {
-        const QString key = QString::fromLatin1(k);
-        QCOMPARE(QImage(QStringLiteral(":/icons/%1.png").arg(key)).size(), QSize(16, 16));
-        QCOMPARE(QImage(QStringLiteral(":/icons/32/%1.png").arg(key)).size(), QSize(32, 32));
-        QCOMPARE(TarvexResources::menuIcon(key).availableSizes().size(), 2);
+    void menuIcons() {
+        for (const char* k :
+             {"HELP",     "ADRESS",  "DSNEW", "DSDEL",   "DSFIND",     "DSEDIT",    "DSSAVE",
+              "OPENFILE", "NEWFILE", "FIND",  "CUT",     "PRINTSETUP", "PAGESETUP", "DEL",
+              "COPY",     "EXIT",    "TABOP", "SORTASC", "SORTDES",    "PASTE",     "PRINT"}) {
+            const QString key = QString::fromLatin1(k);
+            QCOMPARE(QImage(QStringLiteral(":/icons/%1.png").arg(key)).size(), QSize(16, 16));
+            QCOMPARE(QImage(QStringLiteral(":/icons/32/%1.png").arg(key)).size(), QSize(32, 32));
+            QCOMPARE(TarvexResources::menuIcon(key).availableSizes().size(), 2);
+        }
+        QVERIFY(TarvexResources::menuIcon(QString()).isNull());
+        QVERIFY(TarvexResources::menuIcon(QStringLiteral("NOSUCHICON")).isNull());
     }
-    QVERIFY(TarvexResources::menuIcon(QString()).isNull());
-    QVERIFY(TarvexResources::menuIcon(QStringLiteral("NOSUCHICON")).isNull());
-}
 
-void TestResources::pictures() {
-    for (const QString& path :
-         {TarvexResources::headerLeftPicture(), TarvexResources::headerRightPicture(),
-          TarvexResources::programPicture(), TarvexResources::aboutPicture()})
-        QCOMPARE(QImage(path).size(), QSize(64, 64));
-    QVERIFY(TarvexResources::programIcon().availableSizes().contains(QSize(256, 256)));
-}
+    void pictures() {
+        for (const QString& path :
+             {TarvexResources::headerLeftPicture(), TarvexResources::headerRightPicture(),
+              TarvexResources::programPicture(), TarvexResources::aboutPicture()})
+            QCOMPARE(QImage(path).size(), QSize(64, 64));
+        QVERIFY(TarvexResources::programIcon().availableSizes().contains(QSize(256, 256)));
+    }
+};
 
 QTEST_MAIN(TestResources)
 #include "tst_resources.moc"

@@ -37,15 +37,6 @@ void put(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-const QByteArray kTemplate =
-    crlf("[Angaben]|;allgemeine Angaben|LetzterAufruf=|Name=Belvonia|Strasse=-|Ort=-|Tel=-|"
-         "Email=-||[Verweise]|NameDB=TarvexDB.mdb||[Fenster]|Hoehe=10500|Breite=14000|Links=105|"
-         "Oben=105|Tab=0||[Drucken]|Schrift1=Arial|SchriftGr1=10|SchriftBK1=&H00|"
-         "Schrift2=Times New Roman|SchriftGr2=10|SchriftBK2=&H00|AbstandO=10|AbstandU=10|"
-         "AbstandL=10|AbstandR=10|AbstandTab=2|Ausrichtung=1||[Tabelle]|AnzahlSp=6|"
-         "SpBreite0=1050|SpBreite1=1050|SpBreite2=1050|SpBreite3=1050|SpBreite4=1050|"
-         "SpBreite5=1050||[Intern]|Tabelle=0000000000000000");
-
 Settings readAll(const SettingsFile& file) {
     Settings s;
     s.NameDB = file.readNameDB();
@@ -82,6 +73,12 @@ QStringList fields(const Settings& s) {
     add("AbstandTab", n(s.AbstandTab)), add("Hochformat", n(s.Hochformat));
     add("AnzahlSp", n(s.AnzahlSp)), add("SpBreite", widths.join(u',')), add("Tabelle", choice);
     return f;
+}
+
+Settings defaults() {
+    Settings s;
+    s.SpBreite = QVector<int>(6, 1050);
+    return s;
 }
 
 // The EngineError that f throws; one numbered 0 when it throws none.
@@ -161,6 +158,18 @@ class TestSettings : public QObject {
              "\xEF\xBB\xBF[A]\r\nk=K\xc3\xb6ln\r\n"},
             {"NUL ends, line breaks become blanks", "[A]\r\n", "A",
              QString::fromUtf8("a\r\nb\0c", 6), "[A]\r\nk=a  b\r\n"},
+            // A file that is not UTF-8 is Windows-1252, written back byte for byte, unless a
+            // value no longer fits the code page: then all of it becomes UTF-8.
+            {"Windows-1252 stays",
+             "[A]\r\nx=Stra\xdf"
+             "e\x80\x81\r\n",
+             "A", "Köln",
+             "[A]\r\nx=Stra\xdf"
+             "e\x80\x81\r\nk=K\xf6ln\r\n"},
+            {"Windows-1252 becomes UTF-8",
+             "[A]\r\nx=Stra\xdf"
+             "e\x80\x81\r\n",
+             "A", "Łódź", QString("[A]\r\nx=Straße€\u0081\r\nk=Łódź\r\n").toUtf8()},
         };
         for (const auto& [name, before, section, value, after] : rows)
             QTest::newRow(name) << before << section << value << after;
@@ -178,88 +187,35 @@ class TestSettings : public QObject {
             QCOMPARE(IniFile::read(m_ini, section, u"k", QString()), value);
     }
 
-    void iniWindows1252() {
-        put(m_ini, "[A]\r\nStrasse=Stra\xdf"
-                   "e 1\r\nk=\x80\x81\r\n");
-        IniFile ini(m_ini);
-        QCOMPARE(ini.encoding(), IniFile::Encoding::Windows1252);
-        QCOMPARE(ini.value(u"A", u"Strasse", {}), QStringLiteral("Straße 1"));
-        QCOMPARE(ini.value(u"A", u"k", {}), QStringLiteral("€\u0081"));
-
-        // Written back byte for byte in the same code page.
-        ini.setValue(u"A", u"Ort", QStringLiteral("Köln"));
-        QVERIFY(ini.save());
-        QCOMPARE(bytesOf(m_ini), QByteArray("[A]\r\nStrasse=Stra\xdf"
-                                            "e 1\r\nk=\x80\x81\r\nOrt=K\xf6ln\r\n"));
-
-        // A value outside the code page turns the whole file into UTF-8.
-        QVERIFY(IniFile::write(m_ini, u"A", u"Ort", QStringLiteral("Łódź")));
-        QCOMPARE(bytesOf(m_ini),
-                 QStringLiteral("[A]\r\nStrasse=Straße 1\r\nk=€\u0081\r\nOrt=Łódź\r\n").toUtf8());
-        QCOMPARE(IniFile(m_ini).encoding(), IniFile::Encoding::Utf8);
-    }
-
-    void iniNoPlaceToWrite() {
-        const QString d = QStringLiteral("d");
-        // Neither a pipe (reading could block) nor a file too big to be settings is used.
-        QVERIFY(::mkfifo(QFile::encodeName(m_ini).constData(), 0600) == 0);
-        QCOMPARE(IniFile::read(m_ini, u"A", u"k", d), d);
-        QVERIFY(!IniFile::write(m_ini, u"A", u"k", u"v"));
-        QVERIFY(QFile::remove(m_ini));
-        const QByteArray big = "[A]\r\nk=1\r\n" + QByteArray(IniFile::MaxFileSize, ';');
-        put(m_ini, big);
-        QCOMPARE(IniFile::read(m_ini, u"A", u"k", d), d);
-        QVERIFY(!IniFile::write(m_ini, u"A", u"k", u"v"));
-        QCOMPARE(bytesOf(m_ini), big);
-    }
-
     // ---- SettingsFile -------------------------------------------------------------------------
 
     void templateFile() {
+        QCOMPARE(fields(readAll(*m_file)), fields(defaults())); // no file yet
         m_file->writeTemplateIfMissing();
-        QCOMPARE(bytesOf(path()), kTemplate);
-
-        Settings expected;
+        const QByteArray written = bytesOf(path());
+        QCOMPARE(written.count("\r\n"), 44);
+        QCOMPARE(written.count('\n'), 44);
+        Settings expected = defaults();
         expected.Name = "Belvonia";
         expected.Hoehe = 10500, expected.Breite = 14000, expected.Links = expected.Oben = 105;
-        expected.SpBreite = QVector<int>(6, 1050);
         QCOMPARE(fields(readAll(*m_file)), fields(expected));
 
-        // An existing file stays as it is, even when keys are missing.
-        put(path(), "[Fenster]\nHoehe=12000");
+        // An existing file stays as it is, even when keys are missing; they read as defaults.
+        put(path(), "[Fenster]\nHoehe=12000\n[drucken]");
         m_file->writeTemplateIfMissing();
-        QCOMPARE(bytesOf(path()), QByteArray("[Fenster]\nHoehe=12000"));
-    }
-
-    void fallbacks_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::newRow("no file") << QByteArray();
-        QTest::newRow("sections without keys") << QByteArray("[Fenster]\r\n[drucken]\r\n");
-        QTest::newRow("folder in its place") << QByteArray("folder");
-    }
-    void fallbacks() {
-        QFETCH(QByteArray, file);
-        if (file == "folder")
-            QVERIFY(QDir(m_dir->path()).mkdir("Tarvex.ini"));
-        else if (!file.isEmpty())
-            put(path(), file);
-        Settings expected;
-        expected.SpBreite = QVector<int>(6, 1050);
+        QCOMPARE(bytesOf(path()), QByteArray("[Fenster]\nHoehe=12000\n[drucken]"));
+        expected = defaults();
+        expected.Hoehe = 12000;
         QCOMPARE(fields(readAll(*m_file)), fields(expected));
-        if (file != "folder")
-            return;
-        QVERIFY(!m_file->save(expected));
-        QVERIFY(!m_file->writeLetzterAufruf(QDateTime::currentDateTime()));
-        const EngineError e = errorOf([&] { m_file->writeTemplateIfMissing(); });
-        QVERIFY2(e.description().contains(QDir::toNativeSeparators(path())) &&
-                     e.description().contains("Ordner"),
-                 qPrintable(e.description()));
     }
 
+    // One section, its lines parted by "|": the values read, or error 13 naming the key, the
+    // file and what is wrong.
     void readValues_data() {
-        QTest::addColumn<QString>("lines"); // one section, its lines parted by "|"
-        QTest::addColumn<QString>("checked");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("checked");  // fields, or the key an error names
+        QTest::addColumn<QString>("expected"); // values parted by "|", or part of the error
+        QTest::addColumn<int>("number");
         const char* rows[][3] = {
             {"[fenster]Hoehe=9000|Breite=12000|Links=-300|OBEN=0", "Hoehe Breite Links Oben",
              "10125|13050|0|0"},
@@ -276,32 +232,13 @@ class TestSettings : public QObject {
             {"[Tabelle]AnzahlSp=sechs", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=-2", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=1000", "AnzahlSp", "64"},
-            {"[Tabelle]AnzahlSp=3|SpBreite1=breit", "SpBreite", "1050,1050,1050"},
+            {"[Tabelle]AnzahlSp=3|SpBreite1=breit|SpBreite2=-5", "SpBreite", "1050,1050,1050"},
             {"[Intern]Tabelle=1100000000000001", "Tabelle", "1100000000000001"},
             {"[Intern]Tabelle=abcdefghijklmnop", "Tabelle", "0000000000000000"},
         };
         for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[0] << r[1] << r[2];
-        QTest::newRow("database path of 254")
-            << "[Verweise]NameDB=" + QString(254, u'd') << "NameDB" << QString(254, u'd');
-    }
-    void readValues() {
-        QFETCH(QString, lines);
-        QFETCH(QString, checked);
-        QFETCH(QString, expected);
-        put(path(), lines.replace("]", "]\r\n").replace("|", "\r\n").toUtf8());
-        const auto all = fields(readAll(*m_file));
-        QStringList actual;
-        for (const QString& name : checked.split(u' '))
-            actual << all.value(all.indexOf(QRegularExpression(name + "=.*"))).section(u'=', 1);
-        QCOMPARE(actual.join(u'|'), expected);
-    }
-
-    void conversionErrors_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("text");
-        const char* rows[][3] = {
+            QTest::newRow(r[0]) << r[0] << r[1] << r[2] << 0;
+        const char* errors[][3] = {
             {"[Fenster]Hoehe=abc", "Hoehe", "Der Wert »abc« des Schlüssels »Hoehe«"},
             {"[Fenster]Breite=", "Breite", "keinen Wert"},
             {"[Fenster]Tab=1e3", "Tab", "keine ganze Zahl"},
@@ -309,20 +246,33 @@ class TestSettings : public QObject {
             {"[Intern]Tabelle=123", "Tabelle", "3 statt 16"},
             {"[Intern]Tabelle=&H00000000000001", "Tabelle", "Stelle 1 keine Ziffer"},
         };
-        for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[0] << r[1] << r[2];
-        QTest::newRow("long database path") << "[Verweise]NameDB=" + QString(300, u'd') << "NameDB"
-                                            << "300 Zeichen";
+        for (const auto& r : errors)
+            QTest::newRow(r[0]) << r[0] << r[1] << r[2] << 13;
+        QTest::newRow("database path of 254")
+            << "[Verweise]NameDB=" + QString(254, u'd') << "NameDB" << QString(254, u'd') << 0;
+        QTest::newRow("database path of 300")
+            << "[Verweise]NameDB=" + QString(300, u'd') << "NameDB"
+            << "300 Zeichen" << 13;
     }
-    void conversionErrors() {
-        QFETCH(QString, line);
-        QFETCH(QString, key);
-        QFETCH(QString, text);
-        put(path(), line.replace("]", "]\r\n").toUtf8());
-        const EngineError e = errorOf([&] { readAll(*m_file); });
-        QCOMPARE(e.number(), 13);
-        for (const QString& part : {"»" + key + "«", QDir::toNativeSeparators(path()), text})
-            QVERIFY2(e.description().contains(part), qPrintable(e.description()));
+    void readValues() {
+        QFETCH(QString, lines);
+        QFETCH(QString, checked);
+        QFETCH(QString, expected);
+        QFETCH(int, number);
+        put(path(), lines.replace("]", "]\r\n").replace("|", "\r\n").toUtf8());
+        if (number) {
+            const EngineError e = errorOf([&] { readAll(*m_file); });
+            QCOMPARE(e.number(), number);
+            for (const QString& part :
+                 {"»" + checked + "«", QDir::toNativeSeparators(path()), expected})
+                QVERIFY2(e.description().contains(part), qPrintable(e.description()));
+            return;
+        }
+        const auto all = fields(readAll(*m_file));
+        QStringList actual;
+        for (const QString& name : checked.split(u' '))
+            actual << all.value(all.indexOf(QRegularExpression(name + "=.*"))).section(u'=', 1);
+        QCOMPARE(actual.join(u'|'), expected);
     }
 
     void saveWritesInOrderAndReadsBack() {
@@ -346,13 +296,15 @@ class TestSettings : public QObject {
     }
 
     void saveKeepsOtherLines() {
-        put(path(), kTemplate + "; eigene Notiz\r\n[Eigenes]\r\nX=1\r\n");
+        m_file->writeTemplateIfMissing();
+        const QByteArray other = "; eigene Notiz\r\n[Eigenes]\r\nX=1\r\n";
+        QByteArray expected = bytesOf(path()) + other;
+        put(path(), expected);
         QVERIFY(m_file->writeLetzterAufruf(QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))));
         Settings s = readAll(*m_file);
         s.Hoehe = 12000, s.Name = "Kita Regenbogen", s.Fett1 = true;
         QVERIFY(m_file->save(s));
-        QByteArray expected = kTemplate + "; eigene Notiz\r\n[Eigenes]\r\nX=1\r\n";
-        expected.replace("LetzterAufruf=", "LetzterAufruf=05.03.2024 07:08:09")
+        expected.replace("LetzterAufruf=\r", "LetzterAufruf=05.03.2024 07:08:09\r")
             .replace("Links=105", "Links=50")
             .replace("Oben=105", "Oben=50")
             .replace("Hoehe=10500", "Hoehe=12000")
@@ -361,23 +313,49 @@ class TestSettings : public QObject {
         QCOMPARE(bytesOf(path()), expected);
     }
 
-    void readOnlyFileAndFolder() {
-        m_file->writeTemplateIfMissing();
-        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup));
+    // Nothing is written and what is there stays as it was; nothing is read from what is not
+    // a settings file (a pipe could block).
+    void nowhereToWrite_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder in the file's place") << "folder";
+        QTest::newRow("read-only file") << "file";
+        QTest::newRow("read-only folder") << "locked";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("file too big") << "big";
+    }
+    void nowhereToWrite() {
+        QFETCH(QString, kind);
+        if (kind == "folder") {
+            QVERIFY(QDir(m_dir->path()).mkdir("Tarvex.ini"));
+        } else if (kind == "file") {
+            m_file->writeTemplateIfMissing();
+            QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup));
+        } else if (kind == "pipe") {
+            QVERIFY(::mkfifo(QFile::encodeName(path()).constData(), 0600) == 0);
+        } else if (kind == "big") {
+            put(path(), "[Fenster]\r\nHoehe=12000\r\n" + QByteArray(IniFile::MaxFileSize, ';'));
+        } else {
+            QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+            if (QFileInfo(m_dir->path()).isWritable())
+                QSKIP("permissions are not enforced for this user");
+        }
+        const QByteArray before = kind == "pipe" ? QByteArray() : bytesOf(path());
         Settings s = readAll(*m_file);
+        if (kind != "file")
+            QCOMPARE(fields(s), fields(defaults()));
         s.Name = "geändert";
         QVERIFY(!m_file->save(s));
         QVERIFY(!m_file->writeLetzterAufruf(QDateTime::currentDateTime()));
-        QCOMPARE(bytesOf(path()), kTemplate);
-
-        // No file, and a folder that cannot take the template.
-        QVERIFY(QFile::remove(path()));
-        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
-        if (QFileInfo(m_dir->path()).isWritable())
-            QSKIP("permissions are not enforced for this user");
+        if (kind != "pipe")
+            QCOMPARE(bytesOf(path()), before);
+        QCOMPARE(QFileInfo(path()).isFile(), kind == "file" || kind == "big");
         const EngineError e = errorOf([&] { m_file->writeTemplateIfMissing(); });
-        QVERIFY2(e.description().contains(QDir::toNativeSeparators(path())),
-                 qPrintable(e.description()));
+        const bool refused = kind == "folder" || kind == "locked";
+        QCOMPARE(e.number(), refused ? 75 : 0);
+        if (refused)
+            QVERIFY2(e.description().contains(QDir::toNativeSeparators(path())) &&
+                         e.description().contains("Ordner"),
+                     qPrintable(e.description()));
     }
 
     void binaryJunk() {

@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <initializer_list>
+#include <utility>
+
 namespace {
 
 int sign(int v) {
@@ -14,95 +17,61 @@ int compareUtf8(const QByteArray& a, const QByteArray& b) {
     return sign(germanCompare(a.constData(), int(a.size()), b.constData(), int(b.size())));
 }
 
+// Rows of matches(): each pair is a pattern and a text, the tag "pattern ~ text" or
+// "pattern !~ text".
+void addMatches(bool expected, std::initializer_list<std::pair<const char*, const char*>> pairs) {
+    for (const auto& [pattern, text] : pairs)
+        QTest::addRow("%s %s %s", pattern, expected ? "~" : "!~", text)
+            << QString::fromUtf8(pattern) << QString::fromUtf8(text) << expected;
+}
+
 } // namespace
 
 // The LIKE wildcards and the German order, on their own and as registered on a connection.
 class TestJetPattern : public QObject {
     Q_OBJECT
 
-    sqlite3* m_db = nullptr;
-
-    // The first column of the first row; an invalid QVariant for Null.
-    QVariant scalar(const char* sql) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-            qWarning() << sqlite3_errmsg(m_db);
-            return QStringLiteral("error");
-        }
-        QVariant value;
-        if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
-            value = sqlite3_column_int64(stmt, 0);
-        sqlite3_finalize(stmt);
-        return value;
-    }
-
   private slots:
-    void init() {
-        QCOMPARE(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerJetFunctions(m_db);
-    }
-    void cleanup() {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
-
     void matches_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("expected");
-        auto row = [](const char* name, const char* pattern, const char* text, bool expected) {
-            QTest::newRow(name) << QString::fromUtf8(pattern) << QString::fromUtf8(text)
-                                << expected;
-        };
-        // "*"
-        row("star matches empty", "*", "", true);
-        row("star matches any", "*", "Müller", true);
-        row("prefix", "Mü*", "Müller", true);
-        row("suffix", "*er", "Müller", true);
-        row("two stars backtrack", "a*b*c", "axbxxbyc", true);
-        row("double star", "a**c", "ac", true);
-        // "?"
-        row("one char", "M?ller", "Möller", true);
-        row("one char not zero", "M?ller", "Mller", false);
-        row("umlaut is one char", "??", "äß", true);
-        row("char beyond BMP is one", "a?b", "a😀b", true);
-        // "#"
-        row("digit", "##.##.####", "01.02.2020", true);
-        row("digit not letter", "#", "a", false);
-        row("digit not empty", "#*", "", false);
-        row("digit only ascii", "#", "٣", false);
-        // lists and ranges
-        row("list", "[mk]eier", "Keier", true);
-        row("list misses", "[mk]eier", "Beier", false);
-        row("range", "[a-c]x", "bx", true);
-        row("range ignores case", "[a-c]x", "Bx", true);
-        row("two ranges", "[a-cx-z]", "y", true);
-        row("negated", "[!a-c]", "d", true);
-        row("negated misses", "[!a-c]", "b", false);
-        row("negated needs a char", "[!a-c]", "", false);
-        row("star in list is literal", "[*]", "x", false);
-        row("hash in list is literal", "[#]", "1", false);
-        row("bracket in list", "[[]x", "[x", true);
-        row("dash first", "[-a]", "-", true);
-        row("dash last", "[a-]", "-", true);
-        row("dash last not range", "[a-]", "b", false);
-        row("empty list matches nothing", "a[]b", "ab", true);
-        row("closing bracket alone", "a]", "a]", true);
-        // German order in ranges
-        row("umlaut in range", "[a-c]*", "Äpfel", true);
-        row("sharp s as ss", "[r-t]", "ß", true);
-        row("accent outside range", "[a-c]", "é", false);
-        // case over all of Unicode
-        row("umlaut case", "MÜLLER", "müller", true);
-        row("greek case", "σοφία", "ΣΟΦΊΑ", true);
-        row("umlaut is not its base", "Muller", "Müller", false);
-        // malformed
-        row("unclosed bracket literal", "[abc", "[abc", true);
-        row("unclosed bracket not list", "[abc", "a", false);
-        row("unclosed bracket keeps star", "a[b*", "a[bcd", true);
-        row("lone bang", "[!", "[!", true);
+        // "*" any run, "?" one character (a code point), "#" one ASCII digit.
+        addMatches(true, {{"*", ""},
+                          {"Mü*", "Müller"},
+                          {"a*b*c", "axbxxbyc"},
+                          {"a**c", "ac"},
+                          {"M?ller", "Möller"},
+                          {"??", "äß"},
+                          {"a?b", "a😀b"},
+                          {"##.##.####", "01.02.2020"}});
+        addMatches(false, {{"M?ller", "Mller"}, {"#", "a"}, {"#*", ""}, {"#", "٣"}});
+        // Lists and ranges; inside brackets "*", "#" and "[" stand for themselves, and "-"
+        // first or last is literal. "[]" stands for no character, "[!]" for any one.
+        addMatches(true, {{"[mk]eier", "Keier"},
+                          {"[a-c]x", "Bx"},
+                          {"[a-cx-z]", "y"},
+                          {"[!a-c]", "d"},
+                          {"[[]x", "[x"},
+                          {"[-a]", "-"},
+                          {"[a-]", "-"},
+                          {"a[]b", "ab"},
+                          {"[!]", "x"},
+                          {"a]", "a]"}});
+        addMatches(false, {{"[mk]eier", "Beier"},
+                           {"[!a-c]", "b"},
+                           {"[!a-c]", ""},
+                           {"[*]", "x"},
+                           {"[#]", "1"},
+                           {"[a-]", "b"}});
+        // Ranges in German order; case ignored over all of Unicode, accents not.
+        addMatches(true,
+                   {{"[a-c]*", "Äpfel"}, {"[r-t]", "ß"}, {"MÜLLER", "müller"}, {"σοφία", "ΣΟΦΊΑ"}});
+        addMatches(false, {{"[a-c]", "é"}, {"Muller", "Müller"}});
+        // An unclosed "[" is an ordinary character.
+        addMatches(true, {{"[abc", "[abc"}, {"a[b*", "a[bcd"}, {"[!", "[!"}});
+        addMatches(false, {{"[abc", "a"}});
     }
-
     void matches() {
         QFETCH(QString, pattern);
         QFETCH(QString, text);
@@ -121,19 +90,16 @@ class TestJetPattern : public QObject {
         };
         row("operator", "'Müller' LIKE 'mü*'", 1);
         row("function takes the pattern first", "like('mü*', 'Müller')", 1);
-        row("function text second", "like('Müller', 'mü*')", 0);
         // Null never matches, not even "*": the row drops out of a WHERE, with LIKE or NOT LIKE.
         row("Null text", "NULL LIKE '*'", QVariant());
         row("Null pattern", "'x' LIKE NULL", QVariant());
-        row("Null row and LIKE",
-            "count(*) FROM (SELECT NULL AS v UNION ALL SELECT 'a') WHERE v LIKE '*'", 1);
         row("Null row and NOT LIKE",
             "count(*) FROM (SELECT NULL AS v UNION ALL SELECT 'a') WHERE v NOT LIKE 'b*'", 1);
-        // A pattern that changes from row to row must never be taken from the previous row's cache.
+        // A pattern that changes from row to row must never be taken from the previous row's
+        // compiled pattern, not even when the text stays the same.
         row("pattern per row",
-            "group_concat(i, '') FROM (WITH t(i, p, v) AS (VALUES (1, 'a*', 'abc'), "
-            "(2, 'b*', 'abc'), (3, '*c', 'abc'), (4, '#', 'x'), (5, '?', 'y')) "
-            "SELECT i FROM t WHERE v LIKE p ORDER BY i)",
+            "group_concat(i, '') FROM (WITH t(i, p) AS (VALUES (1, 'a*'), (2, 'b*'), (3, '*c'), "
+            "(4, '#'), (5, '?bc')) SELECT i FROM t WHERE 'abc' LIKE p ORDER BY i)",
             135);
         row("escaped star", "'a*' LIKE 'a!*' ESCAPE '!'", 1);
         row("escaped star is literal", "'ab' LIKE 'a!*' ESCAPE '!'", 0);
@@ -142,30 +108,36 @@ class TestJetPattern : public QObject {
         row("whole number", "123 LIKE '1#3'", 1);
         row("decimal comma", "2.5 LIKE '2,5'", 1);
     }
-
     void sqlLike() {
         QFETCH(QByteArray, sql);
         QFETCH(QVariant, expected);
-        QCOMPARE(scalar(sql.constData()), expected);
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(":memory:", &db), SQLITE_OK);
+        registerJetFunctions(db);
+        sqlite3_stmt* stmt = nullptr;
+        QVariant value = QStringLiteral("error");
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            value = sqlite3_column_type(stmt, 0) == SQLITE_NULL
+                        ? QVariant()
+                        : QVariant(qint64(sqlite3_column_int64(stmt, 0)));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        QCOMPARE(value, expected);
     }
 
     void germanOrder_data() {
         QTest::addColumn<QStringList>("sorted");
-        auto row = [](const char* name, std::initializer_list<const char*> words) {
-            QStringList list;
-            for (const char* w : words)
-                list << QString::fromUtf8(w);
-            QTest::newRow(name) << list;
-        };
-        row("umlaut as its vowel", {"Apfel", "Äpfel", "Apfelbaum", "Arm"});
-        row("ue is not ü", {"Mueller", "Muller", "Müller", "Mumm"});
-        row("sharp s as ss", {"Strasse", "Straße", "Strassen", "Straßenbahn", "Strasser"});
-        row("case ignored, ties plain", {"MEIER", "Meier", "meier", "Meiers", "meiser"});
-        row("ö as o", {"Ozean", "Özil", "Öztürk", "Zander"});
-        row("accents as base letter", {"Cafe", "Café", "Cafes"});
-        row("empty and digits first", {"", " a", "1", "9", "a"});
+        QTest::newRow("umlaut as its vowel") << QStringList{"Apfel", "Äpfel", "Apfelbaum", "Arm"};
+        QTest::newRow("ue is not ü") << QStringList{"Mueller", "Muller", "Müller", "Mumm"};
+        QTest::newRow("sharp s as ss")
+            << QStringList{"Strasse", "Straße", "Strassen", "Straßenbahn", "Strasser"};
+        QTest::newRow("case ignored, ties plain")
+            << QStringList{"MEIER", "Meier", "meier", "Meiers", "meiser"};
+        QTest::newRow("ö as o") << QStringList{"Ozean", "Özil", "Öztürk", "Zander"};
+        QTest::newRow("accents as base letter") << QStringList{"Cafe", "Café", "Cafes"};
+        QTest::newRow("empty and digits first") << QStringList{"", " a", "1", "9", "a"};
     }
-
     void germanOrder() {
         QFETCH(QStringList, sorted);
         for (int i = 0; i < sorted.size(); ++i) {
