@@ -170,7 +170,17 @@ void IniFile::load() {
     if (file.error() != QFileDevice::NoError || bytes.size() > MaxFileSize)
         return;
     m_state = State::Read;
+    parseBytes(std::move(bytes));
+}
 
+IniFile IniFile::fromBytes(QByteArray bytes) {
+    IniFile file;
+    file.m_state = State::Read;
+    file.parseBytes(std::move(bytes));
+    return file;
+}
+
+void IniFile::parseBytes(QByteArray bytes) {
     QString text;
     m_byteOrderMark = bytes.startsWith(kByteOrderMark);
     if (m_byteOrderMark)
@@ -301,19 +311,7 @@ bool IniFile::save() {
         if (!info.isWritable() || !(info.permissions() & anyWrite))
             return false;
     }
-
-    QString text;
-    for (const Line& line : std::as_const(m_lines))
-        text += line.text + line.end;
-    QByteArray bytes;
-    if (m_encoding == Encoding::Windows1252) {
-        if (std::optional<QByteArray> cp = encodeCp1252(text))
-            bytes = std::move(*cp);
-        else
-            m_encoding = Encoding::Utf8;
-    }
-    if (m_encoding == Encoding::Utf8)
-        bytes = (m_byteOrderMark ? kByteOrderMark : QByteArray()) + text.toUtf8();
+    const QByteArray bytes = encode(m_encoding);
 
     QSaveFile out(m_path);
     // A folder the user may not create files in, holding a file the user may write: write in
@@ -329,6 +327,28 @@ bool IniFile::save() {
         return false;
     m_state = State::Read;
     return true;
+}
+
+QByteArray IniFile::toBytes() const {
+    Encoding encoding = m_encoding;
+    return encode(encoding);
+}
+
+// Falls back to UTF-8 (and says so in `encoding`) when the text does not fit Windows-1252.
+QByteArray IniFile::encode(Encoding& encoding) const {
+    QString text;
+    for (const Line& line : m_lines)
+        text += line.text + line.end;
+    QByteArray bytes;
+    if (encoding == Encoding::Windows1252) {
+        if (std::optional<QByteArray> cp = encodeCp1252(text))
+            bytes = std::move(*cp);
+        else
+            encoding = Encoding::Utf8;
+    }
+    if (encoding == Encoding::Utf8)
+        bytes = (m_byteOrderMark ? kByteOrderMark : QByteArray()) + text.toUtf8();
+    return bytes;
 }
 
 QString IniFile::read(const QString& path, QStringView section, QStringView key,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QVector>
@@ -36,6 +37,8 @@ class IniFile {
 
     // Reads the file now.
     explicit IniFile(QString path);
+    // The same without a file: `bytes` read as a file's content. save() on it fails (no path).
+    static IniFile fromBytes(QByteArray bytes);
 
     const QString& path() const { return m_path; }
     // False when the file was missing, unreadable or not a regular file.
@@ -51,6 +54,8 @@ class IniFile {
     void setValue(QStringView section, QStringView key, QStringView value);
 
     bool save();
+    // What save() writes.
+    QByteArray toBytes() const;
 
     // One-call forms.
     static QString read(const QString& path, QStringView section, QStringView key,
@@ -68,7 +73,10 @@ class IniFile {
         qsizetype sectionLast = -1; // last non-blank line of the section's first occurrence
     };
 
+    IniFile() = default;
     void load();
+    void parseBytes(QByteArray bytes);
+    QByteArray encode(Encoding& encoding) const;
     Location locate(QStringView section, QStringView key) const;
     QString newLineEnd() const;
     void insertLine(qsizetype at, const QString& text);
