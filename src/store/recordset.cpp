@@ -312,6 +312,7 @@ std::optional<qsizetype> Dynaset::findKey(int field, qint64 value) const {
 
 bool Dynaset::findFirst(const QString& criteria) {
     requireOpen();
+    m_connection->requireFile();
     const Criteria parsed = requireCriteria(criteria);
     const int field = fieldIndex(parsed.field);
     if (field < 0)

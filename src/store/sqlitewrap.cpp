@@ -3,6 +3,10 @@
 #include "fieldtable.h"
 #include "jetpattern.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 namespace store {
 
 namespace {
@@ -71,7 +75,42 @@ void Connection::exec(const char* sql) {
         throw queryError(m_db, rc, QString::fromUtf8(sql));
 }
 
+namespace {
+
+bool fileIdentity(const QString& path, quint64& device, quint64& inode) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    device = quint64(info.st_dev);
+    inode = quint64(info.st_ino);
+    return true;
+}
+
+} // namespace
+
+void Connection::watchFile(const QString& path) {
+    if (fileIdentity(path, m_device, m_inode))
+        m_path = path;
+}
+
+void Connection::requireFile() const {
+    if (m_path.isEmpty())
+        return;
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode)
+        return;
+    throw EngineError(ErrorNumber::FileNotFound,
+                      QStringLiteral("Die Datenbankdatei \"%1\" ist nicht mehr vorhanden: Sie "
+                                     "wurde gelöscht, verschoben oder ersetzt, während das "
+                                     "Programm lief. Es wird nichts mehr in sie geschrieben. "
+                                     "Bitte beenden Sie das Programm und prüfen Sie den "
+                                     "Speicherort der Datenbank.")
+                          .arg(m_path));
+}
+
 void Connection::beginImmediate() {
+    requireFile();
     // A change already running on this connection (another record set of the same database)
     // holds the lock as much as another workstation would.
     if (inTransaction())

@@ -67,6 +67,12 @@ class Connection {
     // Runs one statement that returns no rows worth keeping.
     void exec(const char* sql);
     bool inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+    // Remembers the file the connection works on, so that a file deleted, moved or replaced
+    // under the running program is noticed instead of written into where nobody will find it.
+    void watchFile(const QString& path);
+    // EngineError 3024 when the watched file is no longer at its path.
+    void requireFile() const;
+
     // Takes the write lock at once; another holder (after the busy timeout) is error 3260.
     void beginImmediate();
     // Commits; on failure rolls back, so no lock outlives it, and throws.
@@ -75,6 +81,9 @@ class Connection {
 
   private:
     sqlite3* m_db;
+    QString m_path;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 // Settings every connection gets: extended result codes, short busy timeout, secure delete,

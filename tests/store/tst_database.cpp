@@ -103,6 +103,23 @@ class TestDatabase : public QObject {
         return Database::open(m_path);
     }
 
+  private:
+    // A database with enough records to fill several pages, then one page overwritten (page 3:
+    // the long schema of Daten; page 20: records).
+    void damageFile(int page) {
+        Database::createEmpty(m_path);
+        {
+            RawConnection raw(m_path);
+            QVERIFY(raw.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 400) INSERT INTO Daten (Nr, KNach, Bem) SELECT i, "
+                             "'Kind' || i, printf('%.200c', 'x') FROM n"));
+        }
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(qint64(page) * 4096 + 64));
+        file.write(QByteArray(512, '\xA5'));
+    }
+
   private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -235,8 +252,11 @@ class TestDatabase : public QObject {
         row("database without Daten", "sql", "CREATE TABLE Andere (x)", ErrorNumber::TableNotFound);
         row("Daten is a view", "sql", "CREATE TABLE t (x); CREATE VIEW Daten AS SELECT * FROM t",
             ErrorNumber::TableNotFound);
-        row("Daten lacks its last column", "sql", daten(FieldCount - 1, -1, false),
-            ErrorNumber::DatabaseGeneric);
+        for (int i = 0; i < FieldCount; ++i)
+            row(qPrintable(QStringLiteral("Daten lacks %1").arg(fieldTable()[size_t(i)].name)),
+                "sql", daten(i, -1, false), ErrorNumber::DatabaseGeneric);
+        row("damaged schema", "damaged", "3", ErrorNumber::DatabaseGeneric);
+        row("damaged records", "damaged", "20", ErrorNumber::DatabaseGeneric);
         row("Daten with a column renamed", "sql", daten(-1, 5, false),
             ErrorNumber::DatabaseGeneric);
         row("Daten with an extra column", "sql", daten(-1, -1, true), ErrorNumber::DatabaseGeneric);
@@ -251,14 +271,60 @@ class TestDatabase : public QObject {
             QVERIFY(writeFile(m_path, text.toUtf8()));
         else if (kind == QLatin1String("sql"))
             QVERIFY(RawConnection(m_path).exec(text));
+        else if (kind == QLatin1String("damaged"))
+            damageFile(text.toInt());
         const QByteArray before = fileBytes(m_path);
         const QStringList entriesBefore = entries(m_dir->path());
 
         QString description;
         QCOMPARE(errorOf([&] { Database::open(m_path); }, &description), number);
         QVERIFY2(description.contains(m_path), qPrintable(description));
+        if (kind == QLatin1String("damaged"))
+            QVERIFY2(description.contains(QLatin1String("Datensicherung")),
+                     qPrintable(description));
         QCOMPARE(fileBytes(m_path), before);
         QCOMPARE(entries(m_dir->path()), entriesBefore);
+    }
+
+    // A file deleted, moved away or replaced while the program runs is never written into, nor
+    // made anew: every access says so.
+    void fileGoneWhileOpen_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("deleted") << "deleted";
+        QTest::newRow("moved") << "moved";
+        QTest::newRow("replaced") << "replaced";
+    }
+    void fileGoneWhileOpen() {
+        QFETCH(QString, what);
+        Database::createEmpty(m_path);
+        QVERIFY(RawConnection(m_path).exec("INSERT INTO Daten (Nr, KNach) VALUES (1, 'Maier')"));
+        auto db = Database::open(m_path);
+        auto rs = db->openDynaset(kRsDaten);
+        const QString other = m_dir->filePath(QStringLiteral("anders.mdb"));
+        if (what == QLatin1String("deleted")) {
+            QVERIFY(QFile::remove(m_path));
+        } else if (what == QLatin1String("moved")) {
+            QVERIFY(QFile::rename(m_path, other));
+        } else {
+            Database::createEmpty(other);
+            QVERIFY(QFile::remove(m_path));
+            QVERIFY(QFile::rename(other, m_path));
+        }
+        const QByteArray left = fileBytes(m_path);
+        QString description;
+        QCOMPARE(errorOf([&] { db->openSnapshot(QStringLiteral("SELECT Nr FROM Daten")); },
+                         &description),
+                 ErrorNumber::FileNotFound);
+        QVERIFY2(description.contains(m_path), qPrintable(description));
+        QCOMPARE(errorOf([&] { rs->findFirst(QStringLiteral("Nr = 1")); }),
+                 ErrorNumber::FileNotFound);
+        QCOMPARE(errorOf([&] {
+                     rs->addNew();
+                     rs->setField(u"Nr", 2);
+                     rs->update();
+                 }),
+                 ErrorNumber::FileNotFound);
+        QCOMPARE(fileBytes(m_path), left); // nothing made anew, nothing written
     }
 
     // ---- Statements and snapshots -------------------------------------------------------------
