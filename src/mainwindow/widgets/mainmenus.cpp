@@ -112,8 +112,11 @@ MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
     connect(m_menus[Edit], &QMenu::aboutToShow, this, &MainMenus::mnuEdit_Click);
 
     // The edit commands act on the text control that had the focus before the menu opened.
+    // The menu bar takes the focus when a menu is closed with Esc; the commands still belong to
+    // the control the user was in.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (!now || now->window() != m_window)
+        if (!now || now->window() != m_window || qobject_cast<QMenuBar*>(now) ||
+            qobject_cast<QMenu*>(now))
             return;
         if (auto* combo = qobject_cast<QComboBox*>(now); combo && combo->lineEdit())
             m_editTarget = combo->lineEdit();
