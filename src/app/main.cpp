@@ -6,7 +6,12 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+    // A write beyond the system's file size limit fails with an error the program reports,
+    // instead of ending the program on the spot.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

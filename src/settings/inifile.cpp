@@ -1,9 +1,16 @@
 #include "inifile.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -147,6 +154,110 @@ QString valueWritten(QStringView value) {
     return quote ? u'"' + v + u'"' : v;
 }
 
+// ---- Writing the whole file safely ------------------------------------------------------------
+
+QString writeFailure(int error) {
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+    case EDQUOT:
+        return QStringLiteral("Das Speicherkontingent auf dem Datenträger ist erschöpft.");
+    case EFBIG:
+        return QStringLiteral("Die Datei würde größer, als das System erlaubt.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Es fehlt die Berechtigung, im Ordner der Datei zu schreiben.");
+    case EROFS:
+        return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    case EIO:
+        return QStringLiteral("Beim Schreiben auf den Datenträger ist ein Fehler aufgetreten.");
+    default:
+        return QStringLiteral("Die Datei kann nicht geschrieben werden (%1).")
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// A folder the user may not create files in, holding a file the user may write: the file is
+// written in place rather than the settings lost. The new content goes over the old from the
+// start and the rest is cut off only once all of it is written.
+std::optional<QString> writeInPlace(const QByteArray& target, const QByteArray& bytes) {
+    const int fd = ::open(target.constData(), O_WRONLY);
+    if (fd < 0)
+        return writeFailure(errno);
+    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok)
+        return writeFailure(error);
+    return std::nullopt;
+}
+
+// Writes bytes as the file at path: into a new file beside it, flushed to the disk, which then
+// takes the old one's place in one step. Nothing of the old file changes before the new one is
+// complete. Returns why it failed, or nothing.
+std::optional<QString> writeWhole(const QString& path, const QByteArray& bytes) {
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    struct stat old {};
+    const bool existed = ::stat(target.constData(), &old) == 0;
+    QByteArray temporary =
+        folder + "/." + QFile::encodeName(QFileInfo(path).fileName()) + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        const int error = errno;
+        if ((error == EACCES || error == EPERM) && existed)
+            return writeInPlace(target, bytes);
+        return writeFailure(error);
+    }
+    const mode_t mode = existed ? (old.st_mode & 07777) : mode_t(0644 & ~currentUmask());
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.constData(), target.constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return writeFailure(error);
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {
@@ -161,14 +272,34 @@ void IniFile::load() {
     }
     m_state = State::Unusable;
     // Folders, pipes and devices are not read: a pipe or a device could block or never end.
-    if (!info.isFile() || info.size() > MaxFileSize)
+    if (!info.isFile()) {
+        m_problem = QStringLiteral("An ihrer Stelle steht ein Ordner oder etwas anderes als "
+                                   "eine Datei.");
         return;
+    }
+    const QString tooBig = QStringLiteral("Die Datei ist größer als %1 MB und damit keine "
+                                          "Einstellungsdatei.")
+                               .arg(MaxFileSize / (1024 * 1024));
+    if (info.size() > MaxFileSize) {
+        m_problem = tooBig;
+        return;
+    }
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_problem =
+            QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file.errorString());
         return;
+    }
     QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaxFileSize)
+    if (file.error() != QFileDevice::NoError) {
+        m_problem =
+            QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file.errorString());
         return;
+    }
+    if (bytes.size() > MaxFileSize) {
+        m_problem = tooBig;
+        return;
+    }
     m_state = State::Read;
     parseBytes(std::move(bytes));
 }
@@ -196,18 +327,20 @@ void IniFile::parseBytes(QByteArray bytes) {
         text = decodeCp1252(bytes);
     }
 
+    // A line ends at CR LF, LF or a lone CR (as some old editors write), and keeps its own end.
     qsizetype start = 0;
-    while (start < text.size()) {
-        const qsizetype lf = text.indexOf(u'\n', start);
-        if (lf < 0) {
-            m_lines.append({text.mid(start), QString()});
-            break;
-        }
-        const bool cr = lf > start && text[lf - 1] == u'\r';
-        m_lines.append({text.mid(start, lf - start - (cr ? 1 : 0)),
-                        cr ? QStringLiteral("\r\n") : QStringLiteral("\n")});
-        start = lf + 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n' && text[i] != u'\r')
+            continue;
+        const bool crlf = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+        m_lines.append(
+            {text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(text[i])});
+        if (crlf)
+            ++i;
+        start = i + 1;
     }
+    if (start < text.size())
+        m_lines.append({text.mid(start), QString()});
 }
 
 IniFile::Location IniFile::locate(QStringView section, QStringView key) const {
@@ -256,14 +389,21 @@ QString IniFile::value(QStringView section, QStringView key, const QString& fall
 
 QString IniFile::newLineEnd() const {
     qsizetype lf = 0;
+    qsizetype cr = 0;
     qsizetype crlf = 0;
     for (const Line& line : m_lines) {
-        if (line.end.size() == 1)
+        if (line.end == u"\n")
             ++lf;
-        else if (line.end.size() == 2)
+        else if (line.end == u"\r")
+            ++cr;
+        else if (!line.end.isEmpty())
             ++crlf;
     }
-    return lf > crlf ? QStringLiteral("\n") : QStringLiteral("\r\n");
+    if (lf > crlf && lf >= cr)
+        return QStringLiteral("\n");
+    if (cr > crlf && cr > lf)
+        return QStringLiteral("\r");
+    return QStringLiteral("\r\n");
 }
 
 void IniFile::insertLine(qsizetype at, const QString& text) {
@@ -300,33 +440,39 @@ void IniFile::setValue(QStringView section, QStringView key, QStringView value) 
 }
 
 bool IniFile::save() {
-    if (m_state == State::Unusable)
+    if (m_path.isEmpty())
         return false;
+    if (m_state == State::Unusable) {
+        // A file that was not read is never overwritten: it may hold what the user needs.
+        m_problem += QStringLiteral(" Sie wird deshalb nicht überschrieben.");
+        return false;
+    }
     const QFileInfo info(m_path);
     if (info.exists()) {
-        if (!info.isFile())
+        if (!info.isFile()) {
+            m_problem = QStringLiteral("An ihrer Stelle steht ein Ordner oder etwas anderes als "
+                                       "eine Datei.");
             return false;
+        }
         // Replacing the file through a rename would get round a read-only mark; honour it.
         constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!info.isWritable() || !(info.permissions() & anyWrite))
+        if (!info.isWritable() || !(info.permissions() & anyWrite)) {
+            m_problem = QStringLiteral("Die Datei ist schreibgeschützt.");
             return false;
+        }
     }
-    const QByteArray bytes = encode(m_encoding);
-
-    QSaveFile out(m_path);
-    // A folder the user may not create files in, holding a file the user may write: write in
-    // place rather than lose the settings.
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
+    const std::optional<QString> failure = writeWhole(m_path, encode(m_encoding));
+    if (failure) {
+        m_problem = *failure;
         return false;
     }
-    if (!out.commit())
-        return false;
+    m_problem.clear();
     m_state = State::Read;
     return true;
+}
+
+std::optional<QString> IniFile::replaceFile(const QString& path, const QByteArray& bytes) {
+    return writeWhole(path, bytes);
 }
 
 QByteArray IniFile::toBytes() const {

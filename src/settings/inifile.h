@@ -21,9 +21,12 @@
 // - A file that is valid UTF-8 is read as UTF-8 (a byte order mark is kept); any other file is
 //   taken as Windows-1252, as files brought over from Windows are, and written back in it unless
 //   a value no longer fits that code page: then the whole file is written as UTF-8.
-// - save() replaces the file through a temporary file, so a crash never leaves half a file. It
-//   refuses (returns false) when the file is marked read-only, when something other than a
-//   regular file stands in its place, or when the file could not be read at load time.
+// - A line ends at CR LF, LF or a lone CR; every line keeps its own end when written back.
+// - save() writes the whole file under a temporary name, flushes it to the disk and only then
+//   puts it in the place of the old one, so a full disk or a crash leaves the old file as it
+//   was, never half a file or an empty one. It refuses (returns false) when the file is marked
+//   read-only, when something other than a regular file stands in its place, or when the file
+//   could not be read at load time; problem() then says why in German.
 //
 // The object holds the file's lines as read; nothing touches the disk except the constructor and
 // save().
@@ -54,8 +57,14 @@ class IniFile {
     void setValue(QStringView section, QStringView key, QStringView value);
 
     bool save();
+    // Why the file could not be read (it exists but wasRead() is false) or why the last save()
+    // failed, as a German sentence; empty otherwise.
+    const QString& problem() const { return m_problem; }
     // What save() writes.
     QByteArray toBytes() const;
+    // Puts bytes in the place of the file at path as save() does: whole or not at all. Returns
+    // why it failed, or nothing.
+    static std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes);
 
     // One-call forms.
     static QString read(const QString& path, QStringView section, QStringView key,
@@ -66,7 +75,7 @@ class IniFile {
     enum class State { Missing, Read, Unusable };
     struct Line {
         QString text; // without its line end
-        QString end;  // "\r\n", "\n", or empty for a last line without one
+        QString end;  // "\r\n", "\n", "\r", or empty for a last line without one
     };
     struct Location {
         qsizetype keyLine = -1;     // the key's first occurrence
@@ -86,4 +95,5 @@ class IniFile {
     Encoding m_encoding = Encoding::Utf8;
     bool m_byteOrderMark = false;
     QVector<Line> m_lines;
+    QString m_problem;
 };

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cfloat>
 #include <cmath>
@@ -141,13 +140,19 @@ void SettingsFile::writeTemplateIfMissing() const {
                               .arg(shownPath(m_path)));
     if (info.exists())
         return;
-    QSaveFile out(m_path);
-    const qint64 size = static_cast<qint64>(sizeof(kTemplate) - 1);
-    if (!out.open(QIODevice::WriteOnly) || out.write(kTemplate, size) != size || !out.commit())
+    const qsizetype size = static_cast<qsizetype>(sizeof(kTemplate) - 1);
+    if (const auto problem = IniFile::replaceFile(m_path, QByteArray(kTemplate, size)))
         throw EngineError(FileAccessError,
-                          QStringLiteral("Die Einstellungsdatei »%1« kann nicht angelegt werden. "
-                                         "Bitte prüfen Sie, ob der Ordner beschreibbar ist.")
-                              .arg(shownPath(m_path)));
+                          QStringLiteral("Die Einstellungsdatei »%1« kann nicht angelegt werden: "
+                                         "%2")
+                              .arg(shownPath(m_path), *problem));
+}
+
+std::optional<QString> SettingsFile::unreadable() const {
+    const IniFile ini(m_path);
+    if (ini.wasRead() || ini.problem().isEmpty())
+        return std::nullopt;
+    return ini.problem();
 }
 
 QString SettingsFile::readNameDB() const {
@@ -167,8 +172,13 @@ QString SettingsFile::readNameDB() const {
     return *name;
 }
 
-bool SettingsFile::writeLetzterAufruf(const QDateTime& now) const {
-    return IniFile::write(m_path, u"Angaben", u"LetzterAufruf", GermanFormat::formatDateTime(now));
+bool SettingsFile::writeLetzterAufruf(const QDateTime& now, QString* problem) const {
+    IniFile ini(m_path);
+    ini.setValue(u"Angaben", u"LetzterAufruf", GermanFormat::formatDateTime(now));
+    const bool saved = ini.save();
+    if (!saved && problem)
+        *problem = ini.problem();
+    return saved;
 }
 
 void SettingsFile::readAddress(Settings& s) const {
@@ -252,7 +262,7 @@ void SettingsFile::readColumnChoice(Settings& s) const {
     s.Tabelle = choice;
 }
 
-bool SettingsFile::save(const Settings& s) const {
+bool SettingsFile::save(const Settings& s, QString* problem) const {
     IniFile ini(m_path);
     const auto number = [](int v) { return QString::number(v); };
     const auto single = [](float v) { return GermanFormat::formatSingle(v); };
@@ -290,5 +300,8 @@ bool SettingsFile::save(const Settings& s) const {
     ini.setValue(u"Angaben", u"Ort", s.Ort);
     ini.setValue(u"Angaben", u"Tel", s.Tel);
     ini.setValue(u"Angaben", u"Email", s.Email);
-    return ini.save();
+    const bool saved = ini.save();
+    if (!saved && problem)
+        *problem = ini.problem();
+    return saved;
 }

@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <array>
+#include <optional>
 
 // The settings in memory: one field per key of Tarvex.ini, plus the font styles, the
 // orientation and the column choice decoded.
@@ -60,9 +61,13 @@ class SettingsFile {
     // EngineError 75 naming the file.
     void writeTemplateIfMissing() const;
 
+    // Why an existing file cannot be read as settings (too big, not a file, unreadable); the
+    // program then works with the fallbacks and never overwrites it. Nothing when it can.
+    std::optional<QString> unreadable() const;
+
     QString readNameDB() const;
-    // Returns whether the value reached the file.
-    bool writeLetzterAufruf(const QDateTime& now) const;
+    // Returns whether the value reached the file; problem gets why not.
+    bool writeLetzterAufruf(const QDateTime& now, QString* problem = nullptr) const;
     void readAddress(Settings& s) const;      // Name, Strasse, Ort, Tel, Email
     void readPrint(Settings& s) const;        // Schrift1 .. Ausrichtung
     void readWindow(Settings& s) const;       // Hoehe, Breite, Links, Oben, Tab with minimums
@@ -70,8 +75,8 @@ class SettingsFile {
     void readColumnChoice(Settings& s) const; // Tabelle of [Intern]
 
     // Writes the keys in shutdown order (Links and Oben as 50). Returns false when the file
-    // could not be written; the caller tells the user.
-    bool save(const Settings& s) const;
+    // could not be written, with the reason in problem; the caller tells the user.
+    bool save(const Settings& s, QString* problem = nullptr) const;
 
     static constexpr int MinHeight = 10125;
     static constexpr int MinWidth = 13050;

@@ -13,6 +13,9 @@
 #include <memory>
 #include <tuple>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -125,6 +128,7 @@ class TestSettings : public QObject {
             {"comment is no key", "[A]\r\n;k=1\r\n", "FALLBACK"},
             {"empty value is no fallback", "[A]\r\nk=\r\n", ""},
             {"LF only, no final line end", "[A]\nx=1\nk=v", "v"},
+            {"lone CR ends a line", "[A]\rx=1\rk=v\r", "v"},
             {"cut at NUL", raw("[A]\r\nk=ab\0cd\r\n"), "ab"},
             {"cut at 254", "[A]\r\nk=" + QByteArray(300, 'x'), QString(254, u'x')},
             {"binary junk around",
@@ -154,6 +158,8 @@ class TestSettings : public QObject {
             {"new section after a last line without line end", "[A]\r\nx=1", "B", "v",
              "[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n"},
             {"LF file stays LF", "[A]\nx=1\r\ny=2\n", "A", "v", "[A]\nx=1\r\ny=2\nk=v\n"},
+            {"CR file stays CR, one section", "[A]\rx=1\r[B]\ry=2", "A", "v",
+             "[A]\rx=1\rk=v\r[B]\ry=2"},
             {"UTF-8 with byte order mark", "\xEF\xBB\xBF[A]\r\n", "A", "Köln",
              "\xEF\xBB\xBF[A]\r\nk=K\xc3\xb6ln\r\n"},
             {"NUL ends, line breaks become blanks", "[A]\r\n", "A",
@@ -317,14 +323,21 @@ class TestSettings : public QObject {
     // a settings file (a pipe could block).
     void nowhereToWrite_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("folder in the file's place") << "folder";
-        QTest::newRow("read-only file") << "file";
-        QTest::newRow("read-only folder") << "locked";
-        QTest::newRow("pipe") << "pipe";
-        QTest::newRow("file too big") << "big";
+        QTest::addColumn<QString>("reason"); // what the message must say
+        QTest::newRow("folder in the file's place") << "folder"
+                                                    << "Ordner";
+        QTest::newRow("read-only file") << "file"
+                                        << "schreibgeschützt";
+        QTest::newRow("read-only folder") << "locked"
+                                          << "Berechtigung";
+        QTest::newRow("pipe") << "pipe"
+                              << "etwas anderes als eine Datei";
+        QTest::newRow("file too big") << "big"
+                                      << "größer als 4 MB";
     }
     void nowhereToWrite() {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         if (kind == "folder") {
             QVERIFY(QDir(m_dir->path()).mkdir("Tarvex.ini"));
         } else if (kind == "file") {
@@ -344,8 +357,17 @@ class TestSettings : public QObject {
         if (kind != "file")
             QCOMPARE(fields(s), fields(defaults()));
         s.Name = "geändert";
-        QVERIFY(!m_file->save(s));
-        QVERIFY(!m_file->writeLetzterAufruf(QDateTime::currentDateTime()));
+        QString problem;
+        QVERIFY(!m_file->save(s, &problem));
+        QVERIFY2(problem.contains(reason), qPrintable(problem));
+        problem.clear();
+        QVERIFY(!m_file->writeLetzterAufruf(QDateTime::currentDateTime(), &problem));
+        QVERIFY2(problem.contains(reason), qPrintable(problem));
+        // A file that could not be read is said so at once, and never overwritten.
+        const bool unread = kind == "big" || kind == "pipe" || kind == "folder";
+        QCOMPARE(m_file->unreadable().has_value(), unread);
+        if (unread)
+            QVERIFY(problem.contains("nicht überschrieben"));
         if (kind != "pipe")
             QCOMPARE(bytesOf(path()), before);
         QCOMPARE(QFileInfo(path()).isFile(), kind == "file" || kind == "big");
@@ -356,6 +378,37 @@ class TestSettings : public QObject {
             QVERIFY2(e.description().contains(QDir::toNativeSeparators(path())) &&
                          e.description().contains("Ordner"),
                      qPrintable(e.description()));
+    }
+
+    // A write the disk cannot take (here: the process's file size limit) leaves the old file
+    // exactly as it was, says why, and leaves nothing behind.
+    void fullDiskKeepsOldFile() {
+        m_file->writeTemplateIfMissing();
+        const QByteArray before = bytesOf(path());
+        Settings s = readAll(*m_file);
+        s.Name = QString(200, u'x');
+        struct rlimit old {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 512;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString saveProblem;
+        QString startProblem;
+        const bool saved = m_file->save(s, &saveProblem);
+        const bool started =
+            m_file->writeLetzterAufruf(QDateTime::currentDateTime(), &startProblem);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!saved && !started);
+        QVERIFY2(saveProblem.contains("größer"), qPrintable(saveProblem));
+        QVERIFY(!startProblem.isEmpty());
+        QCOMPARE(bytesOf(path()), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Tarvex.ini"});
+        // Once there is room again, the same save goes through.
+        QVERIFY(m_file->save(s));
+        QCOMPARE(readAll(*m_file).Name, s.Name);
     }
 
     void binaryJunk() {
