@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -93,8 +94,9 @@ const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 
 // ---- lines ------------------------------------------------------------------------------------
 
+// U+FEFF too: a second byte order mark at the start of a file is text, but stands for nothing.
 bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\uFEFF';
 }
 
 QStringView trimmed(QStringView s) {
@@ -318,7 +320,9 @@ void IniFile::parseBytes(QByteArray bytes) {
         bytes.remove(0, kByteOrderMark.size());
     if (isValidUtf8(bytes)) {
         m_encoding = Encoding::Utf8;
-        text = QString::fromUtf8(bytes);
+        // fromUtf8() would drop a second byte order mark; it is kept like any other text.
+        text = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+                   .decode(bytes);
     } else {
         if (m_byteOrderMark)
             bytes.prepend(kByteOrderMark);

@@ -162,6 +162,8 @@ class TestSettings : public QObject {
              "[A]\rx=1\rk=v\r[B]\ry=2"},
             {"UTF-8 with byte order mark", "\xEF\xBB\xBF[A]\r\n", "A", "Köln",
              "\xEF\xBB\xBF[A]\r\nk=K\xc3\xb6ln\r\n"},
+            {"a second byte order mark stays", "\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\n", "A", "v",
+             "\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\nk=v\r\n"},
             {"NUL ends, line breaks become blanks", "[A]\r\n", "A",
              QString::fromUtf8("a\r\nb\0c", 6), "[A]\r\nk=a  b\r\n"},
             // A file that is not UTF-8 is Windows-1252, written back byte for byte, unless a
