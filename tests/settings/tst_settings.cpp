@@ -239,6 +239,7 @@ class TestSettings : public QObject {
              "AbstandO AbstandTab AbstandL Hochformat", "10|2|1.5|0"},
             {"[Tabelle]AnzahlSp=sechs", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=-2", "AnzahlSp", "6"},
+            {"[Tabelle]AnzahlSp=0", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=1000", "AnzahlSp", "64"},
             {"[Tabelle]AnzahlSp=3|SpBreite1=breit|SpBreite2=-5", "SpBreite", "1050,1050,1050"},
             {"[Intern]Tabelle=1100000000000001", "Tabelle", "1100000000000001"},

@@ -341,6 +341,8 @@ class TestDatabase : public QObject {
             "SELECT Nr FROM Daten ORDER BY KGrp COLLATE GERMAN DESC, knach COLLATE GERMAN");
         row("quoted and qualified", "SELECT Nr FROM Daten ORDER BY [KVor], Daten.KOrt ASC",
             "SELECT Nr FROM Daten ORDER BY [KVor] COLLATE GERMAN, Daten.KOrt COLLATE GERMAN ASC");
+        row("memo like text", "SELECT Nr FROM Daten ORDER BY Bem",
+            "SELECT Nr FROM Daten ORDER BY Bem COLLATE GERMAN");
         row("numbers stay", "SELECT Nr FROM Daten ORDER BY KBasis ASC, GAnz DESC");
         row("own collation stays", "SELECT Nr FROM Daten ORDER BY KNach COLLATE NOCASE");
         row("words in a string are not clauses",

@@ -44,7 +44,8 @@ class TestJetPattern : public QObject {
                           {"M?ller", "Möller"},
                           {"??", "äß"},
                           {"a?b", "a😀b"},
-                          {"##.##.####", "01.02.2020"}});
+                          {"##.##.####", "01.02.2020"},
+                          {"##########", "0123456789"}});
         addMatches(false, {{"M?ller", "Mller"}, {"#", "a"}, {"#*", ""}, {"#", "٣"}});
         // Lists and ranges; inside brackets "*", "#" and "[" stand for themselves, and "-"
         // first or last is literal. "[]" stands for no character, "[!]" for any one.
