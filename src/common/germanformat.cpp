@@ -51,10 +51,9 @@ std::optional<double> parseNumber(QStringView text) {
     }
     if (digits == 0)
         return std::nullopt;
-    bool ok = false;
-    double v = plain.toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
+    // The digits are well formed, so toDouble fails only beyond a double's range, and then gives
+    // infinity or zero: the value such a number rounds to.
+    const double v = plain.toDouble();
     return negative ? -v : v;
 }
 
@@ -72,15 +71,23 @@ static QString format(double value, int significant) {
     if (std::isnan(value) || std::isinf(value))
         return QString();
     QString s = QString::number(value, 'g', significant);
-    if (s.contains(QLatin1Char('e'))) {
-        // Write out plainly: the values of this program are small amounts and factors.
-        s = QString::number(value, 'f', significant);
-        if (s.contains(QLatin1Char('.'))) {
-            while (s.endsWith(QLatin1Char('0')))
-                s.chop(1);
-            if (s.endsWith(QLatin1Char('.')))
-                s.chop(1);
-        }
+    const qsizetype e = s.indexOf(QLatin1Char('e'));
+    if (e >= 0) {
+        // Written out plainly, the same digits: "1.5e-07" as "0.00000015", "1.234568e+08" as
+        // "123456800".
+        const bool negative = s.startsWith(QLatin1Char('-'));
+        const int exponent = QStringView(s).mid(e + 1).toInt();
+        QString digits = s.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+        digits.remove(QLatin1Char('.'));
+        const qsizetype point = exponent + 1; // digits before the decimal point
+        if (point <= 0)
+            s = QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits;
+        else if (point >= digits.size())
+            s = digits + QString(point - digits.size(), QLatin1Char('0'));
+        else
+            s = digits.left(point) + QLatin1Char('.') + digits.mid(point);
+        if (negative)
+            s.prepend(QLatin1Char('-'));
     }
     s.replace(QLatin1Char('.'), QLatin1Char(','));
     if (s == QLatin1String("-0"))

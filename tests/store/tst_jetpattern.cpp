@@ -108,6 +108,8 @@ class TestJetPattern : public QObject {
         // Numbers are matched in their shown form; a Single with its decimal comma.
         row("whole number", "123 LIKE '1#3'", 1);
         row("decimal comma", "2.5 LIKE '2,5'", 1);
+        row("small Single, seven digits written out", "1.5e-7 LIKE '0,00000015'", 1);
+        row("large Single, seven digits written out", "123456789.0 LIKE '123456800'", 1);
     }
     void sqlLike() {
         QFETCH(QByteArray, sql);
