@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Tarvex's menu icons and pictures with ImageMagick.
 
-Run from anywhere:  python3 resources/make_images.py
+Run from anywhere:  python3 resources/make_images.py [name ...]
+(with names, only those drawings are made)
 Needs only python3 and ImageMagick's `convert`. The PNG files it writes are kept in the
 repository, so building the program never needs either tool.
 
@@ -339,18 +340,67 @@ PICTURES = {
 }
 
 
-def main():
+# ---- pictures of the options dialog ----------------------------------------------------------
+
+def style_badge(letter, on, font_on, font_off):
+    """A letter on a small plate (20-unit grid): strong when the style is set, grey when not."""
+    if on:
+        return (rrect(0.75, 0.75, 19.25, 19.25, 3, BLUE_LIGHT, BLUE, 1.5)
+                + text(4.6, 16, 16, letter, INK, font_on))
+    return (rrect(0.75, 0.75, 19.25, 19.25, 3, "#f2f4f7", GREY, 1)
+            + text(4.6, 16, 16, letter, GREY, font_off))
+
+
+def sheet(x0, y0, x1, y1):
+    """A printed sheet (48-unit grid): a heading line and text lines within its margins."""
+    fold = 6
+    mvg = polygon([(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1), (x0, y1)],
+                  PAPER, PAPER_EDGE, 1.5)
+    mvg += polygon([(x1 - fold, y0), (x1 - fold, y0 + fold), (x1, y0 + fold)], "#dfe5ee",
+                   PAPER_EDGE, 1.2)
+    mvg += line(x0 + 4, y0 + 6, x1 - fold - 3, y0 + 6, BLUE_DARK, 2.4)
+    y = y0 + 11
+    while y < y1 - 3:
+        mvg += line(x0 + 4, y, x1 - 4, y, "#9fb0c8", 1.4)
+        y += 4
+    return mvg
+
+
+OPTION_PICTURES = {
+    # name: (drawing, size in pixels, grid)
+    "font_bold": (style_badge("F", True, FONT_BOLD, "Liberation-Sans"), 20, 20),
+    "font_bold_off": (style_badge("F", False, FONT_BOLD, "Liberation-Sans"), 20, 20),
+    "font_italic": (style_badge("K", True, "Liberation-Serif-Bold-Italic",
+                                "Liberation-Serif-Italic"), 20, 20),
+    "font_italic_off": (style_badge("K", False, "Liberation-Serif-Bold-Italic",
+                                    "Liberation-Serif-Italic"), 20, 20),
+    "page_portrait": (sheet(11, 3, 37, 45), 48, 48),
+    "page_landscape": (sheet(3, 11, 45, 37), 48, 48),
+}
+
+
+def main(names):
+    """Draws everything, or only the drawings named on the command line."""
+    def wanted(name):
+        return not names or name in names
+
     os.makedirs(os.path.join(ICON_DIR, "32"), exist_ok=True)
     os.makedirs(PICTURE_DIR, exist_ok=True)
     for key, mvg in ICONS.items():
-        render(mvg, 16, 16, os.path.join(ICON_DIR, key + ".png"))
-        render(mvg, 32, 16, os.path.join(ICON_DIR, "32", key + ".png"))
+        if wanted(key):
+            render(mvg, 16, 16, os.path.join(ICON_DIR, key + ".png"))
+            render(mvg, 32, 16, os.path.join(ICON_DIR, "32", key + ".png"))
     for name, mvg in PICTURES.items():
-        render(mvg, 64, 64, os.path.join(PICTURE_DIR, name + ".png"))
+        if wanted(name):
+            render(mvg, 64, 64, os.path.join(PICTURE_DIR, name + ".png"))
     # the program icon also at 256 px for docks and file managers
-    render(PICTURES["tarvex"], 256, 64, os.path.join(PICTURE_DIR, "tarvex_256.png"))
+    if wanted("tarvex"):
+        render(PICTURES["tarvex"], 256, 64, os.path.join(PICTURE_DIR, "tarvex_256.png"))
+    for name, (mvg, size, grid) in OPTION_PICTURES.items():
+        if wanted(name):
+            render(mvg, size, grid, os.path.join(PICTURE_DIR, name + ".png"))
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

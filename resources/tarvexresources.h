@@ -14,6 +14,10 @@
 //              house), 64 x 64, the main window's header; ":/pictures/tarvex.png" (64 x 64) and
 //              ":/pictures/tarvex_256.png", the program icon; ":/pictures/about_rainbow.png"
 //              (64 x 64), the about box's second picture.
+//              The options dialog's pictures: ":/pictures/font_bold.png" and
+//              ":/pictures/font_italic.png" with their "_off" forms (20 x 20), whether a list font
+//              is bold or italic; ":/pictures/page_portrait.png" and
+//              ":/pictures/page_landscape.png" (48 x 48), the paper's orientation.
 //
 // Linking tarvex_resources registers them; no initialisation call is needed.
 namespace TarvexResources {
@@ -29,6 +33,21 @@ inline QString programPicture() {
 }
 inline QString aboutPicture() {
     return QStringLiteral(":/pictures/about_rainbow.png");
+}
+
+inline QString boldPicture(bool bold) {
+    return bold ? QStringLiteral(":/pictures/font_bold.png")
+                : QStringLiteral(":/pictures/font_bold_off.png");
+}
+inline QString italicPicture(bool italic) {
+    return italic ? QStringLiteral(":/pictures/font_italic.png")
+                  : QStringLiteral(":/pictures/font_italic_off.png");
+}
+inline QString portraitPicture() {
+    return QStringLiteral(":/pictures/page_portrait.png");
+}
+inline QString landscapePicture() {
+    return QStringLiteral(":/pictures/page_landscape.png");
 }
 
 // ":/icons/<key>.png" for 16 px, ":/icons/32/<key>.png" for 32 px.

@@ -27,6 +27,13 @@ class TestResources : public QObject {
               TarvexResources::programPicture(), TarvexResources::aboutPicture()})
             QCOMPARE(QImage(path).size(), QSize(64, 64));
         QVERIFY(TarvexResources::programIcon().availableSizes().contains(QSize(256, 256)));
+        for (bool on : {true, false}) {
+            QCOMPARE(QImage(TarvexResources::boldPicture(on)).size(), QSize(20, 20));
+            QCOMPARE(QImage(TarvexResources::italicPicture(on)).size(), QSize(20, 20));
+        }
+        for (const QString& path :
+             {TarvexResources::portraitPicture(), TarvexResources::landscapePicture()})
+            QCOMPARE(QImage(path).size(), QSize(48, 48));
     }
 };
 
