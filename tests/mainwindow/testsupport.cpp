@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -200,6 +201,12 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
     o.singleInstance = singleInstance;
     o.startScreenMs = startScreenMs;
     o.pageSetupRunner = std::move(pageSetup);
+    o.fontDialogRunner = [this](QFontDialog& dialog) {
+        if (fontDialog)
+            fontDialog(dialog);
+        else
+            dialog.reject();
+    };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());
 }

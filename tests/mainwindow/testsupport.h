@@ -97,6 +97,8 @@ struct WindowUnderTest {
     RecordingMessageBoxes boxes;
     std::unique_ptr<TarvexMain> window;
     std::unique_ptr<WindowView> view;
+    // Answers the options' font dialog; when empty the dialog is cancelled.
+    std::function<void(QFontDialog&)> fontDialog;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,

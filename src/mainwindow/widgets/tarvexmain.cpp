@@ -4,6 +4,7 @@
 #include "historyrow.h"
 #include "infobox.h"
 #include "messageboxes.h"
+#include "optionsdialog.h"
 #include "recordcontroller.h"
 #include "recordform.h"
 #include "recordtable.h"
@@ -109,10 +110,6 @@ void TarvexMain::buildWindow() {
     m_menus->pasteAllowed = [this](QWidget* target, const QString& text) {
         return m_form->pasteAllowed(target, text);
     };
-    // Printing and the options dialog come with later work; until then their entries stay
-    // disabled.
-    for (int element = 0; element < 3; ++element)
-        m_menus->entry(MainMenus::Setup, element)->setEnabled(false);
     updateMenus();
 
     m_layout = designLayout();
@@ -298,6 +295,9 @@ void TarvexMain::menuChosen(MainMenus::Menu menu, int element) {
     case MainMenus::Record:
         mnuDSSub_Click(element);
         break;
+    case MainMenus::Setup:
+        mnuSetupSub_Click(element);
+        break;
     case MainMenus::Help:
         mnuHelpSub_Click(element);
         break;
@@ -333,6 +333,35 @@ void TarvexMain::mnuFileSub_Click(int element) {
     } else if (element == 3) {
         close();
     }
+}
+
+void TarvexMain::mnuSetupSub_Click(int element) {
+    // "&Tabelle", "&Seitenlayout" and "&Anschrift" open the options on their own tab.
+    if (element < OptionsDialog::TableTab || element > OptionsDialog::AddressTab)
+        return;
+    OptionsDialog dialog(m_settings, element, m_options.fontDialogRunner, this);
+    connect(&dialog, &OptionsDialog::applied, this, &TarvexMain::optionsApplied);
+    dialog.exec();
+}
+
+void TarvexMain::optionsApplied(const Settings& applied) {
+    // The dialog's copy was taken from these settings; the window changes none of them while the
+    // modal dialog is open.
+    m_settings = applied;
+    m_lblKiga->setText(m_settings.Name);
+    // The table takes the new column choice, and the same child stays shown.
+    if (!isEditing(m_records->state())) {
+        refreshAndShow(m_shownNr);
+        return;
+    }
+    // A record being entered or changed keeps its input: only the table is rebuilt, and the row
+    // of the record being changed stays highlighted.
+    {
+        QScopedValueRollback<bool> hold(m_holdDisplay, true);
+        Data_Refresh(QStringLiteral("Nr"), true);
+        m_table->findNr(m_shownNr);
+    }
+    m_table->highlight(m_shownNr);
 }
 
 void TarvexMain::mnuHelpSub_Click(int element) {

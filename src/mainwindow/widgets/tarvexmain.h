@@ -16,6 +16,7 @@ class DataControl;
 class HistoryRow;
 class InfoBox;
 class MessageBoxes;
+class QFontDialog;
 class QFrame;
 class QLabel;
 class QPageSetupDialog;
@@ -38,6 +39,8 @@ class TarvexMain : public QMainWindow {
         bool singleInstance = true;
         // Runs the page set-up dialog; empty: exec() it.
         std::function<void(QPageSetupDialog&)> pageSetupRunner;
+        // Runs the font dialog of the options; empty: exec() it.
+        std::function<void(QFontDialog&)> fontDialogRunner;
     };
 
     explicit TarvexMain(const Options& options);
@@ -81,7 +84,9 @@ class TarvexMain : public QMainWindow {
     void menuChosen(MainMenus::Menu menu, int element);
     void mnuFileSub_Click(int element);
     void mnuDSSub_Click(int element);
+    void mnuSetupSub_Click(int element);
     void mnuHelpSub_Click(int element);
+    void optionsApplied(const Settings& applied);
     void DS_Neu();
     void DS_Aendern();
     void DS_Loeschen();
