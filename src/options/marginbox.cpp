@@ -65,9 +65,13 @@ void MarginBox::keyPressEvent(QKeyEvent* event) {
 
 void MarginBox::focusInEvent(QFocusEvent* event) {
     QSpinBox::focusInEvent(event);
+    // Back from a context menu or another window, the box is as the user left it.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+        return;
     selectAll();
     // A click places the cursor after the focus came; the whole text is selected after it.
-    m_selectOnRelease = event->reason() == Qt::MouseFocusReason;
+    m_selectOnRelease = reason == Qt::MouseFocusReason;
 }
 
 bool MarginBox::eventFilter(QObject* watched, QEvent* event) {

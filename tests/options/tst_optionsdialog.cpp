@@ -281,7 +281,9 @@ void TestOptionsDialog::enterWalksTheMarginsToOk() {
 void TestOptionsDialog::marginBeingTypedIsApplied() {
     open();
     Margin gap = margin(dialog.get(), "Abst");
-    gap.spin->setFocus(Qt::TabFocusReason);
+    // A click into the box selects its text, as Tab does.
+    QTest::mouseClick(gap.text, Qt::LeftButton, {}, QPoint(5, gap.text->height() / 2));
+    QCOMPARE(gap.text->selectedText(), QStringLiteral("0,2 cm"));
     QTest::keyClicks(gap.spin, QStringLiteral("0,5"));
     // Still in the box: "Übernehmen" is at hand and takes the text as typed.
     auto* apply = control<QPushButton>(dialog.get(), "cmdApply");
