@@ -4,10 +4,12 @@
 #include "recordsets.h"
 #include "sqlitewrap.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -275,16 +277,27 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         throw refusal(ErrorNumber::ReadOnly,
                       QStringLiteral("Die Datei ist schreibgeschützt; Änderungen könnten nicht "
                                      "gespeichert werden."));
-    try {
-        store::configureConnection(raw);
-        checkIntact(raw);
-        checkSchema(raw);
-    } catch (const EngineError& error) {
-        throw refusal(error.number(), error.description());
+    // Another workstation saving one record after another can keep the file locked past the
+    // engine's short wait; a start waits for it a while longer before it gives up.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        try {
+            store::configureConnection(raw);
+            checkIntact(raw);
+            checkSchema(raw);
+            // Only now that the file is known to be ours may the engine write to it.
+            connection->exec("PRAGMA journal_mode = DELETE");
+            break;
+        } catch (const EngineError& error) {
+            const bool locked = error.number() == ErrorNumber::FileInUse ||
+                                error.number() == ErrorNumber::RecordLocked;
+            if (!locked || waited.elapsed() > 10000)
+                throw refusal(error.number(), error.description());
+            QThread::msleep(50);
+        }
     }
     connection->watchFile(path);
-    // Only now that the file is known to be ours may the engine write to it.
-    connection->exec("PRAGMA journal_mode = DELETE");
     return std::unique_ptr<Database>(new Database(std::move(connection), path));
 }
 

@@ -1,0 +1,48 @@
+#include "listprogress.h"
+
+#include <QProgressDialog>
+
+namespace {
+
+// The dialog appears only when the list is likely to take longer than this.
+constexpr int ShowAfterMs = 400;
+
+} // namespace
+
+ListProgress::ListProgress(QWidget* parent, int rows, const Hook& hook) : m_hook(hook) {
+    if (rows <= ShownAbove)
+        return;
+    m_dialog = std::make_unique<QProgressDialog>(parent);
+    m_dialog->setObjectName(QStringLiteral("ListProgress"));
+    m_dialog->setWindowTitle(QStringLiteral("Tarvex"));
+    m_dialog->setCancelButtonText(QStringLiteral("Abbrechen"));
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setMinimumDuration(ShowAfterMs);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+}
+
+ListProgress::~ListProgress() = default;
+
+bool ListProgress::planning(int done, int total) {
+    return step(QStringLiteral("Die Liste wird vorbereitet ..."), done, total);
+}
+
+bool ListProgress::pages(int done, int total) {
+    return step(QStringLiteral("Seite %1 von %2 ...").arg(done + 1).arg(total), done, total);
+}
+
+bool ListProgress::step(const QString& label, int done, int total) {
+    if (!m_dialog)
+        return true;
+    if (m_dialog->wasCanceled())
+        return false;
+    if (m_dialog->labelText() != label)
+        m_dialog->setLabelText(label);
+    if (m_dialog->maximum() != total)
+        m_dialog->setRange(0, total);
+    m_dialog->setValue(done);
+    if (m_hook)
+        m_hook(*m_dialog);
+    return !m_dialog->wasCanceled();
+}

@@ -1,0 +1,484 @@
+#include "printdialog.h"
+
+#include "copycount.h"
+#include "engineerror.h"
+#include "listdocument.h"
+#include "listprogress.h"
+#include "messageboxes.h"
+#include "printlists.h"
+#include "printpreview.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The hourglass over the program while a list is made; given back before anything is shown.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { release(); }
+    void release() {
+        if (m_active)
+            QApplication::restoreOverrideCursor();
+        m_active = false;
+    }
+
+  private:
+    bool m_active = true;
+};
+
+// A sheet of paper with a few lines of text, upright or on its side.
+QPixmap sheetPicture(bool portrait) {
+    const QSize size = portrait ? QSize(34, 46) : QSize(46, 34);
+    QPixmap pixmap(size + QSize(4, 4));
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF sheet(1.5, 1.5, size.width(), size.height());
+    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(sheet);
+    p.setPen(QPen(QColor(0x30, 0x60, 0xa0), 1.5));
+    p.drawLine(QPointF(sheet.left() + 5, sheet.top() + 6),
+               QPointF(sheet.right() - 12, sheet.top() + 6));
+    p.setPen(QPen(QColor(0x90, 0x90, 0x90), 1));
+    for (double y = sheet.top() + 12; y < sheet.bottom() - 4; y += 4)
+        p.drawLine(QPointF(sheet.left() + 5, y), QPointF(sheet.right() - 5, y));
+    return pixmap;
+}
+
+QPushButton* button(const QString& text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    // Enter presses the button that has the focus and no other (keyPressEvent).
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+PrintDialog::PrintDialog(Setup setup, QWidget* parent)
+    : QDialog(parent), m_setup(std::move(setup)), m_printer(QPrinter::HighResolution) {
+    Q_ASSERT(m_setup.database != nullptr && m_setup.boxes != nullptr);
+    setObjectName(QStringLiteral("PrintDialog"));
+    setWindowTitle(QStringLiteral("Drucken ..."));
+    // Without a printer of the system's the sheet is A4, as a German office expects.
+    if (m_printer.outputFormat() == QPrinter::PdfFormat)
+        m_printer.setPageSize(QPageSize(QPageSize::A4));
+
+    m_cmdPrint = button(QStringLiteral("Drucken"), "cmdPrint", this);
+    m_cmdPreview = button(QStringLiteral("Voransicht"), "cmdPreview", this);
+    m_cmdPdf = button(QStringLiteral("Als PDF speichern..."), "cmdPdf", this);
+    m_cmdCancel = button(QStringLiteral("Abbrechen"), "cmdCancel", this);
+    connect(m_cmdPrint, &QPushButton::clicked, this, &PrintDialog::cmdPrint_Click);
+    connect(m_cmdPreview, &QPushButton::clicked, this, &PrintDialog::cmdPreview_Click);
+    connect(m_cmdPdf, &QPushButton::clicked, this, &PrintDialog::cmdPdf_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(buildListFrame(), 0, 0);
+    grid->addWidget(buildOrientationFrame(), 0, 1);
+    grid->addWidget(buildCopiesFrame(), 1, 0);
+    grid->addWidget(buildSettingsFrame(), 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdPrint);
+    buttons->addWidget(m_cmdPreview);
+    buttons->addWidget(m_cmdPdf);
+    buttons->addStretch();
+    buttons->addWidget(m_cmdCancel);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+
+    // Opening: the orientation in the settings, one copy, the first list.
+    showHochformat();
+    m_txtAnzahl->setText(QStringLiteral("1"));
+    m_optListe[0]->setChecked(true);
+}
+
+PrintDialog::~PrintDialog() = default;
+
+QGroupBox* PrintDialog::buildListFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("zu druckende Liste"), this);
+    frame->setObjectName(QStringLiteral("frmListe"));
+    auto* layout = new QVBoxLayout(frame);
+    for (size_t i = 0; i < m_optListe.size(); ++i) {
+        m_optListe[i] = new QRadioButton(QString::fromUtf8(printLists()[i].title), frame);
+        m_optListe[i]->setObjectName(QStringLiteral("optListe%1").arg(i + 1));
+        layout->addWidget(m_optListe[i]);
+    }
+    return frame;
+}
+
+QGroupBox* PrintDialog::buildOrientationFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Ausrichtung"), this);
+    frame->setObjectName(QStringLiteral("frmAusrichtung"));
+    m_optHoch = new QRadioButton(QStringLiteral("Hochformat"), frame);
+    m_optHoch->setObjectName(QStringLiteral("optHoch"));
+    m_optQuer = new QRadioButton(QStringLiteral("Querformat"), frame);
+    m_optQuer->setObjectName(QStringLiteral("optQuer"));
+    m_imgHoch = new QLabel(frame);
+    m_imgHoch->setObjectName(QStringLiteral("imgHoch"));
+    m_imgHoch->setPixmap(sheetPicture(true));
+    m_imgQuer = new QLabel(frame);
+    m_imgQuer->setObjectName(QStringLiteral("imgQuer"));
+    m_imgQuer->setPixmap(sheetPicture(false));
+    for (QLabel* img : {m_imgHoch, m_imgQuer}) {
+        img->setFixedSize(52, 52);
+        img->setAlignment(Qt::AlignCenter);
+    }
+    auto* layout = new QGridLayout(frame);
+    layout->addWidget(m_optHoch, 0, 0);
+    layout->addWidget(m_optQuer, 1, 0);
+    layout->addWidget(m_imgHoch, 0, 1, 2, 1);
+    layout->addWidget(m_imgQuer, 0, 1, 2, 1);
+    connect(m_optHoch, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            setHochformat(true);
+    });
+    connect(m_optQuer, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            setHochformat(false);
+    });
+    return frame;
+}
+
+QGroupBox* PrintDialog::buildCopiesFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Anzahl Exemplare"), this);
+    frame->setObjectName(QStringLiteral("frmAnzahl"));
+    m_txtAnzahl = new QLineEdit(frame);
+    m_txtAnzahl->setObjectName(QStringLiteral("txtAnzahl"));
+    m_txtAnzahl->setFixedWidth(m_txtAnzahl->fontMetrics().horizontalAdvance(QStringLiteral("000")) +
+                               16);
+    m_txtAnzahl->installEventFilter(this);
+
+    // UpDown: one up or down from the number in the box, within 1 to 99.
+    m_upDown = new QWidget(frame);
+    m_upDown->setObjectName(QStringLiteral("UpDown"));
+    auto* arrows = new QVBoxLayout(m_upDown);
+    arrows->setContentsMargins(0, 0, 0, 0);
+    arrows->setSpacing(0);
+    for (int by : {1, -1}) {
+        auto* arrow = new QToolButton(m_upDown);
+        arrow->setObjectName(by > 0 ? QStringLiteral("UpDownUp") : QStringLiteral("UpDownDown"));
+        arrow->setArrowType(by > 0 ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setFixedSize(18, 12);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setAutoRepeat(true);
+        connect(arrow, &QToolButton::clicked, this,
+                [this, by] { m_txtAnzahl->setText(CopyCount::step(m_txtAnzahl->text(), by)); });
+        arrows->addWidget(arrow);
+    }
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(m_txtAnzahl);
+    layout->addWidget(m_upDown);
+    layout->addStretch();
+    return frame;
+}
+
+QGroupBox* PrintDialog::buildSettingsFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Einstellungen"), this);
+    frame->setObjectName(QStringLiteral("frmOptions"));
+    m_cmdDruckenOption = button(QStringLiteral("Seitenlayout"), "cmdDruckenOption", frame);
+    m_cmdPrnSetup = button(QStringLiteral("Druckereinrichten"), "cmdPrnSetup", frame);
+    m_cmdDruckenOption->setEnabled(bool(m_setup.openPageLayout));
+    connect(m_cmdDruckenOption, &QPushButton::clicked, this, &PrintDialog::cmdDruckenOption_Click);
+    connect(m_cmdPrnSetup, &QPushButton::clicked, this, &PrintDialog::cmdPrnSetup_Click);
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(m_cmdDruckenOption);
+    layout->addWidget(m_cmdPrnSetup);
+    return frame;
+}
+
+int PrintDialog::chosenList() const {
+    for (size_t i = 0; i < m_optListe.size(); ++i)
+        if (m_optListe[i]->isChecked())
+            return int(i);
+    return 0;
+}
+
+// The orientation is no state of the dialog: it goes into the settings at once, and holds when
+// the dialog is then cancelled.
+void PrintDialog::setHochformat(bool portrait) {
+    const bool changed = m_setup.settings.Hochformat != portrait;
+    m_setup.settings.Hochformat = portrait;
+    showHochformat();
+    if (changed)
+        emit hochformatChanged(portrait);
+}
+
+void PrintDialog::showHochformat() {
+    const bool portrait = m_setup.settings.Hochformat;
+    (portrait ? m_optHoch : m_optQuer)->setChecked(true);
+    m_imgHoch->setVisible(portrait);
+    m_imgQuer->setVisible(!portrait);
+}
+
+void PrintDialog::cmdPrnSetup_Click() {
+    if (!hasPrinter()) {
+        tell(QStringLiteral("Es ist kein Drucker eingerichtet."), MessageBoxes::Icon::Information);
+        return;
+    }
+    m_printer.setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
+                                                             : QPageLayout::Landscape);
+    QPageSetupDialog dialog(&m_printer, this);
+    if (m_setup.pageSetupRunner)
+        m_setup.pageSetupRunner(dialog);
+    else
+        dialog.exec();
+    // Confirmed or cancelled, the orientation the set-up shows is taken.
+    setHochformat(m_printer.pageLayout().orientation() == QPageLayout::Portrait);
+}
+
+void PrintDialog::cmdDruckenOption_Click() {
+    if (!m_setup.openPageLayout)
+        return;
+    const bool before = m_setup.settings.Hochformat;
+    m_setup.settings = m_setup.openPageLayout();
+    showHochformat();
+    if (m_setup.settings.Hochformat != before)
+        emit hochformatChanged(m_setup.settings.Hochformat);
+}
+
+int PrintDialog::txtAnzahl_LostFocus() {
+    const CopyCount::Checked checked = CopyCount::check(m_txtAnzahl->text());
+    if (m_txtAnzahl->text() != checked.text)
+        m_txtAnzahl->setText(checked.text);
+    if (!checked.tooLarge)
+        return checked.count;
+    tell(QStringLiteral("Der Wert ist zu groß.\r\rEs können nur max. 99 Seiten eingegeben werden."),
+         MessageBoxes::Icon::Information);
+    m_txtAnzahl->setFocus();
+    return 0;
+}
+
+bool PrintDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_txtAnzahl)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        // After a click has placed the cursor, so that the whole number stays selected.
+        QTimer::singleShot(0, m_txtAnzahl, &QLineEdit::selectAll);
+        break;
+    case QEvent::FocusOut: {
+        // Switching to another window or opening the box's menu does not leave the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txtAnzahl_LostFocus();
+        break;
+    }
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            m_cmdPreview->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace)
+            break;
+        // Typed characters only; shortcuts such as Ctrl+V and the moving keys pass.
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint() ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            break;
+        if (!CopyCount::keyAllowed(m_txtAnzahl->text(), text.at(0)))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void PrintDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+            focused->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool PrintDialog::hasPrinter() const {
+    if (m_setup.printerAvailable)
+        return m_setup.printerAvailable();
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+void PrintDialog::tell(const QString& text, MessageBoxes::Icon icon, const QString& title) {
+    m_setup.boxes->show(this, text, MessageBoxes::Buttons::Ok, icon, title);
+}
+
+PageGeometry PrintDialog::pageGeometry() {
+    m_printer.setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
+                                                             : QPageLayout::Landscape);
+    return PageGeometry::of(m_printer.pageLayout());
+}
+
+std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry,
+                                                   std::unique_ptr<ListProgress>& progress) {
+    const PrintList& list = printLists()[size_t(chosenList())];
+    std::unique_ptr<ListRows> rows;
+    try {
+        rows = readListRows(*m_setup.database, list);
+    } catch (const EngineError& e) {
+        tell(MessageBoxes::errorText(QStringLiteral("PrintDialog.Tabelle_drucken"), e.number(),
+                                     e.description()),
+             MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
+        return nullptr;
+    }
+    progress = std::make_unique<ListProgress>(this, rows->rowCount(), m_setup.progressHook);
+    ListProgress* p = progress.get();
+    auto document = std::make_unique<ListDocument>(
+        std::move(rows), list, m_setup.settings, geometry,
+        QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")),
+        [p](int done, int total) { return p->planning(done, total); });
+    switch (document->result()) {
+    case ListPlan::Result::Pages:
+        return document;
+    case ListPlan::Result::NoRoom:
+        tell(QStringLiteral("Die Seitenränder und Schriften lassen unter dem Seitenkopf keinen "
+                            "Platz für eine Zeile der Liste.\r\rBitte ändern Sie das "
+                            "Seitenlayout oder die Druckereinrichtung. Es wurde nichts "
+                            "gedruckt."),
+             MessageBoxes::Icon::Warning);
+        return nullptr;
+    case ListPlan::Result::Cancelled:
+        break;
+    }
+    return nullptr;
+}
+
+void PrintDialog::cmdPrint_Click() {
+    const int copies = txtAnzahl_LostFocus();
+    if (copies == 0)
+        return;
+    if (!hasPrinter()) {
+        if (m_setup.boxes->show(this,
+                                QStringLiteral("Es ist kein Drucker eingerichtet.\r\rMöchten Sie "
+                                               "die Liste stattdessen als PDF-Datei speichern?"),
+                                MessageBoxes::Buttons::YesNo,
+                                MessageBoxes::Icon::Question) == MessageBoxes::Answer::Yes)
+            savePdf();
+        return;
+    }
+    BusyCursor busy;
+    std::unique_ptr<ListProgress> progress;
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
+    if (!document)
+        return;
+    const int pages = document->pageCount();
+    m_printer.setDocName(document->title());
+    // Every copy is a print job of its own, numbered from page 1.
+    for (int copy = 1; copy <= copies; ++copy) {
+        if (m_setup.beforeJob)
+            m_setup.beforeJob(m_printer, copy);
+        const int before = (copy - 1) * pages;
+        int sent = 0;
+        const OutputResult result = printJob(
+            *document, m_printer,
+            [&](int done, int) { return progress->pages(before + done, copies * pages); }, &sent);
+        if (result == OutputResult::Cancelled) {
+            // The print system cannot take back what it was given.
+            if (sent > 0) {
+                busy.release();
+                tell(QStringLiteral("Der Druck wurde abgebrochen.\r\rDie Seiten 1 bis %1 dieses "
+                                    "Exemplars waren schon an den Drucker gegeben und werden "
+                                    "noch gedruckt.")
+                         .arg(sent),
+                     MessageBoxes::Icon::Information);
+            }
+            return;
+        }
+        if (result == OutputResult::Failed) {
+            busy.release();
+            QString text = QStringLiteral("Die Liste konnte nicht gedruckt werden.\r\rBitte "
+                                          "prüfen Sie, ob der Drucker bereit und richtig "
+                                          "eingerichtet ist.");
+            if (copy > 1)
+                text += QStringLiteral("\r\rGedruckt wurden %1 von %2 Exemplaren.")
+                            .arg(copy - 1)
+                            .arg(copies);
+            tell(text, MessageBoxes::Icon::Warning);
+            return;
+        }
+    }
+}
+
+void PrintDialog::cmdPreview_Click() {
+    BusyCursor busy;
+    std::unique_ptr<ListProgress> progress;
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
+    progress.reset();
+    if (!document)
+        return;
+    PrintPreview preview(*document, this);
+    busy.release();
+    if (m_setup.previewRunner)
+        m_setup.previewRunner(preview);
+    else
+        preview.exec();
+}
+
+void PrintDialog::cmdPdf_Click() {
+    savePdf();
+}
+
+void PrintDialog::savePdf() {
+    const QString title = QString::fromUtf8(printLists()[size_t(chosenList())].title);
+    const QString folder = m_setup.documentsFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                               : m_setup.documentsFolder;
+    QFileDialog dialog(this, QStringLiteral("Liste als PDF-Datei speichern"),
+                       QDir(folder).filePath(title + QStringLiteral(".pdf")),
+                       QStringLiteral("PDF-Dateien (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("PdfFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (m_setup.fileDialogRunner)
+        m_setup.fileDialogRunner(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+
+    BusyCursor busy;
+    std::unique_ptr<ListProgress> progress;
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
+    if (!document)
+        return;
+    // The file appears only when it is complete; one that was there stays until then.
+    QSaveFile file(path);
+    OutputResult result = OutputResult::Failed;
+    if (file.open(QIODevice::WriteOnly))
+        result = writePdf(*document, file,
+                          [&](int done, int total) { return progress->pages(done, total); });
+    if (result == OutputResult::Cancelled)
+        return;
+    if (result == OutputResult::Done && file.commit())
+        return;
+    busy.release();
+    tell(QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
+                        "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
+             .arg(QDir::toNativeSeparators(path)),
+         MessageBoxes::Icon::Warning);
+}
