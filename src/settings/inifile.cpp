@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -484,14 +485,20 @@ QByteArray IniFile::toBytes() const {
     return encode(encoding);
 }
 
-// Falls back to UTF-8 (and says so in `encoding`) when the text does not fit Windows-1252.
+// Falls back to UTF-8 (and says so in `encoding`) when the text does not fit Windows-1252 or
+// would read back as UTF-8.
 QByteArray IniFile::encode(Encoding& encoding) const {
     QString text;
     for (const Line& line : m_lines)
         text += line.text + line.end;
     QByteArray bytes;
     if (encoding == Encoding::Windows1252) {
-        if (std::optional<QByteArray> cp = encodeCp1252(text))
+        std::optional<QByteArray> cp = encodeCp1252(text);
+        // Bytes such as "Ã¶" that happen to be UTF-8 throughout would read back as other text.
+        const auto nonAscii = [](char b) { return static_cast<uchar>(b) >= 0x80; };
+        if (cp && isValidUtf8(*cp) && std::any_of(cp->cbegin(), cp->cend(), nonAscii))
+            cp.reset();
+        if (cp)
             bytes = std::move(*cp);
         else
             encoding = Encoding::Utf8;

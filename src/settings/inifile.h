@@ -20,7 +20,8 @@
 //   with LF line ends stays an LF file.
 // - A file that is valid UTF-8 is read as UTF-8 (a byte order mark is kept); any other file is
 //   taken as Windows-1252, as files brought over from Windows are, and written back in it unless
-//   a value no longer fits that code page: then the whole file is written as UTF-8.
+//   a value no longer fits that code page, or the bytes would read as UTF-8 next time: then the
+//   whole file is written as UTF-8.
 // - A line ends at CR LF, LF or a lone CR; every line keeps its own end when written back.
 // - save() writes the whole file under a temporary name, flushes it to the disk and only then
 //   puts it in the place of the old one, so a full disk or a crash leaves the old file as it

@@ -178,6 +178,9 @@ class TestSettings : public QObject {
              "[A]\r\nx=Stra\xdf"
              "e\x80\x81\r\n",
              "A", "Łódź", QString("[A]\r\nx=Straße€\u0081\r\nk=Łódź\r\n").toUtf8()},
+            {"Windows-1252 that would read as UTF-8 becomes UTF-8",
+             "[A]\r\nx=\xC3\xB6\r\nk=\xFF\r\n", "A", "v",
+             QString("[A]\r\nx=Ã¶\r\nk=v\r\n").toUtf8()},
         };
         for (const auto& [name, before, section, value, after] : rows)
             QTest::newRow(name) << before << section << value << after;
