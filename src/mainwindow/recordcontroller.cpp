@@ -77,13 +77,16 @@ std::unique_ptr<Snapshot> RecordController::Data_Refresh(const std::array<QStrin
                                                          const std::array<int, 16>& columnChoice,
                                                          const QString& sortBy, bool ascending) {
     const QString sql = buildRefreshStatement(search, columnChoice, sortBy, ascending);
+    m_refreshLocked = false;
     try {
         auto rows = m_db->openSnapshot(sql);
         m_lastSort = sortBy;
         m_lastAscending = ascending;
         return rows;
     } catch (const EngineError& e) {
-        showError(QStringLiteral("TarvexMain.Data_Refresh"), e.number(), e.description());
+        m_refreshLocked = e.number() == ErrorNumber::RecordLocked;
+        if (!m_refreshLocked)
+            showError(QStringLiteral("TarvexMain.Data_Refresh"), e.number(), e.description());
     }
     return nullptr;
 }

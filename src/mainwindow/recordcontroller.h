@@ -46,9 +46,12 @@ class RecordController {
 
     // Data_Refresh's query: the rows for the search texts and the column choice, sorted by a
     // field. Nothing after a failure, which has been shown; the window then keeps its rows.
+    // A file locked by another workstation is no failure to show: nothing comes back and
+    // refreshLocked() tells the window to try again.
     std::unique_ptr<Snapshot> Data_Refresh(const std::array<QString, 6>& search,
                                            const std::array<int, 16>& columnChoice,
                                            const QString& sortBy, bool ascending);
+    bool refreshLocked() const { return m_refreshLocked; }
     QString lastSort() const { return m_lastSort; }
     bool lastAscending() const { return m_lastAscending; }
 
@@ -126,6 +129,7 @@ class RecordController {
     ChoiceLists m_choices;
     QString m_lastSort = QStringLiteral("Nr");
     bool m_lastAscending = true;
+    bool m_refreshLocked = false;
     // The record last shown and its texts as shown: what a change is compared with before it is
     // written, so that another workstation's change is never overwritten silently.
     QString m_shownNr;

@@ -73,6 +73,7 @@ class TestBrowse : public QObject {
     void columnChoiceAddsCaptionedColumns();
     void shownRowScrollsToTopOnlyWhenHidden();
     void failingQueryKeepsLastRecordSet();
+    void lockedDatabaseKeepsSearchAndListInStep();
     void siblingRowsFollowCount();
 
   private:
@@ -422,6 +423,24 @@ void TestBrowse::failingQueryKeepsLastRecordSet() {
     QCOMPARE(column(m, 1), (QStringList{"Maier", "Huber"}));
     QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
     QVERIFY(m.window->isEnabled());
+}
+
+void TestBrowse::lockedDatabaseKeepsSearchAndListInStep() {
+    startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben")});
+    WindowView& m = *w->view;
+    // Another workstation holds the file for a while.
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(folder->file("TarvexDB.mdb")).constData(), &other),
+             SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QTest::keyClicks(m.txtSuch[0], "H");
+    QCOMPARE(column(m, 1), (QStringList{"Maier", "Huber"}));       // not yet filtered ...
+    QVERIFY(m.kMain->text().contains(QStringLiteral("gesperrt"))); // ... and it says so
+    QVERIFY(w->boxes.shown.empty());
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QTRY_COMPARE_WITH_TIMEOUT(column(m, 1), QStringList{"Huber"}, 5000);
+    QCOMPARE(m.kMain->text(), QString());
 }
 
 QTEST_MAIN(TestBrowse)

@@ -54,6 +54,8 @@ class TestStartup : public QObject {
     void lockLeftByCrashedRunDoesNotBlock();
     void databaseLockedByAnotherWorkstationStillOpens();
     void readOnlySettingsFileIsReportedAtEnd();
+    void settingsProblemsAreSaidAtStart_data();
+    void settingsProblemsAreSaidAtStart();
     void diagnosticModeNeedsLowerCaseWord_data();
     void diagnosticModeNeedsLowerCaseWord();
     void startScreenHoldsWindowUntilTick();
@@ -283,7 +285,42 @@ void TestStartup::readOnlySettingsFileIsReportedAtEnd() {
     QCOMPARE(folder.read("Tarvex.ini"), before);
     QCOMPARE(int(w.boxes.shown.size()), 1);
     QVERIFY(w.boxes.shown[0].text.startsWith(QStringLiteral("Die Einstellungen konnten nicht")));
+    QVERIFY(w.boxes.shown[0].text.contains(QStringLiteral("schreibgeschützt")));
     QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Tarvex"));
+}
+
+// A settings file the program cannot use is said so at the start, naming the file and the
+// reason; one it could not read is never overwritten.
+void TestStartup::settingsProblemsAreSaidAtStart_data() {
+    QTest::addColumn<bool>("tooBig");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("too big to be settings") << true << "größer als 4 MB";
+    QTest::newRow("write-protected") << false << "schreibgeschützt";
+}
+
+void TestStartup::settingsProblemsAreSaidAtStart() {
+    QFETCH(bool, tooBig);
+    QFETCH(QString, reason);
+    ProgramFolder folder;
+    createDatabase(folder.file("TarvexDB.mdb"), {});
+    if (tooBig)
+        folder.write("Tarvex.ini",
+                     "[Angaben]\r\nName=Sonnenschein\r\n" + QByteArray(5 * 1024 * 1024, ';'));
+    else
+        folder.write("Tarvex.ini", "[Angaben]\r\nName=Sonnenschein\r\n");
+    if (!tooBig)
+        QFile::setPermissions(folder.file("Tarvex.ini"), QFileDevice::ReadOwner);
+    const QByteArray before = folder.read("Tarvex.ini");
+    WindowUnderTest w(folder.path());
+    QVERIFY(w.start());
+    QCOMPARE(int(w.boxes.shown.size()), 1);
+    const QString text = w.boxes.shown[0].text;
+    QVERIFY2(text.contains(folder.file("Tarvex.ini")) && text.contains(reason), qPrintable(text));
+    QCOMPARE(w.boxes.shown[0].icon, MessageBoxes::Icon::Warning);
+    QCOMPARE(w.view->lblKiga->text(),
+             tooBig ? QStringLiteral("-") : QStringLiteral("Sonnenschein"));
+    w.close();
+    QCOMPARE(folder.read("Tarvex.ini"), before);
 }
 
 void TestStartup::diagnosticModeNeedsLowerCaseWord_data() {

@@ -96,8 +96,15 @@ bool TarvexMain::Start_Init() {
         for (const QString& a : m_options.arguments)
             if (a.contains(QLatin1String("debug")))
                 m_bDebug = true;
-        // 3. Settings file from its template when it is missing.
+        // 3. Settings file from its template when it is missing. A file that cannot be read as
+        // settings is said so at once: the program then works with the standard values.
         m_settingsFile.writeTemplateIfMissing();
+        const std::optional<QString> unreadable = m_settingsFile.unreadable();
+        if (unreadable)
+            settingsWarning(QStringLiteral("Die Einstellungsdatei\r%1\rkann nicht gelesen "
+                                           "werden: %2\r\rDas Programm arbeitet mit den "
+                                           "Standardwerten und überschreibt die Datei nicht."),
+                            *unreadable);
         // 4. The database; ask before creating a new empty one.
         m_settings.NameDB = m_settingsFile.readNameDB();
         QString dbPath = QDir(m_options.programFolder).absoluteFilePath(m_settings.NameDB);
@@ -114,8 +121,16 @@ bool TarvexMain::Start_Init() {
                 return false;
             Database::createEmpty(dbPath);
         }
-        // 5. The time of this start.
-        m_settingsFile.writeLetzterAufruf(QDateTime::currentDateTime());
+        // 5. The time of this start. A file that cannot be written is said so now, not only when
+        // the settings are lost at the end.
+        QString notWritten;
+        if (!unreadable &&
+            !m_settingsFile.writeLetzterAufruf(QDateTime::currentDateTime(), &notWritten))
+            settingsWarning(QStringLiteral("In die Einstellungsdatei\r%1\rkann nicht "
+                                           "geschrieben werden: %2\r\rDas Programm läuft "
+                                           "weiter; geänderte Einstellungen können beim Beenden "
+                                           "nur gespeichert werden, wenn das behoben ist."),
+                            notWritten);
         // 6. The kindergarten's address.
         m_settingsFile.readAddress(m_settings);
         m_lblKiga->setText(m_settings.Name);
@@ -175,6 +190,11 @@ void TarvexMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TarvexMain::settingsWarning(const QString& text, const QString& reason) {
+    m_boxes.show(this, text.arg(QDir::toNativeSeparators(m_settingsFile.path()), reason),
+                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+}
+
 void TarvexMain::Form_Unload() {
     if (m_bBeenden || !m_started)
         return;
@@ -183,14 +203,11 @@ void TarvexMain::Form_Unload() {
     m_settings.Breite = toTwipsX(width());
     m_settings.SpBreite = m_table->columnWidthsTwips();
     m_settings.AnzahlSp = int(m_settings.SpBreite.size());
-    if (!m_settingsFile.save(m_settings)) {
-        m_boxes.show(this,
-                     QStringLiteral("Die Einstellungen konnten nicht in der Datei\r") +
-                         QDir::toNativeSeparators(m_settingsFile.path()) +
-                         QStringLiteral("\rgespeichert werden. Bitte prüfen Sie, ob die Datei "
-                                        "schreibgeschützt ist."),
-                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
-    }
+    QString problem;
+    if (!m_settingsFile.save(m_settings, &problem))
+        settingsWarning(QStringLiteral("Die Einstellungen konnten nicht in der Datei\r%1\r"
+                                       "gespeichert werden: %2"),
+                        problem);
     m_table->closeRecordset();
     m_records->close();
     m_started = false;

@@ -131,6 +131,12 @@ void TarvexMain::connectParts() {
     connect(m_searchRow, &SearchRow::cleared, this, [this] { m_table->setFocus(); });
     connect(m_historyRow, &HistoryRow::stepRequested, this, &TarvexMain::historyStep);
     connect(m_menus, &MainMenus::chosen, this, &TarvexMain::menuChosen);
+    m_refreshRetry.setSingleShot(true);
+    m_refreshRetry.setInterval(500);
+    connect(&m_refreshRetry, &QTimer::timeout, this, [this] {
+        if (m_records->isOpen())
+            Data_Refresh(m_retrySort, m_retryAscending);
+    });
 }
 
 void TarvexMain::resizeEvent(QResizeEvent* event) {
@@ -188,10 +194,29 @@ void TarvexMain::updateMenus() {
 }
 
 void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
+    m_refreshRetry.stop();
     auto rows =
         m_records->Data_Refresh(m_searchRow->texts(), m_settings.Tabelle, sortBy, ascending);
-    if (rows)
-        m_table->setRecordset(std::move(rows)); // the window keeps its rows after a failure
+    if (rows) {
+        if (m_refreshWaiting) {
+            m_refreshWaiting = false;
+            m_kMain->clear();
+        }
+        m_table->setRecordset(std::move(rows));
+        return;
+    }
+    // The window keeps its rows after a failure. While another workstation holds the file, the
+    // list would no longer match the search row: say so, and try again until it goes.
+    if (m_records->refreshLocked()) {
+        m_refreshWaiting = true;
+        m_retrySort = sortBy;
+        m_retryAscending = ascending;
+        m_kMain->setText(QStringLiteral("Die Datenbank ist gerade von einem anderen "
+                                        "Arbeitsplatz gesperrt: Die Liste entspricht noch nicht "
+                                        "der Suche und wird aktualisiert, sobald die Sperre "
+                                        "aufgehoben ist."));
+        m_refreshRetry.start();
+    }
 }
 
 void TarvexMain::Data_Reposition() {

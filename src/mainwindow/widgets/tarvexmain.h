@@ -64,6 +64,7 @@ class TarvexMain : public QMainWindow {
     void startFailed(int number, const QString& description);
     bool acquireInstanceLock();
     void Form_Unload();
+    void settingsWarning(const QString& text, const QString& reason);
     void buildWindow();
     void connectParts();
     void applyLayout();
@@ -110,6 +111,11 @@ class TarvexMain : public QMainWindow {
     MainLayout m_layout; // twips, recomputed on every resize
     QString m_shownNr;   // number of the record really shown; empty for the blank record
     bool m_holdDisplay = false;
+    // A rebuild the other workstation's lock held up, tried again until it goes through.
+    QTimer m_refreshRetry;
+    bool m_refreshWaiting = false;
+    QString m_retrySort;
+    bool m_retryAscending = true;
 
     QFrame* m_frame = nullptr;
     QLabel* m_image1 = nullptr;
