@@ -7,21 +7,7 @@ void cut(QStringList& list) {
         list.erase(list.begin() + NavHistory::Limit, list.end());
 }
 
-std::optional<QString> entry(const QStringList& list, int index) {
-    if (index < 0 || index >= list.size())
-        return std::nullopt;
-    return list.at(index);
-}
-
 } // namespace
-
-std::optional<QString> NavHistory::peekBack(int index) const {
-    return entry(m_back, index);
-}
-
-std::optional<QString> NavHistory::peekForward(int index) const {
-    return entry(m_forward, index);
-}
 
 QString NavHistory::stepBack(const QString& currentNr) {
     return step(m_back, m_forward, 0, currentNr, BackStep);

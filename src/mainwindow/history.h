@@ -12,9 +12,8 @@
 // A history step runs in two halves: the step itself (stepBack, chooseBack, stepForward,
 // chooseForward) changes the lists and returns the number to find; the move it causes then runs
 // recordMove like every other move, which completes the step. A step whose target the current
-// record set no longer holds must leave the history as it was: look the target up first
-// (peekBack/peekForward) and step only when it is found, or copy the history before the step and
-// assign the copy back when the find fails. NavHistory is a plain value type for this.
+// record set no longer holds must leave the history as it was: copy the history before the step
+// and assign the copy back when the find fails. NavHistory is a plain value type for this.
 //
 // Only numbers of records that were really shown belong in the history: an empty number passed
 // as the record being left or as the current record is never recorded.
@@ -32,10 +31,6 @@ class NavHistory {
     // cmdBack and cmbBack are enabled exactly when the back list has entries; likewise forward.
     bool backEnabled() const { return !m_back.isEmpty(); }
     bool forwardEnabled() const { return !m_forward.isEmpty(); }
-
-    // The number a step to the entry at index would find, or nothing when there is no such entry.
-    std::optional<QString> peekBack(int index = 0) const;
-    std::optional<QString> peekForward(int index = 0) const;
 
     // cmdBack: the newest back entry becomes the target; currentNr goes to the front of the
     // forward list. Returns the target. Sets NavModus to BackStep.

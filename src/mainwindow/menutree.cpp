@@ -146,10 +146,3 @@ const QList<MenuDef>& menuTree() {
     static const QList<MenuDef> tree = buildMenuTree();
     return tree;
 }
-
-const MenuDef* findMenu(QStringView name) {
-    for (const MenuDef& menu : menuTree())
-        if (menu.name == name)
-            return &menu;
-    return nullptr;
-}

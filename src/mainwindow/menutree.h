@@ -42,6 +42,3 @@ QString iconKeyFor(const QString& caption);
 
 // The menu bar's menus in display order, followed by the hidden pop-up menu.
 const QList<MenuDef>& menuTree();
-
-// A menu by name ("mnuEdit"), or nullptr.
-const MenuDef* findMenu(QStringView name);
