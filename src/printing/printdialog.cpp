@@ -7,6 +7,7 @@
 #include "messageboxes.h"
 #include "printlists.h"
 #include "printpreview.h"
+#include "tarvexresources.h"
 
 #include <QApplication>
 #include <QDate>
@@ -20,11 +21,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageSetupDialog>
-#include <QPainter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
@@ -46,26 +47,6 @@ class BusyCursor {
   private:
     bool m_active = true;
 };
-
-// A sheet of paper with a few lines of text, upright or on its side.
-QPixmap sheetPicture(bool portrait) {
-    const QSize size = portrait ? QSize(34, 46) : QSize(46, 34);
-    QPixmap pixmap(size + QSize(4, 4));
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF sheet(1.5, 1.5, size.width(), size.height());
-    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
-    p.setBrush(Qt::white);
-    p.drawRect(sheet);
-    p.setPen(QPen(QColor(0x30, 0x60, 0xa0), 1.5));
-    p.drawLine(QPointF(sheet.left() + 5, sheet.top() + 6),
-               QPointF(sheet.right() - 12, sheet.top() + 6));
-    p.setPen(QPen(QColor(0x90, 0x90, 0x90), 1));
-    for (double y = sheet.top() + 12; y < sheet.bottom() - 4; y += 4)
-        p.drawLine(QPointF(sheet.left() + 5, y), QPointF(sheet.right() - 5, y));
-    return pixmap;
-}
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -137,10 +118,10 @@ QGroupBox* PrintDialog::buildOrientationFrame() {
     m_optQuer->setObjectName(QStringLiteral("optQuer"));
     m_imgHoch = new QLabel(frame);
     m_imgHoch->setObjectName(QStringLiteral("imgHoch"));
-    m_imgHoch->setPixmap(sheetPicture(true));
+    m_imgHoch->setPixmap(QPixmap(TarvexResources::portraitPicture()));
     m_imgQuer = new QLabel(frame);
     m_imgQuer->setObjectName(QStringLiteral("imgQuer"));
-    m_imgQuer->setPixmap(sheetPicture(false));
+    m_imgQuer->setPixmap(QPixmap(TarvexResources::landscapePicture()));
     for (QLabel* img : {m_imgHoch, m_imgQuer}) {
         img->setFixedSize(52, 52);
         img->setAlignment(Qt::AlignCenter);
@@ -323,8 +304,12 @@ bool PrintDialog::hasPrinter() const {
     return !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
+// A box shown while a list is made has the normal pointer, and no progress behind it.
 void PrintDialog::tell(const QString& text, MessageBoxes::Icon icon, const QString& title) {
+    m_progress.reset();
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
     m_setup.boxes->show(this, text, MessageBoxes::Buttons::Ok, icon, title);
+    QApplication::restoreOverrideCursor();
 }
 
 PageGeometry PrintDialog::pageGeometry() {
@@ -333,8 +318,7 @@ PageGeometry PrintDialog::pageGeometry() {
     return PageGeometry::of(m_printer.pageLayout());
 }
 
-std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry,
-                                                   std::unique_ptr<ListProgress>& progress) {
+std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry) {
     const PrintList& list = printLists()[size_t(chosenList())];
     std::unique_ptr<ListRows> rows;
     try {
@@ -345,8 +329,8 @@ std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry,
              MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
         return nullptr;
     }
-    progress = std::make_unique<ListProgress>(this, rows->rowCount(), m_setup.progressHook);
-    ListProgress* p = progress.get();
+    m_progress = std::make_unique<ListProgress>(this, rows->rowCount(), m_setup.progressHook);
+    ListProgress* p = m_progress.get();
     auto document = std::make_unique<ListDocument>(
         std::move(rows), list, m_setup.settings, geometry,
         QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")),
@@ -357,8 +341,7 @@ std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry,
     case ListPlan::Result::NoRoom:
         tell(QStringLiteral("Die Seitenränder und Schriften lassen unter dem Seitenkopf keinen "
                             "Platz für eine Zeile der Liste.\r\rBitte ändern Sie das "
-                            "Seitenlayout oder die Druckereinrichtung. Es wurde nichts "
-                            "gedruckt."),
+                            "Seitenlayout oder die Druckereinrichtung."),
              MessageBoxes::Icon::Warning);
         return nullptr;
     case ListPlan::Result::Cancelled:
@@ -381,8 +364,8 @@ void PrintDialog::cmdPrint_Click() {
         return;
     }
     BusyCursor busy;
-    std::unique_ptr<ListProgress> progress;
-    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
+    const auto progressDone = qScopeGuard([this] { m_progress.reset(); });
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry());
     if (!document)
         return;
     const int pages = document->pageCount();
@@ -395,11 +378,10 @@ void PrintDialog::cmdPrint_Click() {
         int sent = 0;
         const OutputResult result = printJob(
             *document, m_printer,
-            [&](int done, int) { return progress->pages(before + done, copies * pages); }, &sent);
+            [&](int done, int) { return m_progress->pages(before + done, copies * pages); }, &sent);
         if (result == OutputResult::Cancelled) {
             // The print system cannot take back what it was given.
             if (sent > 0) {
-                busy.release();
                 tell(QStringLiteral("Der Druck wurde abgebrochen.\r\rDie Seiten 1 bis %1 dieses "
                                     "Exemplars waren schon an den Drucker gegeben und werden "
                                     "noch gedruckt.")
@@ -409,7 +391,6 @@ void PrintDialog::cmdPrint_Click() {
             return;
         }
         if (result == OutputResult::Failed) {
-            busy.release();
             QString text = QStringLiteral("Die Liste konnte nicht gedruckt werden.\r\rBitte "
                                           "prüfen Sie, ob der Drucker bereit und richtig "
                                           "eingerichtet ist.");
@@ -425,9 +406,8 @@ void PrintDialog::cmdPrint_Click() {
 
 void PrintDialog::cmdPreview_Click() {
     BusyCursor busy;
-    std::unique_ptr<ListProgress> progress;
-    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
-    progress.reset();
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry());
+    m_progress.reset();
     if (!document)
         return;
     PrintPreview preview(*document, this);
@@ -462,8 +442,8 @@ void PrintDialog::savePdf() {
     const QString path = dialog.selectedFiles().constFirst();
 
     BusyCursor busy;
-    std::unique_ptr<ListProgress> progress;
-    const std::unique_ptr<ListDocument> document = prepare(pageGeometry(), progress);
+    const auto progressDone = qScopeGuard([this] { m_progress.reset(); });
+    const std::unique_ptr<ListDocument> document = prepare(pageGeometry());
     if (!document)
         return;
     // The file appears only when it is complete; one that was there stays until then.
@@ -471,12 +451,11 @@ void PrintDialog::savePdf() {
     OutputResult result = OutputResult::Failed;
     if (file.open(QIODevice::WriteOnly))
         result = writePdf(*document, file,
-                          [&](int done, int total) { return progress->pages(done, total); });
+                          [&](int done, int total) { return m_progress->pages(done, total); });
     if (result == OutputResult::Cancelled)
         return;
     if (result == OutputResult::Done && file.commit())
         return;
-    busy.release();
     tell(QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
                         "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
              .arg(QDir::toNativeSeparators(path)),

@@ -100,16 +100,16 @@ class PrintDialog : public QDialog {
     int txtAnzahl_LostFocus();
 
     PageGeometry pageGeometry();
-    // Reads the chosen list and plans its pages; nothing (after saying why, unless the user
-    // stopped it) when that fails.
-    std::unique_ptr<ListDocument> prepare(const PageGeometry& geometry,
-                                          std::unique_ptr<ListProgress>& progress);
+    // Reads the chosen list and plans its pages, with m_progress for a long list; nothing
+    // (after saying why, unless the user stopped it) when that fails.
+    std::unique_ptr<ListDocument> prepare(const PageGeometry& geometry);
     void savePdf();
     bool hasPrinter() const;
     void tell(const QString& text, MessageBoxes::Icon icon, const QString& title = QString());
 
     Setup m_setup;
     QPrinter m_printer;
+    std::unique_ptr<ListProgress> m_progress; // while a list is made
 
     std::array<QRadioButton*, 3> m_optListe{};
     QRadioButton* m_optHoch = nullptr;
