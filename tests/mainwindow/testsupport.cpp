@@ -207,6 +207,10 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
         else
             dialog.reject();
     };
+    o.printSetup = [this](PrintDialog::Setup& setup) {
+        if (printSetup)
+            printSetup(setup);
+    };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());
 }

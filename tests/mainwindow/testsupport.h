@@ -99,6 +99,8 @@ struct WindowUnderTest {
     std::unique_ptr<WindowView> view;
     // Answers the options' font dialog; when empty the dialog is cancelled.
     std::function<void(QFontDialog&)> fontDialog;
+    // Changes what the print dialog is given, as the window would give it.
+    std::function<void(PrintDialog::Setup&)> printSetup;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,

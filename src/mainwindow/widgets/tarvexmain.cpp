@@ -189,8 +189,8 @@ void TarvexMain::updateMenus() {
     m_menus->entry(MainMenus::Record, 1)->setEnabled(s.aendern);
     m_menus->entry(MainMenus::Record, 2)->setEnabled(s.loeschen);
     m_menus->entry(MainMenus::Record, 3)->setEnabled(s.speichern);
-    // Printing comes with later work.
-    m_menus->entry(MainMenus::File, 1)->setEnabled(false);
+    // The lists are printed from the file; an empty table has nothing to print.
+    m_menus->entry(MainMenus::File, 1)->setEnabled(hasRecords && m_records->isOpen());
 }
 
 void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
@@ -355,6 +355,8 @@ void TarvexMain::mnuFileSub_Click(int element) {
         else
             dialog.exec();
         m_settings.Hochformat = printer.pageLayout().orientation() == QPageLayout::Portrait;
+    } else if (element == 1) {
+        openPrintDialog();
     } else if (element == 3) {
         close();
     }
@@ -364,8 +366,37 @@ void TarvexMain::mnuSetupSub_Click(int element) {
     // "&Tabelle", "&Seitenlayout" and "&Anschrift" open the options on their own tab.
     if (element < OptionsDialog::TableTab || element > OptionsDialog::AddressTab)
         return;
-    OptionsDialog dialog(m_settings, element, m_options.fontDialogRunner, this);
+    openOptions(element, this);
+}
+
+void TarvexMain::openOptions(int tab, QWidget* parent) {
+    OptionsDialog dialog(m_settings, tab, m_options.fontDialogRunner, parent);
     connect(&dialog, &OptionsDialog::applied, this, &TarvexMain::optionsApplied);
+    dialog.exec();
+}
+
+void TarvexMain::openPrintDialog() {
+    // Never opened on an empty list, whoever asks.
+    if (!m_menus->entry(MainMenus::File, 1)->isEnabled())
+        return;
+    // The lists read the file on their own: the table's selection and the record shown stay as
+    // they are, and a record being entered or changed keeps its input.
+    PrintDialog::Setup setup;
+    setup.database = m_records->database();
+    setup.settings = m_settings;
+    setup.boxes = &m_boxes;
+    setup.pageSetupRunner = m_options.pageSetupRunner;
+    QPointer<PrintDialog> shown;
+    setup.openPageLayout = [this, &shown] {
+        openOptions(OptionsDialog::PageTab, shown.data());
+        return m_settings;
+    };
+    if (m_options.printSetup)
+        m_options.printSetup(setup);
+    PrintDialog dialog(std::move(setup), this);
+    shown = &dialog;
+    connect(&dialog, &PrintDialog::hochformatChanged, this,
+            [this](bool portrait) { m_settings.Hochformat = portrait; });
     dialog.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "layout.h"
 #include "mainmenus.h"
+#include "printdialog.h"
 #include "settings.h"
 
 #include <QLockFile>
@@ -41,6 +42,9 @@ class TarvexMain : public QMainWindow {
         std::function<void(QPageSetupDialog&)> pageSetupRunner;
         // Runs the font dialog of the options; empty: exec() it.
         std::function<void(QFontDialog&)> fontDialogRunner;
+        // Changes what the print dialog is given before it opens (its own dialogs' runners, the
+        // printer check); empty: the dialog as the user sees it.
+        std::function<void(PrintDialog::Setup&)> printSetup;
     };
 
     explicit TarvexMain(const Options& options);
@@ -86,6 +90,9 @@ class TarvexMain : public QMainWindow {
     void mnuFileSub_Click(int element);
     void mnuDSSub_Click(int element);
     void mnuSetupSub_Click(int element);
+    // The options dialog on one of its tabs, above parent.
+    void openOptions(int tab, QWidget* parent);
+    void openPrintDialog();
     void mnuHelpSub_Click(int element);
     void optionsApplied(const Settings& applied);
     void DS_Neu();
