@@ -54,28 +54,28 @@ Settings readAll(const SettingsFile& file) {
 // Every field as "name=value": whole settings compare as lists, and a test row can name the
 // fields it checks.
 QStringList fields(const Settings& s) {
-    const auto n = [](auto v) { return QString::number(v); };
+    const auto v = [](const auto& x) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(x)>, QString>)
+            return x;
+        else
+            return QString::number(x);
+    };
     QStringList widths;
     for (int w : s.SpBreite)
-        widths << n(w);
+        widths << v(w);
     QString choice;
     for (int e : s.Tabelle)
-        choice += n(e);
-    QStringList f;
-    const auto add = [&f](const char* name, const QString& value) {
-        f << QLatin1String(name) + u'=' + value;
-    };
-    add("NameDB", s.NameDB), add("Name", s.Name), add("Strasse", s.Strasse), add("Ort", s.Ort);
-    add("Tel", s.Tel), add("Email", s.Email), add("Hoehe", n(s.Hoehe));
-    add("Breite", n(s.Breite)), add("Links", n(s.Links)), add("Oben", n(s.Oben));
-    add("Tab", n(s.Tab)), add("Schrift1", s.Schrift1), add("SchriftGr1", n(s.SchriftGr1));
-    add("Fett1", n(s.Fett1)), add("Kursiv1", n(s.Kursiv1)), add("Schrift2", s.Schrift2);
-    add("SchriftGr2", n(s.SchriftGr2)), add("Fett2", n(s.Fett2)), add("Kursiv2", n(s.Kursiv2));
-    add("AbstandO", n(s.AbstandO)), add("AbstandU", n(s.AbstandU));
-    add("AbstandL", n(s.AbstandL)), add("AbstandR", n(s.AbstandR));
-    add("AbstandTab", n(s.AbstandTab)), add("Hochformat", n(s.Hochformat));
-    add("AnzahlSp", n(s.AnzahlSp)), add("SpBreite", widths.join(u',')), add("Tabelle", choice);
-    return f;
+        choice += v(e);
+#define FIELD(name) QStringLiteral(#name "=") + v(s.name)
+    return QStringList{FIELD(NameDB),     FIELD(Name),     FIELD(Strasse),  FIELD(Ort),
+                       FIELD(Tel),        FIELD(Email),    FIELD(Hoehe),    FIELD(Breite),
+                       FIELD(Links),      FIELD(Oben),     FIELD(Tab),      FIELD(Schrift1),
+                       FIELD(SchriftGr1), FIELD(Fett1),    FIELD(Kursiv1),  FIELD(Schrift2),
+                       FIELD(SchriftGr2), FIELD(Fett2),    FIELD(Kursiv2),  FIELD(AbstandO),
+                       FIELD(AbstandU),   FIELD(AbstandL), FIELD(AbstandR), FIELD(AbstandTab),
+                       FIELD(Hochformat), FIELD(AnzahlSp)}
+           << "SpBreite=" + widths.join(u',') << "Tabelle=" + choice;
+#undef FIELD
 }
 
 Settings defaults() {
@@ -330,16 +330,13 @@ class TestSettings : public QObject {
     void nowhereToWrite_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason"); // what the message must say
-        QTest::newRow("folder in the file's place") << "folder"
-                                                    << "Ordner";
-        QTest::newRow("read-only file") << "file"
-                                        << "schreibgeschützt";
-        QTest::newRow("read-only folder") << "locked"
-                                          << "Berechtigung";
-        QTest::newRow("pipe") << "pipe"
-                              << "etwas anderes als eine Datei";
-        QTest::newRow("file too big") << "big"
-                                      << "größer als 4 MB";
+        const char* rows[][3] = {{"folder in the file's place", "folder", "Ordner"},
+                                 {"read-only file", "file", "schreibgeschützt"},
+                                 {"read-only folder", "locked", "Berechtigung"},
+                                 {"pipe", "pipe", "etwas anderes als eine Datei"},
+                                 {"file too big", "big", "größer als 4 MB"}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[1] << QString::fromUtf8(r[2]);
     }
     void nowhereToWrite() {
         QFETCH(QString, kind);
