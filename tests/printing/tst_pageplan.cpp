@@ -92,243 +92,231 @@ class TestPagePlan : public QObject {
     Q_OBJECT
 
   private slots:
-    void fittingColumns_data();
-    void fittingColumns();
-    void cuttingValues_data();
-    void cuttingValues();
-    void headerOnFirstAndLaterPages();
-    void pageBreaks_data();
-    void pageBreaks();
-    void groupHeadings();
-    void groupLinesNeverPushTheirRowOffThePaper();
-    void longValuesCutInPortraitNotInLandscape();
-    void emptyListAndEmptyValues();
-    void noRoomForARow_data();
-    void noRoomForARow();
+    // On a printable width of 190 (210) with margins of 10: the share of four columns is 42.5
+    // (47.5), of two 45 (on 110).
+    void fittingColumns_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("gap");
+        QTest::addColumn<QList<double>>("measured");
+        QTest::addColumn<QList<double>>("fitted");
+
+        // spare nearest(32.5) = 32, nearest(32 + 22.5) = 54 (halves to even); excess
+        // nearest(17.5) = 18, nearest(18 + 37.5) = 56; nearest(54 - 8) = 46 is less: narrowed.
+        QTest::newRow("narrowed") << 190.0 << 2.0 << QList<double>{10, 20, 60, 80}
+                                  << QList<double>{10, 20, 17.5 * 46 / 56 + 42.5,
+                                                   37.5 * 46 / 56 + 42.5};
+        // spare 38, 66; excess 12, 34; nearest(66 - 8) = 58 is more: widened.
+        QTest::newRow("widened") << 210.0 << 2.0 << QList<double>{10, 20, 60, 70}
+                                 << QList<double>{10, 20, 12.5 * 58 / 34 + 47.5,
+                                                  22.5 * 58 / 34 + 47.5};
+        // spare nearest(6.67) = 7 is not more than two gaps of 4: as measured, past the margin.
+        QTest::newRow("too wide") << 190.0 << 4.0 << QList<double>{50, 80, 90}
+                                  << QList<double>{50, 80, 90};
+        // spare 5, excess 20: 5 - 2 x 2 = 1 widens by a twentieth; 5 - 2 x 2.4 rounds to 0.
+        QTest::newRow("one to spare")
+            << 110.0 << 2.0 << QList<double>{40, 65} << QList<double>{40, 46};
+        QTest::newRow("none to spare")
+            << 110.0 << 2.4 << QList<double>{40, 65} << QList<double>{40, 65};
+        // 0.3 over the share: the excess rounds to 0; no division by it.
+        QTest::newRow("no excess")
+            << 110.0 << 2.0 << QList<double>{20, 45.3} << QList<double>{20, 45.3};
+    }
+
+    void fittingColumns() {
+        QFETCH(double, width);
+        QFETCH(double, gap);
+        QFETCH(QList<double>, measured);
+        QFETCH(QList<double>, fitted);
+        const ColumnFit fit =
+            fitColumns(std::vector<double>(measured.begin(), measured.end()), width, 10, 10, gap);
+        QCOMPARE(fit.start.front(), 12.0);
+        for (size_t k = 0; k < size_t(fitted.size()); ++k) {
+            QVERIFY2(std::abs(fit.width[k] - fitted[qsizetype(k)]) < 1e-9,
+                     qPrintable(QString::number(fit.width[k])));
+            QCOMPARE(fit.end[k], fit.start[k] + fit.width[k]);
+            if (k > 0)
+                QCOMPARE(fit.start[k], fit.end[k - 1] + gap);
+        }
+    }
+
+    void cuttingValues_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<double>("columnWidth");
+        QTest::addColumn<QString>("printed");
+
+        QTest::newRow("fits exactly") << "Müller" << 12.0 << "Müller";
+        QTest::newRow("a hair too long") << "Müller" << 11.99 << "Mü...";
+        QTest::newRow("long") << "Schmetterlinge" << 20.0 << "Schmett...";
+        QTest::newRow("dots only") << "Öztürk" << 3.0 << "...";
+        QTest::newRow("empty") << QString() << 0.0 << QString();
+        // A character outside the basic plane is kept or dropped whole.
+        QTest::newRow("emoji") << QStringLiteral("ab\U0001F600cdef") << 12.0 << "ab...";
+    }
+
+    void cuttingValues() {
+        QFETCH(QString, value);
+        QFETCH(double, columnWidth);
+        QFETCH(QString, printed);
+        const FakeMeasure measure;
+        const FittedValue fitted = fitValue(value, columnWidth, measure, PrintFont::Entry);
+        QCOMPARE(fittedText(value, fitted.kept), printed);
+        QCOMPARE(fitted.width, 2.0 * printed.size());
+    }
+
+    // Date block at 190 - 10 - 34 = 146, colons at 159, right edge 180; letterhead at 30, contact
+    // lines at 70. Columns 7.5 ("Nr."), 20 ("Nachname"), 17.5 ("Vorname") from 12, 2 apart.
+    void headerOnFirstAndLaterPages() {
+        const FakeRows rows = numbered(80);
+        const ListPlan p = plan(rows, false);
+        QCOMPARE(p.pages.size(), size_t(2));
+        const QStringList first{"Datum@146,10", "Seite@146,14", "05.03.2024@160,10",
+                                "Kita Sonnenschein@30,10", "Lindenallee 3@30,18", "Augsburg@30,22",
+                                "Tel.: 0821 4711@70,18", "e-mail: kita@example.de@70,22",
+                                // rule 29, empty line, band: rule 34, captions 35, rule 41
+                                "Nr.@12,35", "Nachname@21.5,35", "Vorname@43.5,35",
+                                // the number column right-aligned on its end at 19.5
+                                "7@17.5,66", "12@15.5,86", "Name7@21.5,66"};
+        for (const QString& e : first)
+            QCOMPARE(at(p, 0, rows, e.section(u'@', 0, -2)), e);
+        QCOMPARE(rules(p, 0), (QList<double>{29, 34, 41}));
+        QVERIFY(p.pages[0].logo);
+        QCOMPARE(p.logo, QRectF(10, 10, 16, 16));
+        const PlanLine rule = p.pages[0].lines.front();
+        QCOMPARE(QLineF(rule.x1, rule.y1, rule.x2, rule.y2), QLineF(0, 29, 190, 29));
+        const PlanLine band = p.pages[0].lines.back();
+        QCOMPARE(QLineF(band.x1, band.y1, band.x2, band.y2), QLineF(10, 41, 180, 41));
+
+        // Later pages: the date block 5 mm higher, no letterhead, the rule 3 mm under "Seite".
+        QVERIFY(!p.pages[1].logo);
+        QCOMPARE(at(p, 1, rows, "Datum"), QStringLiteral("Datum@146,5"));
+        QCOMPARE(at(p, 1, rows, "2"), QStringLiteral("2@178,9"));
+        QCOMPARE(at(p, 1, rows, "Kita Sonnenschein"), QString());
+        QCOMPARE(rules(p, 1), (QList<double>{16, 21, 28}));
+        QCOMPARE(rowTops(p, 1).constFirst(), 29.0);
+    }
+
+    // Rows from 42 on the first page, from 29 on later ones, 4 mm apart; a row fits while it ends
+    // at least 10 mm above the printable height.
+    void pageBreaks_data() {
+        QTest::addColumn<double>("height");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("perPage");
+
+        QTest::newRow("row ends on the margin") << 276.0 << 120 << QList<int>{56, 59, 5};
+        QTest::newRow("row reaches into it") << 275.9 << 120 << QList<int>{55, 59, 6};
+        QTest::newRow("one row more") << 276.0 << 57 << QList<int>{56, 1};
+    }
+
+    void pageBreaks() {
+        QFETCH(double, height);
+        QFETCH(int, rows);
+        QFETCH(QList<int>, perPage);
+        const FakeRows list = numbered(rows);
+        const ListPlan p = plan(list, false, {190, height});
+        QList<int> counted;
+        for (size_t page = 0; page < p.pages.size(); ++page) {
+            counted << int(rowTops(p, int(page)).size());
+            // Its number in the date block, and its own heading band.
+            const QString number = QString::number(page + 1);
+            QCOMPARE(at(p, int(page), list, number).section(u',', 0, 0), number + "@178");
+            QVERIFY(!at(p, int(page), list, "Vorname").isEmpty());
+        }
+        QCOMPARE(counted, perPage);
+        QVERIFY(rowsOnThePaper(p, height));
+    }
+
+    void groupHeadings() {
+        FakeRows rows = numbered(70, "Bären");
+        // Rows without a group first: no heading, but a band; a row without a group continues the
+        // group before it.
+        rows.groups[0] = rows.groups[1] = rows.groups[4] = QString();
+        for (int i = 60; i < 70; ++i)
+            rows.groups[i] = QStringLiteral("Igel");
+        const ListPlan p = plan(rows, true);
+        const QStringList page1 = p.pageTexts(0, rows).mid(11); // after the header
+        QCOMPARE(page1.mid(0, 15), (QStringList{"Nr.", "Nachname", "Vorname", "1", "Name1", "Vor",
+                                                "2", "Name2", "Vor", "Gruppe : Bären", "Nr.",
+                                                "Nachname", "Vorname", "3", "Name3"}));
+        QVERIFY(!page1.contains("Gruppe : Igel"));
+        // Rows at 42 and 46; the group lines: an empty line and the heading of 5 mm each, the
+        // band of 4 + 5 mm.
+        QCOMPARE(rowTops(p, 0).mid(0, 3), (QList<double>{42, 46, 69}));
+        QCOMPARE(at(p, 0, rows, "Gruppe : Bären"), QStringLiteral("Gruppe : Bären@12,55"));
+        // A page that continues a group has the header and an empty line, but no band.
+        const QStringList page2 = p.pageTexts(1, rows);
+        QCOMPARE(page2.mid(6, 2), (QStringList{"52", "Name52"}));
+        QCOMPARE(rowTops(p, 1).constFirst(), 20.0);
+        QCOMPARE(page2.count("Nachname"), 1);
+        QVERIFY(page2.indexOf("Gruppe : Igel") < page2.indexOf("Nachname"));
+    }
+
+    // Row 51 at 252 passes the page test (252 + 4 + 10 <= 272), but after the group lines (19 mm)
+    // it would end at 275, past the printable height: the group starts a page.
+    void groupLinesNeverPushTheirRowOffThePaper() {
+        FakeRows rows = numbered(52, "Bären");
+        rows.groups[50] = rows.groups[51] = QStringLiteral("Igel");
+        const ListPlan p = plan(rows, true, {190, 272});
+        QCOMPARE(p.pages.size(), size_t(2));
+        QCOMPARE(rowTops(p, 0).size(), 50);
+        QCOMPARE(p.pageTexts(1, rows).mid(6, 2), (QStringList{"Gruppe : Igel", "Nr."}));
+    }
+
+    // Two columns of 30 characters (60 mm) on portrait's share of 34 mm are narrowed to 58 and
+    // cut; landscape's share of 51.4 leaves room to widen them.
+    void longValuesCutInPortraitNotInLandscape() {
+        FakeRows rows;
+        rows.cells << QStringList{"1", QString(30, u'a'), "Anna", QString(30, u'o'), "Weg 1"};
+        const QStringList fields{"Nr", "KNach", "KVor", "KOrt", "KStr"};
+        const QStringList captions{"Nr.", "Nachname", "Vorname", "Ort", "Strasse"};
+        const ListPlan portrait = plan(rows, false, {190, 277}, fields, captions);
+        QVERIFY(portrait.pageTexts(0, rows).contains(QString(26, u'a') + "..."));
+        const ListPlan landscape = plan(rows, false, {277, 190}, fields, captions);
+        QVERIFY(landscape.pageTexts(0, rows).contains(QString(30, u'a')));
+        QCOMPARE(at(landscape, 0, rows, "Datum"), QStringLiteral("Datum@233,10"));
+    }
+
+    void emptyListAndEmptyValues() {
+        for (bool grouped : {false, true}) {
+            const ListPlan p = plan(FakeRows(), grouped);
+            QCOMPARE(p.pages.size(), size_t(1));
+            const QStringList texts = p.pageTexts(0, FakeRows());
+            QCOMPARE(texts.constLast(), noRecordsText());
+            QCOMPARE(texts.contains("Nachname"), !grouped);
+        }
+        FakeRows rows = numbered(3);
+        rows.cells[1][1] = QString(); // a surname without a value
+        const ListPlan p = plan(rows, false);
+        QCOMPARE(p.pageTexts(0, rows).mid(14),
+                 (QStringList{"1", "Name1", "Vor", "2", "", "Vor", "3", "Name3", "Vor"}));
+    }
+
+    // A later page's first row stands at 29 (grouped: 20, and 19 more after group lines).
+    void noRoomForARow_data() {
+        QTest::addColumn<bool>("grouped");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<bool>("noRoom");
+
+        QTest::newRow("just room") << false << 43.0 << false;
+        QTest::newRow("no room") << false << 42.9 << true;
+        QTest::newRow("grouped, just room") << true << 43.0 << false;
+        QTest::newRow("grouped, group lines off the paper") << true << 42.9 << true;
+    }
+
+    void noRoomForARow() {
+        QFETCH(bool, grouped);
+        QFETCH(double, height);
+        QFETCH(bool, noRoom);
+        FakeRows rows = numbered(30, "Igel");
+        for (int i = 1; i < 30; i += 2)
+            rows.groups[i] = QStringLiteral("Bär");
+        const ListPlan p = plan(rows, grouped, {190, height});
+        QCOMPARE(p.result == ListPlan::Result::NoRoom, noRoom);
+        QCOMPARE(p.pages.empty(), noRoom);
+        for (size_t page = 0; page < p.pages.size(); ++page)
+            for (double top : rowTops(p, int(page)))
+                QVERIFY(top + 4 <= height);
+    }
 };
-
-// On a printable width of 190 (210) with margins of 10: the share of four columns is 42.5
-// (47.5), of two 45 (on 110).
-void TestPagePlan::fittingColumns_data() {
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("gap");
-    QTest::addColumn<QList<double>>("measured");
-    QTest::addColumn<QList<double>>("fitted");
-
-    // spare nearest(32.5) = 32, nearest(32 + 22.5) = 54 (halves to even); excess
-    // nearest(17.5) = 18, nearest(18 + 37.5) = 56; nearest(54 - 8) = 46 is less: narrowed.
-    QTest::newRow("narrowed") << 190.0 << 2.0 << QList<double>{10, 20, 60, 80}
-                              << QList<double>{10, 20, 17.5 * 46 / 56 + 42.5,
-                                               37.5 * 46 / 56 + 42.5};
-    // spare 38, 66; excess 12, 34; nearest(66 - 8) = 58 is more: widened.
-    QTest::newRow("widened") << 210.0 << 2.0 << QList<double>{10, 20, 60, 70}
-                             << QList<double>{10, 20, 12.5 * 58 / 34 + 47.5, 22.5 * 58 / 34 + 47.5};
-    // spare nearest(6.67) = 7 is not more than two gaps of 4: as measured, past the margin.
-    QTest::newRow("too wide") << 190.0 << 4.0 << QList<double>{50, 80, 90}
-                              << QList<double>{50, 80, 90};
-    // spare 5, excess 20: 5 - 2 x 2 = 1 widens by a twentieth; 5 - 2 x 2.4 rounds to 0.
-    QTest::newRow("one to spare") << 110.0 << 2.0 << QList<double>{40, 65} << QList<double>{40, 46};
-    QTest::newRow("none to spare")
-        << 110.0 << 2.4 << QList<double>{40, 65} << QList<double>{40, 65};
-    // 0.3 over the share: the excess rounds to 0; no division by it.
-    QTest::newRow("no excess") << 110.0 << 2.0 << QList<double>{20, 45.3}
-                               << QList<double>{20, 45.3};
-}
-
-void TestPagePlan::fittingColumns() {
-    QFETCH(double, width);
-    QFETCH(double, gap);
-    QFETCH(QList<double>, measured);
-    QFETCH(QList<double>, fitted);
-    const ColumnFit fit =
-        fitColumns(std::vector<double>(measured.begin(), measured.end()), width, 10, 10, gap);
-    QCOMPARE(fit.start.front(), 12.0);
-    for (size_t k = 0; k < size_t(fitted.size()); ++k) {
-        QVERIFY2(std::abs(fit.width[k] - fitted[qsizetype(k)]) < 1e-9,
-                 qPrintable(QString::number(fit.width[k])));
-        QCOMPARE(fit.end[k], fit.start[k] + fit.width[k]);
-        if (k > 0)
-            QCOMPARE(fit.start[k], fit.end[k - 1] + gap);
-    }
-}
-
-void TestPagePlan::cuttingValues_data() {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<double>("columnWidth");
-    QTest::addColumn<QString>("printed");
-
-    QTest::newRow("fits exactly") << "Müller" << 12.0 << "Müller";
-    QTest::newRow("a hair too long") << "Müller" << 11.99 << "Mü...";
-    QTest::newRow("long") << "Schmetterlinge" << 20.0 << "Schmett...";
-    QTest::newRow("dots only") << "Öztürk" << 3.0 << "...";
-    QTest::newRow("empty") << QString() << 0.0 << QString();
-    // A character outside the basic plane is kept or dropped whole.
-    QTest::newRow("emoji") << QStringLiteral("ab\U0001F600cdef") << 12.0 << "ab...";
-}
-
-void TestPagePlan::cuttingValues() {
-    QFETCH(QString, value);
-    QFETCH(double, columnWidth);
-    QFETCH(QString, printed);
-    const FakeMeasure measure;
-    const FittedValue fitted = fitValue(value, columnWidth, measure, PrintFont::Entry);
-    QCOMPARE(fittedText(value, fitted.kept), printed);
-    QCOMPARE(fitted.width, 2.0 * printed.size());
-}
-
-// Date block at 190 - 10 - 34 = 146, colons at 159, right edge 180; letterhead at 30, contact
-// lines at 70. Columns 7.5 ("Nr."), 20 ("Nachname"), 17.5 ("Vorname") from 12, 2 apart.
-void TestPagePlan::headerOnFirstAndLaterPages() {
-    const FakeRows rows = numbered(80);
-    const ListPlan p = plan(rows, false);
-    QCOMPARE(p.pages.size(), size_t(2));
-    const QStringList first{"Datum@146,10", "Seite@146,14", "05.03.2024@160,10",
-                            "Kita Sonnenschein@30,10", "Lindenallee 3@30,18", "Augsburg@30,22",
-                            "Tel.: 0821 4711@70,18", "e-mail: kita@example.de@70,22",
-                            // rule 29, empty line, band: rule 34, captions 35, rule 41
-                            "Nr.@12,35", "Nachname@21.5,35", "Vorname@43.5,35",
-                            // the number column right-aligned on its end at 19.5
-                            "7@17.5,66", "12@15.5,86", "Name7@21.5,66"};
-    for (const QString& e : first)
-        QCOMPARE(at(p, 0, rows, e.section(u'@', 0, -2)), e);
-    QCOMPARE(rules(p, 0), (QList<double>{29, 34, 41}));
-    QVERIFY(p.pages[0].logo);
-    QCOMPARE(p.logo, QRectF(10, 10, 16, 16));
-    const PlanLine rule = p.pages[0].lines.front();
-    QCOMPARE(QLineF(rule.x1, rule.y1, rule.x2, rule.y2), QLineF(0, 29, 190, 29));
-    const PlanLine band = p.pages[0].lines.back();
-    QCOMPARE(QLineF(band.x1, band.y1, band.x2, band.y2), QLineF(10, 41, 180, 41));
-
-    // Later pages: the date block 5 mm higher, no letterhead, the rule 3 mm under "Seite".
-    QVERIFY(!p.pages[1].logo);
-    QCOMPARE(at(p, 1, rows, "Datum"), QStringLiteral("Datum@146,5"));
-    QCOMPARE(at(p, 1, rows, "2"), QStringLiteral("2@178,9"));
-    QCOMPARE(at(p, 1, rows, "Kita Sonnenschein"), QString());
-    QCOMPARE(rules(p, 1), (QList<double>{16, 21, 28}));
-    QCOMPARE(rowTops(p, 1).constFirst(), 29.0);
-}
-
-// Rows from 42 on the first page, from 29 on later ones, 4 mm apart; a row fits while it ends
-// at least 10 mm above the printable height.
-void TestPagePlan::pageBreaks_data() {
-    QTest::addColumn<double>("height");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<QList<int>>("perPage");
-
-    QTest::newRow("row ends on the margin") << 276.0 << 120 << QList<int>{56, 59, 5};
-    QTest::newRow("row reaches into it") << 275.9 << 120 << QList<int>{55, 59, 6};
-    QTest::newRow("one row more") << 276.0 << 57 << QList<int>{56, 1};
-}
-
-void TestPagePlan::pageBreaks() {
-    QFETCH(double, height);
-    QFETCH(int, rows);
-    QFETCH(QList<int>, perPage);
-    const FakeRows list = numbered(rows);
-    const ListPlan p = plan(list, false, {190, height});
-    QList<int> counted;
-    for (size_t page = 0; page < p.pages.size(); ++page) {
-        counted << int(rowTops(p, int(page)).size());
-        // Its number in the date block, and its own heading band.
-        const QString number = QString::number(page + 1);
-        QCOMPARE(at(p, int(page), list, number).section(u',', 0, 0), number + "@178");
-        QVERIFY(!at(p, int(page), list, "Vorname").isEmpty());
-    }
-    QCOMPARE(counted, perPage);
-    QVERIFY(rowsOnThePaper(p, height));
-}
-
-void TestPagePlan::groupHeadings() {
-    FakeRows rows = numbered(70, "Bären");
-    // Rows without a group first: no heading, but a band; a row without a group continues the
-    // group before it.
-    rows.groups[0] = rows.groups[1] = rows.groups[4] = QString();
-    for (int i = 60; i < 70; ++i)
-        rows.groups[i] = QStringLiteral("Igel");
-    const ListPlan p = plan(rows, true);
-    const QStringList page1 = p.pageTexts(0, rows).mid(11); // after the header
-    QCOMPARE(page1.mid(0, 15),
-             (QStringList{"Nr.", "Nachname", "Vorname", "1", "Name1", "Vor", "2", "Name2", "Vor",
-                          "Gruppe : Bären", "Nr.", "Nachname", "Vorname", "3", "Name3"}));
-    QVERIFY(!page1.contains("Gruppe : Igel"));
-    // Rows at 42 and 46; the group lines: an empty line and the heading of 5 mm each, the
-    // band of 4 + 5 mm.
-    QCOMPARE(rowTops(p, 0).mid(0, 3), (QList<double>{42, 46, 69}));
-    QCOMPARE(at(p, 0, rows, "Gruppe : Bären"), QStringLiteral("Gruppe : Bären@12,55"));
-    // A page that continues a group has the header and an empty line, but no band.
-    const QStringList page2 = p.pageTexts(1, rows);
-    QCOMPARE(page2.mid(6, 2), (QStringList{"52", "Name52"}));
-    QCOMPARE(rowTops(p, 1).constFirst(), 20.0);
-    QCOMPARE(page2.count("Nachname"), 1);
-    QVERIFY(page2.indexOf("Gruppe : Igel") < page2.indexOf("Nachname"));
-}
-
-// Row 51 at 252 passes the page test (252 + 4 + 10 <= 272), but after the group lines (19 mm)
-// it would end at 275, past the printable height: the group starts a page.
-void TestPagePlan::groupLinesNeverPushTheirRowOffThePaper() {
-    FakeRows rows = numbered(52, "Bären");
-    rows.groups[50] = rows.groups[51] = QStringLiteral("Igel");
-    const ListPlan p = plan(rows, true, {190, 272});
-    QCOMPARE(p.pages.size(), size_t(2));
-    QCOMPARE(rowTops(p, 0).size(), 50);
-    QCOMPARE(p.pageTexts(1, rows).mid(6, 2), (QStringList{"Gruppe : Igel", "Nr."}));
-}
-
-// Two columns of 30 characters (60 mm) on portrait's share of 34 mm are narrowed to 58 and
-// cut; landscape's share of 51.4 leaves room to widen them.
-void TestPagePlan::longValuesCutInPortraitNotInLandscape() {
-    FakeRows rows;
-    rows.cells << QStringList{"1", QString(30, u'a'), "Anna", QString(30, u'o'), "Weg 1"};
-    const QStringList fields{"Nr", "KNach", "KVor", "KOrt", "KStr"};
-    const QStringList captions{"Nr.", "Nachname", "Vorname", "Ort", "Strasse"};
-    const ListPlan portrait = plan(rows, false, {190, 277}, fields, captions);
-    QVERIFY(portrait.pageTexts(0, rows).contains(QString(26, u'a') + "..."));
-    const ListPlan landscape = plan(rows, false, {277, 190}, fields, captions);
-    QVERIFY(landscape.pageTexts(0, rows).contains(QString(30, u'a')));
-    QCOMPARE(at(landscape, 0, rows, "Datum"), QStringLiteral("Datum@233,10"));
-}
-
-void TestPagePlan::emptyListAndEmptyValues() {
-    for (bool grouped : {false, true}) {
-        const ListPlan p = plan(FakeRows(), grouped);
-        QCOMPARE(p.pages.size(), size_t(1));
-        const QStringList texts = p.pageTexts(0, FakeRows());
-        QCOMPARE(texts.constLast(), noRecordsText());
-        QCOMPARE(texts.contains("Nachname"), !grouped);
-    }
-    FakeRows rows = numbered(3);
-    rows.cells[1][1] = QString(); // a surname without a value
-    const ListPlan p = plan(rows, false);
-    QCOMPARE(p.pageTexts(0, rows).mid(14),
-             (QStringList{"1", "Name1", "Vor", "2", "", "Vor", "3", "Name3", "Vor"}));
-}
-
-// A later page's first row stands at 29 (grouped: 20, and 19 more after group lines).
-void TestPagePlan::noRoomForARow_data() {
-    QTest::addColumn<bool>("grouped");
-    QTest::addColumn<double>("height");
-    QTest::addColumn<bool>("noRoom");
-
-    QTest::newRow("just room") << false << 43.0 << false;
-    QTest::newRow("no room") << false << 42.9 << true;
-    QTest::newRow("grouped, just room") << true << 43.0 << false;
-    QTest::newRow("grouped, group lines off the paper") << true << 42.9 << true;
-}
-
-void TestPagePlan::noRoomForARow() {
-    QFETCH(bool, grouped);
-    QFETCH(double, height);
-    QFETCH(bool, noRoom);
-    FakeRows rows = numbered(30, "Igel");
-    for (int i = 1; i < 30; i += 2)
-        rows.groups[i] = QStringLiteral("Bär");
-    const ListPlan p = plan(rows, grouped, {190, height});
-    QCOMPARE(p.result == ListPlan::Result::NoRoom, noRoom);
-    QCOMPARE(p.pages.empty(), noRoom);
-    for (size_t page = 0; page < p.pages.size(); ++page)
-        for (double top : rowTops(p, int(page)))
-            QVERIFY(top + 4 <= height);
-}
 
 QTEST_MAIN(TestPagePlan)
 #include "tst_pageplan.moc"
