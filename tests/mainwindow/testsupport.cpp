@@ -6,20 +6,12 @@
 #include "infobox.h"
 #include "twips.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QFontDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
+#include <QPageSetupDialog>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 QByteArray ProgramFolder::read(const QString& name) const {
     QFile f(file(name));
@@ -87,6 +79,34 @@ QList<int> storedNumbers(const QString& databasePath) {
     return numbers;
 }
 
+OtherConnection::OtherConnection(const QString& path) {
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
+        qFatal("cannot open the database a second time");
+}
+
+OtherConnection::~OtherConnection() {
+    sqlite3_close(db);
+}
+
+bool OtherConnection::exec(const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script) {
+    auto opened = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != QLatin1String(name))
+            return;
+        *opened = true;
+        QApplication::setActiveWindow(dialog);
+        script(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    return opened;
+}
+
 namespace {
 
 template <class T> T* child(QObject* window, const QString& name) {
@@ -119,7 +139,6 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     cmbMKonf = child<QComboBox>(w, "cmbMKonf");
     cmbMNat = child<QComboBox>(w, "cmbMNat");
     cmbVKonf = child<QComboBox>(w, "cmbVKonf");
-    cmbVNat = child<QComboBox>(w, "cmbVNat");
     SSTab1 = child<QTabWidget>(w, "SSTab1");
     DataGrid = child<QTableView>(w, "DataGrid");
     Data = child<DataControl>(w, "Data");
@@ -183,24 +202,24 @@ void WindowView::clickRow(int row, int col) {
     QTest::mouseClick(DataGrid->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-void WindowView::type(QWidget* control, const QString& text) {
-    QTest::keyClicks(control, text);
-}
-
 void WindowView::pressEnter(QWidget* control) {
     QTest::keyClick(control, Qt::Key_Return);
 }
 
 WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
-                                 bool singleInstance, int startScreenMs,
-                                 std::function<void(QPageSetupDialog&)> pageSetup) {
+                                 bool singleInstance, int startScreenMs) {
     TarvexMain::Options o;
     o.programFolder = folder;
     o.arguments = args;
     o.boxes = &boxes;
     o.singleInstance = singleInstance;
     o.startScreenMs = startScreenMs;
-    o.pageSetupRunner = std::move(pageSetup);
+    o.pageSetupRunner = [this](QPageSetupDialog& dialog) {
+        if (pageSetup)
+            pageSetup(dialog);
+        else
+            dialog.reject();
+    };
     o.fontDialogRunner = [this](QFontDialog& dialog) {
         if (fontDialog)
             fontDialog(dialog);
@@ -233,4 +252,26 @@ QStringList WindowUnderTest::takeBoxes() {
         texts << s.text;
     boxes.shown.clear();
     return texts;
+}
+
+void WindowTest::startWith(const QList<Record>& records, const QByteArray& ini,
+                           const QStringList& args) {
+    folder = std::make_unique<ProgramFolder>();
+    createDatabase(db(), records);
+    if (!ini.isEmpty())
+        folder->write("Tarvex.ini", ini);
+    w = std::make_unique<WindowUnderTest>(folder->path(), args);
+    QVERIFY(w->start());
+    w->window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+    QApplication::setActiveWindow(w->window.get());
+}
+
+void WindowTest::cleanup() {
+    if (w && w->window) {
+        w->boxes.answers = {MessageBoxes::Answer::No};
+        w->close();
+    }
+    w.reset();
+    folder.reset();
 }

@@ -3,9 +3,22 @@
 #include "recordingmessageboxes.h"
 #include "tarvexmain.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QList>
 #include <QMap>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariant>
 
 #include <array>
@@ -13,17 +26,7 @@
 
 class DataControl;
 class InfoBox;
-class QAbstractItemModel;
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QTableView;
+struct sqlite3;
 
 // One program folder per test: its own settings file and database.
 struct ProgramFolder {
@@ -35,6 +38,7 @@ struct ProgramFolder {
 };
 
 using Record = QMap<QString, QVariant>;
+using Answer = MessageBoxes::Answer;
 
 // A record with every text field "-", numbers 0, and the given values over them.
 Record childRecord(int nr, const QString& surname, const QString& firstName,
@@ -45,6 +49,28 @@ void createDatabase(const QString& path, const QList<Record>& records);
 Record storedRecord(const QString& databasePath, int nr);
 // The numbers stored, ascending.
 QList<int> storedNumbers(const QString& databasePath);
+
+// A second connection to the database file, as another program or workstation holds it.
+struct OtherConnection {
+    explicit OtherConnection(const QString& databasePath);
+    ~OtherConnection();
+    bool exec(const char* sql);
+    sqlite3* db = nullptr;
+};
+
+// A dialog's control by its object name.
+template <class T> T* control(QWidget* dialog, const char* name) {
+    T* w = dialog->findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+inline void click(QWidget* dialog, const char* name) {
+    control<QAbstractButton>(dialog, name)->click();
+}
+// Runs script on the modal dialog named name as soon as it is open; one the script leaves open
+// is cancelled. The flag tells whether it opened.
+std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script);
 
 // The window's controls, found by their object names, as a user sees them.
 struct WindowView {
@@ -62,7 +88,6 @@ struct WindowView {
     QComboBox* cmbMKonf;
     QComboBox* cmbMNat;
     QComboBox* cmbVKonf;
-    QComboBox* cmbVNat;
     QTabWidget* SSTab1;
     QTableView* DataGrid;
     DataControl* Data;
@@ -87,8 +112,6 @@ struct WindowView {
     int twipsX(int pixels) const; // pixels of the screen in twips
     int pixelsX(int twips) const;
     void clickRow(int row, int col = 2);
-    // Types text into a control as the keyboard would (through the input rules).
-    void type(QWidget* control, const QString& text);
     void pressEnter(QWidget* control);
 };
 
@@ -101,13 +124,31 @@ struct WindowUnderTest {
     std::function<void(QFontDialog&)> fontDialog;
     // Changes what the print dialog is given, as the window would give it.
     std::function<void(PrintDialog::Setup&)> printSetup;
+    // Answers the page set-up dialog; when empty the dialog is cancelled.
+    std::function<void(QPageSetupDialog&)> pageSetup;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
-                             bool singleInstance = false, int startScreenMs = 0,
-                             std::function<void(QPageSetupDialog&)> pageSetup = {});
+                             bool singleInstance = false, int startScreenMs = 0);
     // Form_Load, and with finishStartScreen the start screen's tick at once.
     bool start(bool finishStartScreen = true);
     void close();
     // The texts of the boxes shown since the last call.
     QStringList takeBoxes();
+};
+
+// The base of the window tests: a program folder of its own and the window on it, closed after
+// each test with a record still being edited dropped.
+class WindowTest : public QObject {
+    Q_OBJECT
+  protected:
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<WindowUnderTest> w;
+    WindowView& m() { return *w->view; }
+    QString db() const { return folder->file("TarvexDB.mdb"); }
+    // A new folder with these records (and settings); the window started, shown and active.
+    void startWith(const QList<Record>& records, const QByteArray& ini = {},
+                   const QStringList& args = {});
+
+  private slots:
+    void cleanup();
 };

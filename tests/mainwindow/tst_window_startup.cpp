@@ -2,26 +2,14 @@
 
 #include "testsupport.h"
 
+#include "database.h"
 #include "datacontrol.h"
 #include "infobox.h"
-#include "snapshotmodel.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
-
-#include "database.h"
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
 
 namespace {
 
@@ -42,327 +30,309 @@ QString iniValue(const QByteArray& ini, const QString& key) {
 class TestStartup : public QObject {
     Q_OBJECT
   private slots:
-    void firstStartWritesTemplateAndOffersNewDatabase();
-    void refusingNewDatabaseEndsWithoutTouchingSettings();
-    void unusableDatabaseEndsStartWithErrorBox_data();
-    void unusableDatabaseEndsStartWithErrorBox();
-    void databaseInMissingFolderEndsStart();
-    void badWholeNumberSettingNamesKeyAndFile();
-    void normalRunWritesSettingsBackWithoutGrowth();
-    void columnWidthsFollowPositionAcrossRuns();
-    void secondInstanceEndsSilently();
-    void lockLeftByCrashedRunDoesNotBlock();
-    void databaseLockedByAnotherWorkstationStillOpens();
-    void readOnlySettingsFileIsReportedAtEnd();
-    void settingsProblemsAreSaidAtStart_data();
-    void settingsProblemsAreSaidAtStart();
-    void diagnosticModeNeedsLowerCaseWord_data();
-    void diagnosticModeNeedsLowerCaseWord();
-    void startScreenHoldsWindowUntilTick();
-};
-
-void TestStartup::firstStartWritesTemplateAndOffersNewDatabase() {
-    ProgramFolder folder;
-    WindowUnderTest w(folder.path());
-    QVERIFY(w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    const auto& box = w.boxes.shown[0];
-    QCOMPARE(box.title, QStringLiteral("FEHLER"));
-    QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
-    QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
-    QCOMPARE(box.text,
-             QStringLiteral("Die Datenbank <TarvexDB.mdb> der Belvonia kann nicht gefunden "
-                            "werden!\r\r- Wenn eine neue leere Datenbank erzeugt werden soll, "
-                            "klicken Sie auf <Ja>\r- Wenn Sie vorher die Pfadangabe in der "
-                            "Ini-Datei überprüfen möchten, klicken Sie auf <Nein>"));
-    QVERIFY(QFileInfo::exists(folder.file("TarvexDB.mdb")));
-    QByteArray ini = folder.read("Tarvex.ini");
-    QVERIFY(ini.startsWith("[Angaben]\r\n;allgemeine Angaben\r\nLetzterAufruf="));
-    QVERIFY(!iniValue(ini, "LetzterAufruf").isEmpty());
-
-    WindowView& m = *w.view;
-    QVERIFY(m.window->isEnabled());
-    QCOMPARE(m.lblKiga->text(), QStringLiteral("Belvonia"));
-    QCOMPARE(m.window->width(), m.pixelsX(14000));
-    QCOMPARE(m.window->height(), m.pixelsX(10500));
-    QCOMPARE(m.SSTab1->currentIndex(), 0);
-    QCOMPARE(m.gridModel()->columnCount(), 6);
-    QCOMPARE(m.caption(), QStringLiteral("aktueller Datensatz : -"));
-    QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
-    QVERIFY(!m.cmdBack->isEnabled());
-    QVERIFY(!m.cmbForward->isEnabled());
-    QVERIFY(m.txtAngaben[0]->isReadOnly());
-    QVERIFY(m.txtNr->isReadOnly());
-    w.close();
-}
-
-void TestStartup::refusingNewDatabaseEndsWithoutTouchingSettings() {
-    ProgramFolder folder;
-    const QByteArray ini = "[Verweise]\r\nNameDB=fehlt.db\r\n[Fenster]\r\nLinks=300\r\n";
-    folder.write("Tarvex.ini", ini);
-    WindowUnderTest w(folder.path());
-    w.boxes.answers = {MessageBoxes::Answer::No};
-    QVERIFY(!w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    QVERIFY(!QFileInfo::exists(folder.file("fehlt.db")));
-    w.close();
-    w.window.reset();
-    QCOMPARE(folder.read("Tarvex.ini"), ini); // not even LetzterAufruf
-}
-
-void TestStartup::unusableDatabaseEndsStartWithErrorBox_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("folderInstead");
-    QTest::newRow("text file") << QByteArray("Kinderliste\nMaier, Anna\n") << false;
-    QTest::newRow("empty file") << QByteArray() << false;
-    QTest::newRow("folder") << QByteArray() << true;
-}
-
-void TestStartup::unusableDatabaseEndsStartWithErrorBox() {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, folderInstead);
-    ProgramFolder folder;
-    folder.write("Tarvex.ini", "[Verweise]\r\nNameDB=kinder.db\r\n");
-    if (folderInstead)
-        QVERIFY(QDir(folder.path()).mkdir("kinder.db"));
-    else
-        folder.write("kinder.db", content);
-    WindowUnderTest w(folder.path());
-    QVERIFY(!w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    const auto& box = w.boxes.shown[0];
-    QCOMPARE(box.title, QStringLiteral("Fehler"));
-    QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
-    QCOMPARE(box.buttons, MessageBoxes::Buttons::Ok);
-    QVERIFY2(box.text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>\r\rNummer :")),
-             qPrintable(box.text));
-    QVERIFY(box.text.endsWith(kStartError));
-    w.close();
-    w.window.reset();
-    if (!folderInstead)
-        QCOMPARE(folder.read("kinder.db"), content);
-    // The run ended without writing its settings back.
-    QVERIFY(iniValue(folder.read("Tarvex.ini"), "Links").isEmpty());
-}
-
-void TestStartup::databaseInMissingFolderEndsStart() {
-    ProgramFolder folder;
-    folder.write("Tarvex.ini", "[Verweise]\r\nNameDB=gibtsnicht/kinder.db\r\n");
-    WindowUnderTest w(folder.path());
-    QVERIFY(!w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 2); // the question, then the error
-    QVERIFY(w.boxes.shown[1].text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>")));
-    QVERIFY(w.boxes.shown[1].text.endsWith(kStartError));
-}
-
-void TestStartup::badWholeNumberSettingNamesKeyAndFile() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    folder.write("Tarvex.ini", "[Fenster]\r\nHoehe=zehntausend\r\n");
-    WindowUnderTest w(folder.path());
-    QVERIFY(!w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    const QString text = w.boxes.shown[0].text;
-    QVERIFY2(text.contains(QStringLiteral("Hoehe")) && text.contains(QStringLiteral("Tarvex.ini")),
-             qPrintable(text));
-    QVERIFY(text.startsWith(QStringLiteral("Fehler in <TarvexMain.Start_Init>\r\rNummer :13 - ")));
-}
-
-void TestStartup::normalRunWritesSettingsBackWithoutGrowth() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
-    QSize sizeSet;
-    for (int run = 0; run < 3; ++run) {
+    void firstStartWritesTemplateAndOffersNewDatabase() {
+        ProgramFolder folder;
         WindowUnderTest w(folder.path());
         QVERIFY(w.start());
-        if (run == 0) {
-            w.window->resize(1013, 761); // an odd size in pixels
-            w.view->SSTab1->setCurrentIndex(2);
-            sizeSet = w.window->size();
-        } else {
-            QCOMPARE(w.window->size(), sizeSet);
-            QCOMPARE(w.view->SSTab1->currentIndex(), 2);
-        }
+        QCOMPARE(int(w.boxes.shown.size()), 1);
+        const auto& box = w.boxes.shown[0];
+        QCOMPARE(box.title, QStringLiteral("FEHLER"));
+        QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+        QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
+        QCOMPARE(box.text,
+                 QStringLiteral("Die Datenbank <TarvexDB.mdb> der Belvonia kann nicht gefunden "
+                                "werden!\r\r- Wenn eine neue leere Datenbank erzeugt werden soll, "
+                                "klicken Sie auf <Ja>\r- Wenn Sie vorher die Pfadangabe in der "
+                                "Ini-Datei überprüfen möchten, klicken Sie auf <Nein>"));
+        QVERIFY(QFileInfo::exists(folder.file("TarvexDB.mdb")));
+        QByteArray ini = folder.read("Tarvex.ini");
+        QVERIFY(ini.startsWith("[Angaben]\r\n;allgemeine Angaben\r\nLetzterAufruf="));
+        QVERIFY(!iniValue(ini, "LetzterAufruf").isEmpty());
+
+        WindowView& m = *w.view;
+        QVERIFY(m.window->isEnabled());
+        QCOMPARE(m.lblKiga->text(), QStringLiteral("Belvonia"));
+        QCOMPARE(m.window->width(), m.pixelsX(14000));
+        QCOMPARE(m.window->height(), m.pixelsX(10500));
+        QCOMPARE(m.SSTab1->currentIndex(), 0);
+        QCOMPARE(m.gridModel()->columnCount(), 6);
+        QCOMPARE(m.caption(), QStringLiteral("aktueller Datensatz : -"));
+        QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
+        QVERIFY(!m.cmdBack->isEnabled());
+        QVERIFY(!m.cmbForward->isEnabled());
+        QVERIFY(m.txtAngaben[0]->isReadOnly());
+        QVERIFY(m.txtNr->isReadOnly());
+        w.close();
+    }
+
+    void refusingNewDatabaseEndsWithoutTouchingSettings() {
+        ProgramFolder folder;
+        const QByteArray ini = "[Verweise]\r\nNameDB=fehlt.db\r\n[Fenster]\r\nLinks=300\r\n";
+        folder.write("Tarvex.ini", ini);
+        WindowUnderTest w(folder.path());
+        w.boxes.answers = {MessageBoxes::Answer::No};
+        QVERIFY(!w.start());
+        QCOMPARE(int(w.boxes.shown.size()), 1);
+        QVERIFY(!QFileInfo::exists(folder.file("fehlt.db")));
         w.close();
         w.window.reset();
-        QByteArray ini = folder.read("Tarvex.ini");
-        QCOMPARE(iniValue(ini, "Links"), QStringLiteral("50"));
-        QCOMPARE(iniValue(ini, "Oben"), QStringLiteral("50"));
-        QCOMPARE(iniValue(ini, "Tab"), QStringLiteral("2"));
-        QCOMPARE(iniValue(ini, "AnzahlSp"), QStringLiteral("6"));
+        QCOMPARE(folder.read("Tarvex.ini"), ini); // not even LetzterAufruf
     }
-}
 
-void TestStartup::columnWidthsFollowPositionAcrossRuns() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
-    folder.write("Tarvex.ini", "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\nSpBreite1=2400\r\n");
-    {
+    // A start that cannot go on says why in one error box (after the question whether to make a new
+    // database, when there is none) and ends without touching the database file or writing the
+    // settings back.
+    void startEndsWithErrorBox_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("database"); // what stands in the database's place
+        QTest::addColumn<int>("boxes");
+        QTest::addColumn<QString>("number"); // after "Nummer :"
+        QTest::addColumn<QStringList>("mentions");
+        const QByteArray kinder = "[Verweise]\r\nNameDB=kinder.db\r\n";
+        QTest::newRow("text file") << kinder << "Kinderliste\nMaier, Anna\n"
+                                   << 1 << "" << QStringList();
+        QTest::newRow("empty file") << kinder << "" << 1 << "" << QStringList();
+        QTest::newRow("folder") << kinder << "folder" << 1 << "" << QStringList();
+        QTest::newRow("in a missing folder")
+            << QByteArray("[Verweise]\r\nNameDB=gibtsnicht/kinder.db\r\n") << "none" << 2 << ""
+            << QStringList();
+        QTest::newRow("bad whole number setting")
+            << QByteArray("[Fenster]\r\nHoehe=zehntausend\r\n") << "database" << 1 << "13 - "
+            << QStringList{"Hoehe", "Tarvex.ini"};
+    }
+
+    void startEndsWithErrorBox() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, database);
+        QFETCH(int, boxes);
+        QFETCH(QString, number);
+        QFETCH(QStringList, mentions);
+        ProgramFolder folder;
+        folder.write("Tarvex.ini", ini);
+        if (database == "folder")
+            QVERIFY(QDir(folder.path()).mkdir("kinder.db"));
+        else if (database == "database")
+            createDatabase(folder.file("TarvexDB.mdb"), {});
+        else if (database != "none")
+            folder.write("kinder.db", database.toUtf8());
         WindowUnderTest w(folder.path());
+        QVERIFY(!w.start());
+        QCOMPARE(int(w.boxes.shown.size()), boxes);
+        const auto& box = w.boxes.shown.back();
+        QCOMPARE(box.title, QStringLiteral("Fehler"));
+        QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
+        QCOMPARE(box.buttons, MessageBoxes::Buttons::Ok);
+        QVERIFY2(box.text.startsWith("Fehler in <TarvexMain.Start_Init>\r\rNummer :" + number) &&
+                     box.text.endsWith(kStartError),
+                 qPrintable(box.text));
+        for (const QString& part : mentions)
+            QVERIFY2(box.text.contains(part), qPrintable(part));
+        w.close();
+        w.window.reset();
+        if (database != "folder" && database != "none" && database != "database")
+            QCOMPARE(folder.read("kinder.db"), database.toUtf8());
+        QVERIFY(iniValue(folder.read("Tarvex.ini"), "Links").isEmpty()); // not written back
+    }
+
+    void normalRunWritesSettingsBackWithoutGrowth() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+        QSize sizeSet;
+        for (int run = 0; run < 3; ++run) {
+            WindowUnderTest w(folder.path());
+            QVERIFY(w.start());
+            if (run == 0) {
+                w.window->resize(1013, 761); // an odd size in pixels
+                w.view->SSTab1->setCurrentIndex(2);
+                sizeSet = w.window->size();
+            } else {
+                QCOMPARE(w.window->size(), sizeSet);
+                QCOMPARE(w.view->SSTab1->currentIndex(), 2);
+            }
+            w.close();
+            w.window.reset();
+            QByteArray ini = folder.read("Tarvex.ini");
+            QCOMPARE(iniValue(ini, "Links"), QStringLiteral("50"));
+            QCOMPARE(iniValue(ini, "Oben"), QStringLiteral("50"));
+            QCOMPARE(iniValue(ini, "Tab"), QStringLiteral("2"));
+            QCOMPARE(iniValue(ini, "AnzahlSp"), QStringLiteral("6"));
+        }
+    }
+
+    void columnWidthsFollowPositionAcrossRuns() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+        folder.write("Tarvex.ini",
+                     "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\nSpBreite1=2400\r\n");
+        {
+            WindowUnderTest w(folder.path());
+            QVERIFY(w.start());
+            WindowView& m = *w.view;
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(0)), 600);
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 1050);
+            m.DataGrid->setColumnWidth(2, m.pixelsX(3000)); // the user drags a border
+            // A new record set keeps the widths where they were.
+            m.txtSuch[0]->setText(QStringLiteral("M"));
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 3000);
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
+            w.close();
+        }
+        QByteArray ini = folder.read("Tarvex.ini");
+        QCOMPARE(iniValue(ini, "SpBreite0"), QStringLiteral("600"));
+        QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
+        QCOMPARE(iniValue(ini, "SpBreite5"), QStringLiteral("1050"));
+    }
+
+    void secondInstanceEndsSilently() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {});
+        WindowUnderTest first(folder.path(), {}, true);
+        QVERIFY(first.start());
+        const QByteArray iniBefore = folder.read("Tarvex.ini");
+        {
+            WindowUnderTest second(folder.path(), {}, true);
+            QVERIFY(!second.start());
+            QVERIFY(second.boxes.shown.empty());
+            second.close();
+        }
+        QCOMPARE(folder.read("Tarvex.ini"), iniBefore);
+        first.close();
+        first.window.reset();
+        // Once the first has ended, a new start runs.
+        WindowUnderTest third(folder.path(), {}, true);
+        QVERIFY(third.start());
+        third.close();
+    }
+
+    void lockLeftByCrashedRunDoesNotBlock() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {});
+        // A lock file whose process has gone, as a crashed run leaves it.
+        QProcess gone;
+        gone.start("true");
+        QVERIFY(gone.waitForFinished());
+        const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
+        QFile lock(TarvexMain::instanceLockPath(folder.path()));
+        QDir().mkpath(QFileInfo(lock).absolutePath());
+        QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        lock.write(QByteArray::number(deadPid) + "\ntarvex\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+        WindowUnderTest w(folder.path(), {}, true);
         QVERIFY(w.start());
-        WindowView& m = *w.view;
-        QCOMPARE(m.twipsX(m.DataGrid->columnWidth(0)), 600);
-        QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
-        QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 1050);
-        m.DataGrid->setColumnWidth(2, m.pixelsX(3000)); // the user drags a border
-        // A new record set keeps the widths where they were.
-        m.txtSuch[0]->setText(QStringLiteral("M"));
-        QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 3000);
-        QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
+        QVERIFY(w.boxes.shown.empty());
         w.close();
     }
-    QByteArray ini = folder.read("Tarvex.ini");
-    QCOMPARE(iniValue(ini, "SpBreite0"), QStringLiteral("600"));
-    QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
-    QCOMPARE(iniValue(ini, "SpBreite5"), QStringLiteral("1050"));
-}
 
-void TestStartup::secondInstanceEndsSilently() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    WindowUnderTest first(folder.path(), {}, true);
-    QVERIFY(first.start());
-    const QByteArray iniBefore = folder.read("Tarvex.ini");
-    {
-        WindowUnderTest second(folder.path(), {}, true);
-        QVERIFY(!second.start());
-        QVERIFY(second.boxes.shown.empty());
-        second.close();
+    void databaseLockedByAnotherWorkstationStillOpens() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+        // Another workstation is in the middle of saving a record.
+        auto other = Database::open(folder.file("TarvexDB.mdb"));
+        auto rs = other->openDynaset("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
+        QVERIFY(rs->findFirst("Nr = 1"));
+        rs->edit();
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        QCOMPARE(w.view->txtAngaben[0]->text(), QStringLiteral("Maier"));
+        rs->cancelUpdate();
+        w.close();
     }
-    QCOMPARE(folder.read("Tarvex.ini"), iniBefore);
-    first.close();
-    first.window.reset();
-    // Once the first has ended, a new start runs.
-    WindowUnderTest third(folder.path(), {}, true);
-    QVERIFY(third.start());
-    third.close();
-}
 
-void TestStartup::lockLeftByCrashedRunDoesNotBlock() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    // A lock file whose process has gone, as a crashed run leaves it.
-    QProcess gone;
-    gone.start("true");
-    QVERIFY(gone.waitForFinished());
-    const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
-    QFile lock(TarvexMain::instanceLockPath(folder.path()));
-    QDir().mkpath(QFileInfo(lock).absolutePath());
-    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    lock.write(QByteArray::number(deadPid) + "\ntarvex\n" + QSysInfo::machineHostName().toUtf8() +
-               "\n");
-    lock.close();
-    WindowUnderTest w(folder.path(), {}, true);
-    QVERIFY(w.start());
-    QVERIFY(w.boxes.shown.empty());
-    w.close();
-}
+    void readOnlySettingsFileIsReportedAtEnd() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {});
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        QFile::setPermissions(folder.file("Tarvex.ini"),
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        const QByteArray before = folder.read("Tarvex.ini");
+        w.close();
+        QCOMPARE(folder.read("Tarvex.ini"), before);
+        QCOMPARE(int(w.boxes.shown.size()), 1);
+        QVERIFY(
+            w.boxes.shown[0].text.startsWith(QStringLiteral("Die Einstellungen konnten nicht")));
+        QVERIFY(w.boxes.shown[0].text.contains(QStringLiteral("schreibgeschützt")));
+        QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Tarvex"));
+    }
 
-void TestStartup::databaseLockedByAnotherWorkstationStillOpens() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
-    // Another workstation is in the middle of saving a record.
-    auto other = Database::open(folder.file("TarvexDB.mdb"));
-    auto rs = other->openDynaset("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
-    QVERIFY(rs->findFirst("Nr = 1"));
-    rs->edit();
-    WindowUnderTest w(folder.path());
-    QVERIFY(w.start());
-    QCOMPARE(w.view->txtAngaben[0]->text(), QStringLiteral("Maier"));
-    rs->cancelUpdate();
-    w.close();
-}
+    // A settings file the program cannot use is said so at the start, naming the file and the
+    // reason; one it could not read is never overwritten.
+    void settingsProblemsAreSaidAtStart_data() {
+        QTest::addColumn<bool>("tooBig");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("too big to be settings") << true << "größer als 4 MB";
+        QTest::newRow("write-protected") << false << "schreibgeschützt";
+    }
 
-void TestStartup::readOnlySettingsFileIsReportedAtEnd() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    WindowUnderTest w(folder.path());
-    QVERIFY(w.start());
-    QFile::setPermissions(folder.file("Tarvex.ini"),
-                          QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    const QByteArray before = folder.read("Tarvex.ini");
-    w.close();
-    QCOMPARE(folder.read("Tarvex.ini"), before);
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    QVERIFY(w.boxes.shown[0].text.startsWith(QStringLiteral("Die Einstellungen konnten nicht")));
-    QVERIFY(w.boxes.shown[0].text.contains(QStringLiteral("schreibgeschützt")));
-    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Tarvex"));
-}
+    void settingsProblemsAreSaidAtStart() {
+        QFETCH(bool, tooBig);
+        QFETCH(QString, reason);
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {});
+        if (tooBig)
+            folder.write("Tarvex.ini",
+                         "[Angaben]\r\nName=Sonnenschein\r\n" + QByteArray(5 * 1024 * 1024, ';'));
+        else
+            folder.write("Tarvex.ini", "[Angaben]\r\nName=Sonnenschein\r\n");
+        if (!tooBig)
+            QFile::setPermissions(folder.file("Tarvex.ini"), QFileDevice::ReadOwner);
+        const QByteArray before = folder.read("Tarvex.ini");
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        QCOMPARE(int(w.boxes.shown.size()), 1);
+        const QString text = w.boxes.shown[0].text;
+        QVERIFY2(text.contains(folder.file("Tarvex.ini")) && text.contains(reason),
+                 qPrintable(text));
+        QCOMPARE(w.boxes.shown[0].icon, MessageBoxes::Icon::Warning);
+        QCOMPARE(w.view->lblKiga->text(),
+                 tooBig ? QStringLiteral("-") : QStringLiteral("Sonnenschein"));
+        w.close();
+        QCOMPARE(folder.read("Tarvex.ini"), before);
+    }
 
-// A settings file the program cannot use is said so at the start, naming the file and the
-// reason; one it could not read is never overwritten.
-void TestStartup::settingsProblemsAreSaidAtStart_data() {
-    QTest::addColumn<bool>("tooBig");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("too big to be settings") << true << "größer als 4 MB";
-    QTest::newRow("write-protected") << false << "schreibgeschützt";
-}
+    void diagnosticModeNeedsLowerCaseWord_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("debug");
+        QTest::newRow("none") << QStringList() << false;
+        QTest::newRow("Debug") << QStringList{"Debug"} << false;
+        QTest::newRow("/debug") << QStringList{"/debug"} << true;
+        QTest::newRow("second argument") << QStringList{"x", "mitdebugger"} << true;
+    }
 
-void TestStartup::settingsProblemsAreSaidAtStart() {
-    QFETCH(bool, tooBig);
-    QFETCH(QString, reason);
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    if (tooBig)
-        folder.write("Tarvex.ini",
-                     "[Angaben]\r\nName=Sonnenschein\r\n" + QByteArray(5 * 1024 * 1024, ';'));
-    else
-        folder.write("Tarvex.ini", "[Angaben]\r\nName=Sonnenschein\r\n");
-    if (!tooBig)
-        QFile::setPermissions(folder.file("Tarvex.ini"), QFileDevice::ReadOwner);
-    const QByteArray before = folder.read("Tarvex.ini");
-    WindowUnderTest w(folder.path());
-    QVERIFY(w.start());
-    QCOMPARE(int(w.boxes.shown.size()), 1);
-    const QString text = w.boxes.shown[0].text;
-    QVERIFY2(text.contains(folder.file("Tarvex.ini")) && text.contains(reason), qPrintable(text));
-    QCOMPARE(w.boxes.shown[0].icon, MessageBoxes::Icon::Warning);
-    QCOMPARE(w.view->lblKiga->text(),
-             tooBig ? QStringLiteral("-") : QStringLiteral("Sonnenschein"));
-    w.close();
-    QCOMPARE(folder.read("Tarvex.ini"), before);
-}
+    void diagnosticModeNeedsLowerCaseWord() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, debug);
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {});
+        WindowUnderTest w(folder.path(), args);
+        QVERIFY(w.start(false));
+        QVERIFY(w.view->startScreen());
+        auto* name = w.view->startScreen()->findChild<QLabel*>("lblSoftwareName0");
+        QVERIFY(name);
+        QCOMPARE(name->text(), debug ? QStringLiteral("Tarvex - Debug") : QStringLiteral("Tarvex"));
+        w.window->Timer1_Timer();
+        w.close();
+    }
 
-void TestStartup::diagnosticModeNeedsLowerCaseWord_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("debug");
-    QTest::newRow("none") << QStringList() << false;
-    QTest::newRow("Debug") << QStringList{"Debug"} << false;
-    QTest::newRow("/debug") << QStringList{"/debug"} << true;
-    QTest::newRow("second argument") << QStringList{"x", "mitdebugger"} << true;
-}
-
-void TestStartup::diagnosticModeNeedsLowerCaseWord() {
-    QFETCH(QStringList, args);
-    QFETCH(bool, debug);
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {});
-    WindowUnderTest w(folder.path(), args);
-    QVERIFY(w.start(false));
-    QVERIFY(w.view->startScreen());
-    auto* name = w.view->startScreen()->findChild<QLabel*>("lblSoftwareName0");
-    QVERIFY(name);
-    QCOMPARE(name->text(), debug ? QStringLiteral("Tarvex - Debug") : QStringLiteral("Tarvex"));
-    w.window->Timer1_Timer();
-    w.close();
-}
-
-void TestStartup::startScreenHoldsWindowUntilTick() {
-    ProgramFolder folder;
-    createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
-    WindowUnderTest w(folder.path(), {}, false, 300);
-    QVERIFY(w.start(false));
-    WindowView& m = *w.view;
-    QVERIFY(!m.window->isEnabled());
-    QVERIFY(m.startScreen() && m.startScreen()->isVisible());
-    // A click closes the start screen early; the window still waits for the tick.
-    QTest::mouseClick(m.startScreen(), Qt::LeftButton);
-    QTRY_VERIFY(m.startScreen() == nullptr);
-    QVERIFY(!m.window->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(m.window->isEnabled(), 3000);
-    QVERIFY(!m.mnuDSSub[3]->isEnabled());
-    w.close();
-}
+    void startScreenHoldsWindowUntilTick() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+        WindowUnderTest w(folder.path(), {}, false, 300);
+        QVERIFY(w.start(false));
+        WindowView& m = *w.view;
+        QVERIFY(!m.window->isEnabled());
+        QVERIFY(m.startScreen() && m.startScreen()->isVisible());
+        // A click closes the start screen early; the window still waits for the tick.
+        QTest::mouseClick(m.startScreen(), Qt::LeftButton);
+        QTRY_VERIFY(m.startScreen() == nullptr);
+        QVERIFY(!m.window->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(m.window->isEnabled(), 3000);
+        QVERIFY(!m.mnuDSSub[3]->isEnabled());
+        w.close();
+    }
+};
 
 QTEST_MAIN(TestStartup)
 #include "tst_window_startup.moc"
