@@ -12,25 +12,20 @@ class TestPrintRules : public QObject {
         QTest::addColumn<QString>("left");
         QTest::addColumn<int>("count");
 
-        QTest::newRow("empty") << QString() << "1" << 1;
-        QTest::newRow("zero") << "00"
-                              << "1" << 1;
-        QTest::newRow("leading zero stays") << "07"
-                                            << "07" << 7;
-        QTest::newRow("ninety-nine") << "99"
-                                     << "99" << 99;
-        QTest::newRow("hundred") << "100"
-                                 << "99" << -99; // -: the box says it is too large
-        QTest::newRow("pasted huge") << "123456789012345678901"
-                                     << "99" << -99;
-        QTest::newRow("pasted with blanks") << " 5 "
-                                            << "5" << 5;
-        QTest::newRow("pasted letters") << "drei"
-                                        << "1" << 1;
-        QTest::newRow("pasted negative") << "-3"
-                                         << "1" << 1;
-        QTest::newRow("pasted decimal") << "2,5"
-                                        << "1" << 1;
+        // count < 0: the box says it is too large.
+        const std::tuple<const char*, const char*, const char*, int> rows[] = {
+            {"empty", "", "1", 1},
+            {"zero", "00", "1", 1},
+            {"leading zero stays", "07", "07", 7},
+            {"ninety-nine", "99", "99", 99},
+            {"hundred", "100", "99", -99},
+            {"pasted huge", "123456789012345678901", "99", -99},
+            {"pasted with blanks", " 5 ", "5", 5},
+            {"pasted letters", "drei", "1", 1},
+            {"pasted negative", "-3", "1", 1},
+            {"pasted decimal", "2,5", "1", 1}};
+        for (const auto& [name, typed, left, count] : rows)
+            QTest::newRow(name) << QString::fromLatin1(typed) << QString::fromLatin1(left) << count;
     }
 
     void leavingTheCopyCount() {
