@@ -39,36 +39,23 @@ QList<Child> realisticChildren(int n) {
     return children;
 }
 
-void storeChildren(const QString& path, const QList<Child>& children) {
-    sqlite3* db = nullptr;
-    QVERIFY(sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    QCOMPARE(sqlite3_prepare_v2(db,
-                                "INSERT INTO Daten (Nr, KNach, KVor, KGeb, KKonf, KOrt, KStr, "
-                                "KGrp, KTel1, KTel2, MTel1) VALUES (?,?,?,?,?,?,?,?,?,'-',?)",
-                                -1, &stmt, nullptr),
-             SQLITE_OK);
+// Writes children into the database in one statement; an empty text is stored as Null.
+static void storeChildren(Database& database, const QList<Child>& children) {
+    QStringList rows;
     for (const Child& c : children) {
-        sqlite3_reset(stmt);
-        sqlite3_bind_int(stmt, 1, c.nr);
-        const QString texts[] = {c.nach, c.vor, c.geb,  c.konf, c.ort,
-                                 c.str,  c.grp, c.tel1, c.mtel1};
-        int column = 2;
-        for (const QString& t : texts) {
-            const QByteArray utf8 = t.toUtf8();
-            if (t.isEmpty())
-                sqlite3_bind_null(stmt, column);
-            else
-                sqlite3_bind_text(stmt, column, utf8.constData(), int(utf8.size()),
-                                  SQLITE_TRANSIENT);
-            ++column;
-        }
-        QCOMPARE(sqlite3_step(stmt), SQLITE_DONE);
+        QStringList values{QString::number(c.nr), QStringLiteral("'-'")};
+        for (const QString& t :
+             {c.nach, c.vor, c.geb, c.konf, c.ort, c.str, c.grp, c.tel1, c.mtel1})
+            values << (t.isEmpty() ? QStringLiteral("NULL") : u'\'' + t + u'\'');
+        rows << u'(' + values.join(u',') + u')';
     }
-    sqlite3_finalize(stmt);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    const QString sql = "INSERT INTO Daten (Nr, KTel2, KNach, KVor, KGeb, KKonf, KOrt, KStr, KGrp, "
+                        "KTel1, MTel1) VALUES " +
+                        rows.join(u',');
+    if (!children.isEmpty())
+        QCOMPARE(
+            sqlite3_exec(database.handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
+            SQLITE_OK);
 }
 
 bool havePdfToText() {
@@ -97,8 +84,8 @@ int pageNumberOn(const QString& pageText) {
 PrintFixture::PrintFixture(const QList<Child>& children) {
     const QString file = m_dir.filePath(QStringLiteral("TarvexDB.mdb"));
     Database::createEmpty(file);
-    storeChildren(file, children);
     m_database = Database::open(file);
+    storeChildren(*m_database, children);
     settings.Name = QStringLiteral("Kinderhaus Sonnenschein");
     settings.Strasse = QStringLiteral("Lindenallee 3");
     settings.Ort = QStringLiteral("86150 Augsburg");

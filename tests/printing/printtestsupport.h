@@ -20,9 +20,6 @@ struct Child {
 // n children with umlauts, five groups, a long surname and street, one without a religion.
 QList<Child> realisticChildren(int n);
 
-// Writes children into the database file at path (one transaction).
-void storeChildren(const QString& path, const QList<Child>& children);
-
 // The text of a PDF file by pdftotext, page by page (form feeds split the pages); empty when
 // pdftotext cannot be run.
 QStringList pdfPages(const QString& path);
