@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <numeric>
+
 namespace {
 
 PageGeometry a4(bool portrait) {
@@ -113,14 +115,12 @@ class TestPrintOutput : public QObject {
 
         // Every child once, in the list's order.
         QList<int> numbers = rowNumbers(pages);
-        QCOMPARE(numbers.size(), 150);
         const bool grouped = printLists()[size_t(list)].grouped;
-        if (!grouped)
-            QVERIFY(std::is_sorted(numbers.begin(), numbers.end()));
+        QVERIFY(grouped || std::is_sorted(numbers.begin(), numbers.end()));
         std::sort(numbers.begin(), numbers.end());
-        QCOMPARE(numbers.constFirst(), 1);
-        QCOMPARE(numbers.constLast(), 150);
-        QVERIFY(std::adjacent_find(numbers.begin(), numbers.end()) == numbers.end());
+        QList<int> everyChild(150);
+        std::iota(everyChild.begin(), everyChild.end(), 1);
+        QCOMPARE(numbers, everyChild);
 
         // Headings: on every page for the name list, under each group for the others, in German
         // order; the religion column is captioned although the table view does not show it.
