@@ -52,7 +52,6 @@ class TestWindowOptions : public WindowTest {
         QTest::newRow("&Seitenlayout") << 1;
         QTest::newRow("&Anschrift") << 2;
     }
-
     void eachEntryOpensItsTab() {
         QFETCH(int, entry);
         start();

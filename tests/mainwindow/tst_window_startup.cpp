@@ -100,7 +100,6 @@ class TestStartup : public QObject {
             << QByteArray("[Fenster]\r\nHoehe=zehntausend\r\n") << "database" << 1 << "13 - "
             << QStringList{"Hoehe", "Tarvex.ini"};
     }
-
     void startEndsWithErrorBox() {
         QFETCH(QByteArray, ini);
         QFETCH(QString, database);
@@ -265,7 +264,6 @@ class TestStartup : public QObject {
         QTest::newRow("too big to be settings") << true << "größer als 4 MB";
         QTest::newRow("write-protected") << false << "schreibgeschützt";
     }
-
     void settingsProblemsAreSaidAtStart() {
         QFETCH(bool, tooBig);
         QFETCH(QString, reason);
@@ -300,7 +298,6 @@ class TestStartup : public QObject {
         QTest::newRow("/debug") << QStringList{"/debug"} << true;
         QTest::newRow("second argument") << QStringList{"x", "mitdebugger"} << true;
     }
-
     void diagnosticModeNeedsLowerCaseWord() {
         QFETCH(QStringList, args);
         QFETCH(bool, debug);
