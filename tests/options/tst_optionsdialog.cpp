@@ -196,22 +196,9 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(spin("Re")->value(), millimetres);
     }
 
-    // Enter takes what is typed and walks the margins to OK without pressing it.
-    void enterWalksTheMarginsToOk() {
-        open();
-        spin("Li")->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(spin("Li"), QStringLiteral("3"));
-        for (const char* m : {"Li", "Re", "Ob", "Un", "Abst"}) {
-            QCOMPARE(QApplication::focusWidget(), spin(m));
-            QTest::keyClick(spin(m), Qt::Key_Return);
-        }
-        QCOMPARE(QApplication::focusWidget(), button("cmdOK"));
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(spin("Li")->value(), 30);
-        QVERIFY(applied.isEmpty());
-    }
-
-    void marginBeingTypedIsApplied() {
+    // A margin still being typed is taken by Apply; Enter takes what is typed and walks the
+    // margins to OK without pressing it.
+    void typedMarginTakenByApplyAndEnter() {
         open();
         // A click into the box selects its text, as Tab does.
         QTest::mouseClick(text("Abst"), Qt::LeftButton, {}, QPoint(5, text("Abst")->height() / 2));
@@ -223,10 +210,36 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(applied.size(), 1);
         QCOMPARE(applied[0].AbstandTab, 5.0f);
         QCOMPARE(text("Abst")->text(), QStringLiteral("0,5 cm"));
+
+        spin("Li")->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(spin("Li"), QStringLiteral("3"));
+        for (const char* m : {"Li", "Re", "Ob", "Un", "Abst"}) {
+            QCOMPARE(QApplication::focusWidget(), spin(m));
+            QTest::keyClick(spin(m), Qt::Key_Return);
+        }
+        QCOMPARE(QApplication::focusWidget(), button("cmdOK"));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(spin("Li")->value(), 30);
+        QCOMPARE(applied.size(), 1);
     }
 
+    // Arial is served by another family here: the dialog offers that family with scalable fonts
+    // only; cancelled it changes nothing, and taken as offered it keeps the name Arial. A font
+    // chosen shows with its size and style, and Apply takes it.
     void chosenFontsShownAndApplied() {
+        settings.SchriftGr1 = 12;
         open();
+        button("cmdFont1")->click();
+        QCOMPARE(fonts.offered.family(), QFontInfo(QFont(QStringLiteral("Arial"))).family());
+        QCOMPARE(fonts.offered.pointSize(), 12);
+        QVERIFY(fonts.options.testFlag(QFontDialog::ScalableFonts));
+        QCOMPARE(c("lblSchrift1")->text(), QStringLiteral("Arial"));
+        fonts.choose = fonts.offered;
+        button("cmdFont1")->click();
+        QCOMPARE(fonts.runs, 2);
+        QCOMPARE(c("lblSchrift1")->text(), QStringLiteral("Arial"));
+        QVERIFY(!button("cmdApply")->isEnabled());
+
         fonts.choose = font(QStringLiteral("Liberation Serif"), 14, true, true);
         button("cmdFont1")->click();
         QCOMPARE(c("lblSchrift1")->text(), QStringLiteral("Liberation Serif"));
@@ -249,23 +262,6 @@ class TestOptionsDialog : public QObject {
         QCOMPARE(s.Schrift2, QStringLiteral("DejaVu Sans"));
         QCOMPARE(s.SchriftGr2, 9.0f);
         QVERIFY(!s.Fett2 && s.Kursiv2);
-    }
-
-    // Arial is served by another family here: the dialog offers that family with scalable fonts
-    // only; cancelled it changes nothing, and taken as offered it keeps the name Arial.
-    void fontOfferedAsItsServingFamily() {
-        settings.SchriftGr1 = 12;
-        open();
-        button("cmdFont1")->click();
-        QCOMPARE(fonts.offered.family(), QFontInfo(QFont(QStringLiteral("Arial"))).family());
-        QCOMPARE(fonts.offered.pointSize(), 12);
-        QVERIFY(fonts.options.testFlag(QFontDialog::ScalableFonts));
-        QCOMPARE(c("lblSchrift1")->text(), QStringLiteral("Arial"));
-        fonts.choose = fonts.offered;
-        button("cmdFont1")->click();
-        QCOMPARE(fonts.runs, 2);
-        QCOMPARE(c("lblSchrift1")->text(), QStringLiteral("Arial"));
-        QVERIFY(!button("cmdApply")->isEnabled());
     }
 
     void okAndCancel() {
