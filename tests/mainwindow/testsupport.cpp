@@ -4,11 +4,13 @@
 #include "datacontrol.h"
 #include "fieldtable.h"
 #include "infobox.h"
+#include "restoredialog.h"
 #include "twips.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QFile>
 #include <QFontDialog>
@@ -142,6 +144,8 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuSetupSub = entries(w, "mnuSetupSub", 3);
     mnuHelpSub = entries(w, "mnuHelpSub", 3);
     popMenu1Sub = entries(w, "popMenu1Sub", 2);
+    mnuExtras = child<QMenu>(w, "mnuExtras");
+    mnuExtrasSub = entries(w, "mnuExtrasSub", 2);
 }
 
 QAbstractItemModel* WindowView::gridModel() const {
@@ -210,6 +214,20 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
     o.printSetup = [this](PrintDialog::Setup& setup) {
         if (printSetup)
             printSetup(setup);
+    };
+    o.documentsFolder = folder;
+    o.clock = [this] { return clock ? clock() : QDateTime::currentDateTime(); };
+    o.restoreDialogRunner = [this](RestoreDialog& dialog) {
+        if (restoreDialog)
+            restoreDialog(dialog);
+        else
+            dialog.reject();
+    };
+    o.fileDialogRunner = [this](QFileDialog& dialog) {
+        if (fileDialog)
+            fileDialog(dialog);
+        else
+            dialog.reject();
     };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());

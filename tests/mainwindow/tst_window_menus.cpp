@@ -63,8 +63,9 @@ void TestMenus::cleanup() {
 void TestMenus::entriesCarryCaptionsShortcutsAndIcons() {
     // Every entry of the menu tree is wired with its shortcut and icon, by element number.
     WindowView& m = *w->view;
-    const QList<QAction*>* arrays[] = {&m.mnuFileSub,  &m.mnuEditSub, &m.mnuDSSub,
-                                       &m.mnuSetupSub, &m.mnuHelpSub, &m.popMenu1Sub};
+    const QList<QAction*>* arrays[] = {&m.mnuFileSub,  &m.mnuEditSub,   &m.mnuDSSub,
+                                       &m.mnuSetupSub, &m.mnuExtrasSub, &m.mnuHelpSub,
+                                       &m.popMenu1Sub};
     for (int i = 0; i < menuTree().size(); ++i)
         for (const MenuEntry& e : menuTree()[i].entries) {
             QAction* a = arrays[i]->value(e.element);
@@ -73,6 +74,12 @@ void TestMenus::entriesCarryCaptionsShortcutsAndIcons() {
             QCOMPARE(a->icon().isNull(), e.iconKey.isEmpty());
         }
     QVERIFY(!m.window->menuBar()->actions().contains(m.popMenu1->menuAction()));
+    // The menu bar in its order: "E&xtras" stands before "&Hilfe".
+    QStringList bar;
+    for (QAction* a : m.window->menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, (QStringList{"&Datei", "&Bearbeiten", "Daten&satz", "&Einstellungen", "E&xtras",
+                               "&Hilfe"}));
 }
 
 void TestMenus::highlightedEntryShowsItsHelpText() {
