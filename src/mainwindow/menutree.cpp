@@ -71,6 +71,15 @@ QList<MenuDef> buildMenuTree() {
                      {"&Seitenlayout", "Einstellungen zum Seitenlayout", ""},
                      {"&Anschrift", "Eingabe der Adresse", ""},
                  }),
+        // Commands that keep and hand over the data, in a menu of their own.
+        makeMenu(
+            "mnuExtras", "E&xtras", true,
+            {
+                {"Datensicherung &zurückspielen...",
+                 "Spielt eine Datensicherung der Datenbank zurück", ""},
+                {"&Auskunft zum Kind...",
+                 "Speichert alle Daten des angezeigten Kindes als PDF-Datei für die Eltern", ""},
+            }),
         makeMenu("mnuHelp", "&Hilfe", true,
                  {
                      {"&Hilfe", "Hilfedatei wird aufgerufen", ""},

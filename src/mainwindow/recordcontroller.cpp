@@ -68,6 +68,17 @@ void RecordController::reopenDynaset() {
     m_rsDaten = m_db->openDynaset(kDynasetSql);
 }
 
+void RecordController::reopenAfterRestore() {
+    m_shownNr.clear();
+    m_shownTexts = RecordTexts();
+    try {
+        reopenDynaset();
+    } catch (const EngineError& e) {
+        showError(QStringLiteral("TarvexMain.Datensicherung_zurueckspielen"), e.number(),
+                  e.description());
+    }
+}
+
 void RecordController::showError(const QString& place, int number, const QString& description) {
     m_boxes.show(m_boxParent, MessageBoxes::errorText(place, number, description),
                  MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));

@@ -107,6 +107,9 @@ class RecordController {
     SaveResult DS_Speichern(const RecordTexts& typed, bool closing = false);
 
     Database* database() const { return m_db.get(); }
+    // After the database's content was replaced by a backup: rsDaten is opened again and no
+    // record counts as shown. A failure is shown.
+    void reopenAfterRestore();
 
   private:
     void reopenDynaset();

@@ -16,6 +16,14 @@ namespace {
 // Rules are drawn this thick, mm.
 constexpr double RuleWidth = 0.2;
 
+// The rows of a document made of fixed texts only.
+class NoRows final : public ListRows {
+  public:
+    int rowCount() const override { return 0; }
+    QString text(int, int) const override { return {}; }
+    QString group(int) const override { return {}; }
+};
+
 } // namespace
 
 PageGeometry PageGeometry::of(const QPageLayout& layout) {
@@ -43,7 +51,30 @@ ListDocument::ListDocument(std::unique_ptr<ListRows> rows, const PrintList& list
     m_plan = planList(*m_rows, request, settings, measure, progress);
 }
 
+ListDocument::ListDocument(ListPlan plan, const QString& title, const Settings& settings,
+                           const PageGeometry& geometry)
+    : m_rows(std::make_unique<NoRows>()), m_title(title), m_geometry(geometry), m_fonts(settings),
+      m_plan(std::move(plan)), m_logo(TarvexResources::headerLeftPicture()) {}
+
 ListDocument::~ListDocument() = default;
+
+std::unique_ptr<ListDocument> childInfoDocument(const ChildTexts& texts, const Settings& settings,
+                                                const QString& date) {
+    // A sheet as a printer would take it; the settings' margins lie within.
+    const PageGeometry geometry =
+        PageGeometry::of(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    auto field = [&texts](const char* name) {
+        return texts[size_t(fieldIndex(QString::fromLatin1(name)))];
+    };
+    const QString childLine = QStringLiteral("%1 %2, Nr. %3, geboren am %4")
+                                  .arg(field("KVor"), field("KNach"), field("Nr"), field("KGeb"));
+    const PrintFonts fonts(settings);
+    const FontMeasure measure(fonts);
+    ListPlan plan = planChildInfo(childInfoSections(texts), childLine, settings, measure,
+                                  geometry.printable.size(), date);
+    return std::make_unique<ListDocument>(std::move(plan), childInfoTitle(), settings, geometry);
+}
 
 void ListDocument::paint(QPainter& painter, int page, QPointF originMm) const {
     const PlanPage& p = m_plan.pages.at(size_t(page));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "childinfo.h"
 #include "pageplan.h"
 #include "printfonts.h"
 
@@ -38,6 +39,10 @@ class ListDocument {
     ListDocument(std::unique_ptr<ListRows> rows, const PrintList& list, const Settings& settings,
                  const PageGeometry& geometry, const QString& date,
                  const PlanProgress& progress = {});
+    // A document whose pages were planned elsewhere from fixed texts only (the information for
+    // parents), measured with the fonts of settings.
+    ListDocument(ListPlan plan, const QString& title, const Settings& settings,
+                 const PageGeometry& geometry);
     ~ListDocument();
 
     ListPlan::Result result() const { return m_plan.result; }
@@ -61,6 +66,11 @@ class ListDocument {
     ListPlan m_plan;
     QImage m_logo;
 };
+
+// The information for parents about the child whose texts are given (childinfo.h), on an A4
+// sheet upright, dated date.
+std::unique_ptr<ListDocument> childInfoDocument(const ChildTexts& texts, const Settings& settings,
+                                                const QString& date);
 
 // Called before each page is drawn, with the pages done and the pages in all; returning false
 // stops the output.

@@ -83,9 +83,7 @@ class Planner {
           m_gap(finiteOr(settings.AbstandTab, 2)), m_width(finiteOr(request.printable.width(), 0)),
           m_height(finiteOr(request.printable.height(), 0)),
           m_h(measure.lineHeight(PrintFont::Entry)),
-          m_headingH(measure.lineHeight(PrintFont::Heading)),
-          m_headerH(measure.lineHeight(PrintFont::Header)),
-          m_letterheadH(measure.lineHeight(PrintFont::Letterhead)) {}
+          m_headingH(measure.lineHeight(PrintFont::Heading)) {}
 
     ListPlan run();
 
@@ -111,7 +109,7 @@ class Planner {
     const PlanProgress& m_progress;
     const int m_columnCount;
     const double m_top, m_bottom, m_left, m_right, m_gap, m_width, m_height;
-    const double m_h, m_headingH, m_headerH, m_letterheadH;
+    const double m_h, m_headingH;
 
     ListPlan m_plan;
     QHash<QString, int> m_literalIndex;
@@ -153,7 +151,7 @@ bool Planner::measureColumns(std::vector<float>& cellWidths) {
 // Where the first row of a page after the first would stand: below the shorter header, an
 // empty line and, for a list without groups, the heading band.
 double Planner::laterPagesRowTop() const {
-    double y = m_top - LaterPagesRaise + 2 * m_headerH + HeaderRuleGap + m_h;
+    double y = laterPagesHeaderBottom(m_measure, m_top) + m_h;
     if (!m_request.grouped)
         y += 4 + m_headingH;
     return y;
@@ -192,39 +190,17 @@ void Planner::addLine(double x1, double y1, double x2, double y2) {
     m_page->lines.push_back({float(x1), float(y1), float(x2), float(y2)});
 }
 
-// The date and page block on every page; on the first page also the logo, the kindergarten's
-// name and address. Ends on the rule below it, across the whole printable width.
 void Planner::header(bool first) {
-    const double right = m_width - m_right;
-    const double labelX = right - LabelFromRight;
-    const double colonX = right - ColonFromRight;
-    const double y = first ? m_top : m_top - LaterPagesRaise;
-    const QString date = m_request.date;
-    const QString page = QString::number(m_plan.pages.size());
-    addText(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
-    addText(labelX, y + m_headerH, PrintFont::Header, QStringLiteral("Seite"));
-    addText(colonX, y, PrintFont::Header, QStringLiteral(":"));
-    addText(colonX, y + m_headerH, PrintFont::Header, QStringLiteral(":"));
-    addText(right - m_measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
-    addText(right - m_measure.width(PrintFont::Header, page), y + m_headerH, PrintFont::Header,
-            page);
-    m_y = y + 2 * m_headerH;
-    if (first) {
-        const double letterX = m_left + LetterheadFromLeft;
-        const double contactX = m_left + ContactFromLeft;
-        m_page->logo = true;
-        m_plan.logo = QRectF(m_left, m_top, LogoSize, LogoSize);
-        addText(letterX, m_top, PrintFont::Letterhead, m_settings.Name);
-        const double y2 = m_top + m_letterheadH;
-        addText(letterX, y2, PrintFont::Header, m_settings.Strasse);
-        addText(letterX, y2 + m_headerH, PrintFont::Header, m_settings.Ort);
-        addText(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + m_settings.Tel);
-        addText(contactX, y2 + m_headerH, PrintFont::Header,
-                QStringLiteral("e-mail: ") + m_settings.Email);
-        m_y = y2 + 2 * m_headerH;
-    }
-    m_y += HeaderRuleGap;
-    addLine(0, m_y, m_width, m_y);
+    const PageText text = [this](double x, double y, PrintFont font, const QString& t) {
+        addText(x, y, font, t);
+    };
+    const PageLine line = [this](double x1, double y1, double x2, double y2) {
+        addLine(x1, y1, x2, y2);
+    };
+    HeaderFrame frame{m_top, m_left, m_right, m_width};
+    m_y = planPageHeader(text, line, m_measure, m_settings, frame, m_request.date,
+                         int(m_plan.pages.size()), first ? &m_plan.logo : nullptr);
+    m_page->logo = first;
 }
 
 // The column headings between two rules: upper rule 1 mm below the current line, captions
@@ -332,6 +308,46 @@ ListPlan Planner::run() {
 }
 
 } // namespace
+
+double planPageHeader(const PageText& text, const PageLine& line, const TextMeasure& measure,
+                      const Settings& settings, const HeaderFrame& frame, const QString& date,
+                      int page, QRectF* logo) {
+    const double headerH = measure.lineHeight(PrintFont::Header);
+    const double right = frame.width - frame.right;
+    const double labelX = right - LabelFromRight;
+    const double colonX = right - ColonFromRight;
+    const bool first = logo != nullptr;
+    const double y = first ? frame.top : frame.top - LaterPagesRaise;
+    const QString pageText = QString::number(page);
+    text(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
+    text(labelX, y + headerH, PrintFont::Header, QStringLiteral("Seite"));
+    text(colonX, y, PrintFont::Header, QStringLiteral(":"));
+    text(colonX, y + headerH, PrintFont::Header, QStringLiteral(":"));
+    text(right - measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
+    text(right - measure.width(PrintFont::Header, pageText), y + headerH, PrintFont::Header,
+         pageText);
+    double bottom = y + 2 * headerH;
+    if (first) {
+        const double letterX = frame.left + LetterheadFromLeft;
+        const double contactX = frame.left + ContactFromLeft;
+        *logo = QRectF(frame.left, frame.top, LogoSize, LogoSize);
+        text(letterX, frame.top, PrintFont::Letterhead, settings.Name);
+        const double y2 = frame.top + measure.lineHeight(PrintFont::Letterhead);
+        text(letterX, y2, PrintFont::Header, settings.Strasse);
+        text(letterX, y2 + headerH, PrintFont::Header, settings.Ort);
+        text(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + settings.Tel);
+        text(contactX, y2 + headerH, PrintFont::Header,
+             QStringLiteral("e-mail: ") + settings.Email);
+        bottom = y2 + 2 * headerH;
+    }
+    bottom += HeaderRuleGap;
+    line(0, bottom, frame.width, bottom);
+    return bottom;
+}
+
+double laterPagesHeaderBottom(const TextMeasure& measure, double top) {
+    return top - LaterPagesRaise + 2 * measure.lineHeight(PrintFont::Header) + HeaderRuleGap;
+}
 
 ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth, double left,
                      double right, double gap) {

@@ -121,6 +121,26 @@ using PlanProgress = std::function<bool(int done, int total)>;
 // The text of the line an empty list prints below its header.
 QString noRecordsText();
 
+// Where a page's header goes: the top, left and right margins and the printable width, mm.
+struct HeaderFrame {
+    double top = 0;
+    double left = 0;
+    double right = 0;
+    double width = 0;
+};
+using PageText = std::function<void(double x, double y, PrintFont font, const QString& text)>;
+using PageLine = std::function<void(double x1, double y1, double x2, double y2)>;
+
+// The header of a page, written through text and line: the date and the page number on every
+// page; with logo (the first page) also the logo's square there, the kindergarten's name in the
+// letterhead font and its address. Ends on a rule across the printable width; returns where
+// that rule stands.
+double planPageHeader(const PageText& text, const PageLine& line, const TextMeasure& measure,
+                      const Settings& settings, const HeaderFrame& frame, const QString& date,
+                      int page, QRectF* logo);
+// Where the rule below the header of a page after the first stands.
+double laterPagesHeaderBottom(const TextMeasure& measure, double top);
+
 // Plans every page of a list: measures captions and values, fits the columns, cuts long values,
 // and breaks pages so that a row never comes closer than the bottom margin to the bottom of the
 // printable area. Settings give the margins, the gap between columns and the letterhead; the

@@ -237,35 +237,81 @@ void Database::createEmpty(const QString& path) {
     syncFolder(folder);
 }
 
-std::unique_ptr<Database> Database::open(const QString& path) {
-    auto refusal = [&path](int number, const QString& reason) {
-        return EngineError(number, QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet "
-                                                  "werden: %2")
-                                       .arg(path, reason));
-    };
-    // Checked before the engine sees the file: it would take an empty file for a new
-    // database and write to it.
+namespace {
+
+EngineError refusedToOpen(const QString& path, int number, const QString& reason) {
+    return EngineError(number, QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet "
+                                              "werden: %2")
+                                   .arg(path, reason));
+}
+
+// What is checked before the engine sees a file: it would take an empty file for a new
+// database and write to it.
+void checkFileBeforeOpening(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
-        throw refusal(ErrorNumber::FileNotFound, QStringLiteral("Die Datei ist nicht vorhanden."));
+        throw refusedToOpen(path, ErrorNumber::FileNotFound,
+                            QStringLiteral("Die Datei ist nicht vorhanden."));
     if (info.isDir())
-        throw refusal(ErrorNumber::CannotOpen,
-                      QStringLiteral("Unter diesem Namen steht ein Ordner, keine Datei."));
+        throw refusedToOpen(path, ErrorNumber::CannotOpen,
+                            QStringLiteral("Unter diesem Namen steht ein Ordner, keine Datei."));
     if (info.size() == 0)
-        throw refusal(ErrorNumber::DatabaseGeneric,
-                      QStringLiteral("Die Datei ist leer (0 Byte) und keine Datenbank."));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw refusal(ErrorNumber::CannotOpen,
-                          QStringLiteral("Die Datei kann nicht gelesen werden (%1).")
-                              .arg(file.errorString()));
-        static const char kMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
-                                        'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
-        if (file.read(16) != QByteArrayView(kMagic, 16))
-            throw refusal(ErrorNumber::DatabaseGeneric,
-                          QStringLiteral("Die Datei ist keine Datenbank."));
+        throw refusedToOpen(path, ErrorNumber::DatabaseGeneric,
+                            QStringLiteral("Die Datei ist leer (0 Byte) und keine Datenbank."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw refusedToOpen(
+            path, ErrorNumber::CannotOpen,
+            QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(file.errorString()));
+    static const char kMagic[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
+                                    'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
+    if (file.read(16) != QByteArrayView(kMagic, 16))
+        throw refusedToOpen(path, ErrorNumber::DatabaseGeneric,
+                            QStringLiteral("Die Datei ist keine Datenbank."));
+}
+
+// A file opened only to be looked at: the engine never writes to it.
+std::unique_ptr<Connection> openReadOnly(const QString& path) {
+    checkFileBeforeOpening(path);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    auto connection = std::make_unique<Connection>(raw);
+    if (rc != SQLITE_OK)
+        throw refusedToOpen(path, ErrorNumber::CannotOpen, QString::fromUtf8(sqlite3_errmsg(raw)));
+    store::configureConnection(raw);
+    return connection;
+}
+
+qint64 recordCountOf(sqlite3* db) {
+    static const QByteArray kSql = QByteArrayLiteral("SELECT count(*) FROM Daten");
+    store::Statement statement(db, kSql);
+    store::ResetGuard reset(statement.get());
+    const int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_ROW)
+        throw store::queryError(db, rc, QString::fromUtf8(kSql));
+    return sqlite3_column_int64(statement.get(), 0);
+}
+
+qint64 lookAt(const QString& path, bool everyPage) {
+    const std::unique_ptr<Connection> connection = openReadOnly(path);
+    try {
+        if (everyPage)
+            checkIntact(connection->db());
+        checkSchema(connection->db());
+        return recordCountOf(connection->db());
+    } catch (const EngineError& error) {
+        throw refusedToOpen(path, error.number(), error.description());
     }
+}
+
+} // namespace
+
+std::unique_ptr<Database> Database::open(const QString& path) {
+    auto refusal = [&path](int number, const QString& reason) {
+        return refusedToOpen(path, number, reason);
+    };
+    checkFileBeforeOpening(path);
 
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
@@ -299,6 +345,68 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     }
     connection->watchFile(path);
     return std::unique_ptr<Database>(new Database(std::move(connection), path));
+}
+
+qint64 Database::inspect(const QString& path) {
+    return lookAt(path, true);
+}
+
+qint64 Database::countRecords(const QString& path) {
+    return lookAt(path, false);
+}
+
+void Database::writeCopy(const QString& path) {
+    m_connection->requireFile();
+    sqlite3* db = m_connection->db();
+    {
+        store::Statement statement(db, QByteArrayLiteral("VACUUM INTO ?"));
+        store::ResetGuard reset(statement.get());
+        const QByteArray name = QFile::encodeName(path);
+        sqlite3_bind_text(statement.get(), 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(statement.get());
+        if (rc != SQLITE_DONE)
+            throw store::queryError(db, rc, QString());
+    }
+    // The engine writes the copy without flushing it; a copy is only worth having on the disk.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const QString reason = systemError();
+        if (fd >= 0)
+            ::close(fd);
+        throw EngineError(ErrorNumber::CannotOpen,
+                          QStringLiteral("Die Kopie \"%1\" kann nicht auf den Datenträger "
+                                         "geschrieben werden (%2).")
+                              .arg(path, reason));
+    }
+    ::close(fd);
+}
+
+void Database::replaceWith(const QString& path) {
+    inspect(path);
+    m_connection->requireFile();
+    const std::unique_ptr<Connection> source = openReadOnly(path);
+    sqlite3* db = m_connection->db();
+    if (m_connection->inTransaction())
+        throw store::lockedError();
+    sqlite3_backup* backup = sqlite3_backup_init(db, "main", source->db(), "main");
+    if (!backup)
+        throw store::queryError(db, sqlite3_extended_errcode(db), QString());
+    // All pages in one step: one transaction, which a crash rolls back as a whole.
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if ((stepped & 0xff) == SQLITE_BUSY || (stepped & 0xff) == SQLITE_LOCKED)
+        throw EngineError(ErrorNumber::RecordLocked,
+                          QStringLiteral("Die Datenbank wird gerade an einem anderen "
+                                         "Arbeitsplatz benutzt. Bitte versuchen Sie es später "
+                                         "noch einmal."));
+    if (stepped != SQLITE_DONE)
+        throw store::queryError(db, stepped, QString());
+    if (finished != SQLITE_OK)
+        throw store::queryError(db, finished, QString());
+}
+
+bool Database::changedSinceOpen() const {
+    return sqlite3_total_changes64(m_connection->db()) > 0;
 }
 
 std::unique_ptr<RecordSet> Database::openDynaset(const QString& sql) {

@@ -31,6 +31,27 @@ class Database {
     // refused.
     static std::unique_ptr<Database> open(const QString& path);
 
+    // Checks a file as open() does (a database, every page intact, the table Daten with its 64
+    // fields) without writing to it, and returns the number of its records. A file that would
+    // be refused is EngineError with the reason.
+    static qint64 inspect(const QString& path);
+    // The number of records of a file after the quick checks only (a database with the table
+    // Daten), without reading every page: for a list of many files.
+    static qint64 countRecords(const QString& path);
+
+    // Writes a consistent copy of the whole file to path (which must not exist or be empty),
+    // taken under a read lock, so another workstation's save is either in it whole or not at
+    // all. The copy is flushed to the disk before this returns.
+    void writeCopy(const QString& path);
+    // Puts the content of the database at path in place of this file's: first checked as
+    // inspect() checks it (a refusal changes nothing), then copied page by page in one
+    // transaction under the write lock. The file stays the same file, so other workstations
+    // keep working on it and read the new content with their next statement. Record sets
+    // opened before must be opened again.
+    void replaceWith(const QString& path);
+    // Whether records were stored, changed or deleted through this database since it was opened.
+    bool changedSinceOpen() const;
+
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

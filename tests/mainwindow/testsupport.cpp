@@ -4,9 +4,11 @@
 #include "datacontrol.h"
 #include "fieldtable.h"
 #include "infobox.h"
+#include "restoredialog.h"
 #include "twips.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QPageSetupDialog>
 #include <QTimer>
@@ -161,6 +163,8 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuSetupSub = entries(w, "mnuSetupSub", 3);
     mnuHelpSub = entries(w, "mnuHelpSub", 3);
     popMenu1Sub = entries(w, "popMenu1Sub", 2);
+    mnuExtras = child<QMenu>(w, "mnuExtras");
+    mnuExtrasSub = entries(w, "mnuExtrasSub", 2);
 }
 
 QAbstractItemModel* WindowView::gridModel() const {
@@ -229,6 +233,20 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
     o.printSetup = [this](PrintDialog::Setup& setup) {
         if (printSetup)
             printSetup(setup);
+    };
+    o.documentsFolder = folder;
+    o.clock = [this] { return clock ? clock() : QDateTime::currentDateTime(); };
+    o.restoreDialogRunner = [this](RestoreDialog& dialog) {
+        if (restoreDialog)
+            restoreDialog(dialog);
+        else
+            dialog.reject();
+    };
+    o.fileDialogRunner = [this](QFileDialog& dialog) {
+        if (fileDialog)
+            fileDialog(dialog);
+        else
+            dialog.reject();
     };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());

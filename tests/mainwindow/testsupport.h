@@ -102,7 +102,9 @@ struct WindowView {
     QMenu* mnuFile;
     QMenu* mnuEdit;
     QMenu* popMenu1;
-    QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub;
+    QMenu* mnuExtras;
+    QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub,
+        mnuExtrasSub;
 
     QAbstractItemModel* gridModel() const;
     QStringList column(int c) const;
@@ -126,6 +128,12 @@ struct WindowUnderTest {
     std::function<void(PrintDialog::Setup&)> printSetup;
     // Answers the page set-up dialog; when empty the dialog is cancelled.
     std::function<void(QPageSetupDialog&)> pageSetup;
+    // The time the window's backups and dates go by: the system's clock unless set.
+    std::function<QDateTime()> clock;
+    // Answer the restore dialog and the save dialog of the information for parents; when empty
+    // the dialog is cancelled.
+    std::function<void(RestoreDialog&)> restoreDialog;
+    std::function<void(QFileDialog&)> fileDialog;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0);

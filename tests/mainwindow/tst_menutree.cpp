@@ -10,8 +10,8 @@ class TestMenuTree : public QObject {
         QStringList names;
         for (const MenuDef& m : menuTree())
             names << m.name + (m.visible ? "" : " hidden");
-        QCOMPARE(names, (QStringList{"mnuFile", "mnuEdit", "mnuDS", "mnuSetup", "mnuHelp",
-                                     "popMenu1 hidden"}));
+        QCOMPARE(names, (QStringList{"mnuFile", "mnuEdit", "mnuDS", "mnuSetup", "mnuExtras",
+                                     "mnuHelp", "popMenu1 hidden"}));
         QCOMPARE(menuTree()[0].entry(4), nullptr);
     }
 
@@ -23,6 +23,7 @@ class TestMenuTree : public QObject {
         QTest::newRow("mnuDS")
             << "DSNEW|Ctrl+N, DSEDIT|Ctrl+E, DSDEL|Ctrl+D, DSSAVE|Ctrl+S, -, DSFIND|";
         QTest::newRow("mnuSetup") << "TABOP|, PRINTSETUP|, ADRESS|";
+        QTest::newRow("mnuExtras") << "|, |";
         QTest::newRow("mnuHelp") << "HELP|, -, |";
         QTest::newRow("popMenu1") << "SORTASC|, SORTDES|";
     }

@@ -30,8 +30,9 @@ class TestMenus : public WindowTest {
     void entriesCarryCaptionsShortcutsAndIcons() {
         // Every entry of the menu tree is wired with its shortcut and icon, by element number.
         start();
-        const QList<QAction*>* arrays[] = {&m().mnuFileSub,  &m().mnuEditSub, &m().mnuDSSub,
-                                           &m().mnuSetupSub, &m().mnuHelpSub, &m().popMenu1Sub};
+        const QList<QAction*>* arrays[] = {&m().mnuFileSub,  &m().mnuEditSub,   &m().mnuDSSub,
+                                           &m().mnuSetupSub, &m().mnuExtrasSub, &m().mnuHelpSub,
+                                           &m().popMenu1Sub};
         for (int i = 0; i < menuTree().size(); ++i)
             for (const MenuEntry& e : menuTree()[i].entries) {
                 QAction* a = arrays[i]->value(e.element);
@@ -40,6 +41,12 @@ class TestMenus : public WindowTest {
                 QCOMPARE(a->icon().isNull(), e.iconKey.isEmpty());
             }
         QVERIFY(!m().window->menuBar()->actions().contains(m().popMenu1->menuAction()));
+        // The menu bar in its order: "E&xtras" stands before "&Hilfe".
+        QStringList bar;
+        for (QAction* a : m().window->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, (QStringList{"&Datei", "&Bearbeiten", "Daten&satz", "&Einstellungen",
+                                   "E&xtras", "&Hilfe"}));
     }
 
     void highlightedEntryShowsItsHelpText() {

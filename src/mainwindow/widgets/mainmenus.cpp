@@ -69,8 +69,8 @@ template <class TextControl> void runEditCommand(TextControl* e, int element) {
 
 MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
     : QObject(window), m_window(window), m_helpPanel(helpPanel) {
-    const char* const names[MenuCount] = {"mnuFile",  "mnuEdit", "mnuDS",
-                                          "mnuSetup", "mnuHelp", "popMenu1"};
+    const char* const names[MenuCount] = {"mnuFile", "mnuEdit",  "mnuDS",    "mnuSetup",
+                                          "mnuHelp", "popMenu1", "mnuExtras"};
     for (const MenuDef& def : menuTree()) {
         int which = -1;
         for (int m = 0; m < MenuCount; ++m)

@@ -19,7 +19,7 @@ class QWidget;
 class MainMenus : public QObject {
     Q_OBJECT
   public:
-    enum Menu { File, Edit, Record, Setup, Help, Popup, MenuCount };
+    enum Menu { File, Edit, Record, Setup, Help, Popup, Extras, MenuCount };
 
     MainMenus(QMainWindow* window, QLabel* helpPanel);
 

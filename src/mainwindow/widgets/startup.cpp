@@ -67,6 +67,7 @@ bool TarvexMain::Form_Load() {
         m_bBeenden = true;
         return false;
     }
+    backupAtStart();
     show();
     m_startScreen = new InfoBox(m_bDebug, this);
     m_startScreen->setAttribute(Qt::WA_DeleteOnClose);
@@ -209,6 +210,7 @@ void TarvexMain::Form_Unload() {
                                        "gespeichert werden: %2"),
                         problem);
     m_table->closeRecordset();
+    backupAtShutdown();
     m_records->close();
     m_started = false;
     m_instanceLock.reset();

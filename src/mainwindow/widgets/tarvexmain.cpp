@@ -1,5 +1,6 @@
 #include "tarvexmain.h"
 
+#include "backupfolder.h"
 #include "datacontrol.h"
 #include "historyrow.h"
 #include "infobox.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -191,6 +193,7 @@ void TarvexMain::updateMenus() {
     m_menus->entry(MainMenus::Record, 3)->setEnabled(s.speichern);
     // The lists are printed from the file; an empty table has nothing to print.
     m_menus->entry(MainMenus::File, 1)->setEnabled(hasRecords && m_records->isOpen());
+    updateExtrasMenu();
 }
 
 void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
@@ -221,6 +224,8 @@ void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
 
 void TarvexMain::Data_Reposition() {
     updateMenus();
+    // The information for parents follows the record really shown.
+    const auto shownChanged = qScopeGuard([this] { updateExtrasMenu(); });
     if (m_holdDisplay)
         return; // a record set rebuilt to find a record in it: only that record is shown
     const bool editing = isEditing(m_records->state());
@@ -325,6 +330,9 @@ void TarvexMain::menuChosen(MainMenus::Menu menu, int element) {
         break;
     case MainMenus::Help:
         mnuHelpSub_Click(element);
+        break;
+    case MainMenus::Extras:
+        mnuExtrasSub_Click(element);
         break;
     case MainMenus::Popup: {
         if (m_table->recordset() == nullptr)

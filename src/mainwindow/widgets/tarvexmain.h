@@ -13,7 +13,10 @@
 #include <functional>
 #include <memory>
 
+class AutomaticBackups;
 class DataControl;
+class QFileDialog;
+class RestoreDialog;
 class HistoryRow;
 class InfoBox;
 class MessageBoxes;
@@ -45,6 +48,15 @@ class TarvexMain : public QMainWindow {
         // Changes what the print dialog is given before it opens (its own dialogs' runners, the
         // printer check); empty: the dialog as the user sees it.
         std::function<void(PrintDialog::Setup&)> printSetup;
+        // The time now for the backups and the date of the information for parents; empty: the
+        // system's clock.
+        std::function<QDateTime()> clock;
+        // Runs the restore dialog and the save dialog of the information for parents; empty:
+        // exec() them.
+        std::function<void(RestoreDialog&)> restoreDialogRunner;
+        std::function<void(QFileDialog&)> fileDialogRunner;
+        // Where the information for parents is proposed; empty: the user's documents folder.
+        QString documentsFolder;
     };
 
     explicit TarvexMain(const Options& options);
@@ -94,6 +106,14 @@ class TarvexMain : public QMainWindow {
     void openOptions(int tab, QWidget* parent);
     void openPrintDialog();
     void mnuHelpSub_Click(int element);
+    // "E&xtras": restoring a backup, the information for parents (extras.cpp).
+    void mnuExtrasSub_Click(int element);
+    void updateExtrasMenu();
+    void restoreBackup();
+    void childInformation();
+    void backupAtStart();
+    void backupAtShutdown();
+    QDateTime now() const;
     void optionsApplied(const Settings& applied);
     void DS_Neu();
     void DS_Aendern();
@@ -112,6 +132,7 @@ class TarvexMain : public QMainWindow {
     bool m_bDebug = false;   // diagnostic mode
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<RecordController> m_records;
+    std::unique_ptr<AutomaticBackups> m_backups;
     QTimer m_timer1;
     QPointer<InfoBox> m_startScreen;
     bool m_started = false;
