@@ -1,3 +1,4 @@
+#include "filelocations.h"
 #include "tarvexmain.h"
 #include "widgetmessageboxes.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     WidgetMessageBoxes boxes;
     TarvexMain::Options options;
     options.programFolder = QCoreApplication::applicationDirPath();
+    options.files = fileLocations(options.programFolder, isWritableFolder(options.programFolder));
     QStringList args = QCoreApplication::arguments();
     if (!args.isEmpty())
         args.removeFirst(); // the program's own path never counts

@@ -193,9 +193,11 @@ void WindowView::pressEnter(QWidget* control) {
 
 WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
                                  bool singleInstance, int startScreenMs,
-                                 std::function<void(QPageSetupDialog&)> pageSetup) {
+                                 std::function<void(QPageSetupDialog&)> pageSetup,
+                                 const FileLocations& files) {
     TarvexMain::Options o;
     o.programFolder = folder;
+    o.files = files;
     o.arguments = args;
     o.boxes = &boxes;
     o.singleInstance = singleInstance;

@@ -104,7 +104,8 @@ struct WindowUnderTest {
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,
-                             std::function<void(QPageSetupDialog&)> pageSetup = {});
+                             std::function<void(QPageSetupDialog&)> pageSetup = {},
+                             const FileLocations& files = {});
     // Form_Load, and with finishStartScreen the start screen's tick at once.
     bool start(bool finishStartScreen = true);
     void close();
