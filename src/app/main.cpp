@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
+    // Lets the desktop match the window to the program's desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TARVEX_APP_ID));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(TARVEX_VERSION_MAJOR)
                                             .arg(TARVEX_VERSION_MINOR)
