@@ -2,7 +2,7 @@
 """Draws Tarvex's menu icons and pictures with ImageMagick.
 
 Run from anywhere:  python3 resources/make_images.py [name ...]
-(with names, only those drawings are made)
+(with names, only those drawings are made; "desktop" makes the desktop icons alone)
 Needs only python3 and ImageMagick's `convert`. The PNG files it writes are kept in the
 repository, so building the program never needs either tool.
 
@@ -20,6 +20,9 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 ICON_DIR = os.path.join(HERE, "icons")
 PICTURE_DIR = os.path.join(HERE, "pictures")
+# the program's icon for the desktop, at the sizes of the hicolor icon theme
+DESKTOP_ICON_DIR = os.path.join(HERE, "..", "desktop", "icons")
+DESKTOP_ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 # Palette
 INK = "#2b3a55"
@@ -396,6 +399,11 @@ def main(names):
     # the program icon also at 256 px for docks and file managers
     if wanted("tarvex"):
         render(PICTURES["tarvex"], 256, 64, os.path.join(PICTURE_DIR, "tarvex_256.png"))
+    if wanted("tarvex") or wanted("desktop"):
+        os.makedirs(DESKTOP_ICON_DIR, exist_ok=True)
+        for size in DESKTOP_ICON_SIZES:
+            render(PICTURES["tarvex"], size, 64,
+                   os.path.join(DESKTOP_ICON_DIR, "tarvex_%d.png" % size))
     for name, (mvg, size, grid) in OPTION_PICTURES.items():
         if wanted(name):
             render(mvg, size, grid, os.path.join(PICTURE_DIR, name + ".png"))

@@ -1,3 +1,4 @@
+#include "filelocations.h"
 #include "tarvexmain.h"
 #include "widgetmessageboxes.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
+    // Lets the desktop match the window to the program's desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TARVEX_APP_ID));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(TARVEX_VERSION_MAJOR)
                                             .arg(TARVEX_VERSION_MINOR)
@@ -28,6 +31,7 @@ int main(int argc, char* argv[]) {
     WidgetMessageBoxes boxes;
     TarvexMain::Options options;
     options.programFolder = QCoreApplication::applicationDirPath();
+    options.files = fileLocations(options.programFolder, isWritableFolder(options.programFolder));
     QStringList args = QCoreApplication::arguments();
     if (!args.isEmpty())
         args.removeFirst(); // the program's own path never counts

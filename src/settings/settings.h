@@ -46,8 +46,8 @@ struct Settings {
     std::array<int, 16> Tabelle{};
 };
 
-// Tarvex.ini in the program's folder: its template, reading with fallbacks and checks, and
-// writing back at shutdown. Reading steps are separate because the start-up interleaves them
+// Tarvex.ini in its folder (see FileLocations): its template, reading with fallbacks and checks,
+// and writing back at shutdown. Reading steps are separate because the start-up interleaves them
 // with other work. A value that cannot be used where the program cannot guess (letters in a
 // whole-number key, a short column choice, an over-long database path) is EngineError 13 whose
 // description names the key and the file, so that the user can put it right.

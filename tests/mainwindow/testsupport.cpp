@@ -211,9 +211,11 @@ void WindowView::pressEnter(QWidget* control) {
 }
 
 WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
-                                 bool singleInstance, int startScreenMs) {
+                                 bool singleInstance, int startScreenMs,
+                                 const FileLocations& files) {
     TarvexMain::Options o;
     o.programFolder = folder;
+    o.files = files;
     o.arguments = args;
     o.boxes = &boxes;
     o.singleInstance = singleInstance;

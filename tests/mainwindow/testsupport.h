@@ -136,7 +136,8 @@ struct WindowUnderTest {
     std::function<void(QFileDialog&)> fileDialog;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
-                             bool singleInstance = false, int startScreenMs = 0);
+                             bool singleInstance = false, int startScreenMs = 0,
+                             const FileLocations& files = {});
     // Form_Load, and with finishStartScreen the start screen's tick at once.
     bool start(bool finishStartScreen = true);
     void close();

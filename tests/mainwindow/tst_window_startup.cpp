@@ -329,6 +329,35 @@ class TestStartup : public QObject {
         QVERIFY(!m.mnuDSSub[3]->isEnabled());
         w.close();
     }
+
+    void installedProgramKeepsItsFilesInUserFolders() {
+        ProgramFolder program, user;
+        const FileLocations files{user.file("config/Tarvex"), user.file("data/Tarvex")};
+        {
+            WindowUnderTest w(program.path(), {}, true, 0, files);
+            QVERIFY(w.start());
+            // The same question as in the program's folder, and the new database in the data
+            // folder.
+            QCOMPARE(w.takeBoxes().size(), 1);
+            QVERIFY(QFileInfo::exists(user.file("data/Tarvex/TarvexDB.mdb")));
+            QVERIFY(!iniValue(user.read("config/Tarvex/Tarvex.ini"), "LetzterAufruf").isEmpty());
+            // One instance per program folder, wherever its files are.
+            WindowUnderTest second(program.path(), {}, true, 0, files);
+            QVERIFY(!second.start());
+            second.close();
+            w.view->SSTab1->setCurrentIndex(2);
+            w.close();
+        }
+        QCOMPARE(iniValue(user.read("config/Tarvex/Tarvex.ini"), "Tab"), QStringLiteral("2"));
+        QVERIFY(QDir(program.path()).isEmpty());
+
+        // The next start finds both again.
+        WindowUnderTest again(program.path(), {}, true, 0, files);
+        QVERIFY(again.start());
+        QVERIFY(again.takeBoxes().isEmpty());
+        QCOMPARE(again.view->SSTab1->currentIndex(), 2);
+        again.close();
+    }
 };
 
 QTEST_MAIN(TestStartup)

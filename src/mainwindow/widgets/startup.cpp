@@ -91,8 +91,11 @@ void TarvexMain::startFailed(int number, const QString& description) {
 
 bool TarvexMain::Start_Init() {
     try {
-        // 1. The program folder is the current folder, so a relative database path lives there.
-        QDir::setCurrent(m_options.programFolder);
+        // 1. The folder of a relative database is the current folder. For an installed program
+        // these are the user's folders, made at its first start.
+        QDir().mkpath(m_options.files.settingsFolder);
+        QDir().mkpath(m_options.files.dataFolder);
+        QDir::setCurrent(m_options.files.dataFolder);
         // 2. Diagnostic mode: "debug", case-sensitive, anywhere in the arguments.
         for (const QString& a : m_options.arguments)
             if (a.contains(QLatin1String("debug")))
@@ -108,7 +111,7 @@ bool TarvexMain::Start_Init() {
                             *unreadable);
         // 4. The database; ask before creating a new empty one.
         m_settings.NameDB = m_settingsFile.readNameDB();
-        QString dbPath = QDir(m_options.programFolder).absoluteFilePath(m_settings.NameDB);
+        QString dbPath = databasePath(m_options.files, m_settings.NameDB);
         if (!QFileInfo::exists(dbPath)) {
             QString prompt = QStringLiteral("Die Datenbank <") + m_settings.NameDB +
                              QStringLiteral("> der Belvonia kann nicht gefunden werden!\r\r"

@@ -35,10 +35,20 @@ double screenDpi(const QWidget* w, bool horizontal) {
     return horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
 }
 
+// The options with the folders of the settings and the database filled in.
+TarvexMain::Options withFolders(TarvexMain::Options options) {
+    if (options.files.settingsFolder.isEmpty())
+        options.files.settingsFolder = options.programFolder;
+    if (options.files.dataFolder.isEmpty())
+        options.files.dataFolder = options.programFolder;
+    return options;
+}
+
 } // namespace
 
 TarvexMain::TarvexMain(const Options& options)
-    : m_options(options), m_boxes(*options.boxes), m_settingsFile(options.programFolder),
+    : m_options(withFolders(options)), m_boxes(*options.boxes),
+      m_settingsFile(m_options.files.settingsFolder),
       m_records(std::make_unique<RecordController>(*options.boxes, this)) {
     setObjectName(QStringLiteral("TarvexMain"));
     setWindowTitle(QStringLiteral("Belvonia"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filelocations.h"
 #include "layout.h"
 #include "mainmenus.h"
 #include "printdialog.h"
@@ -36,7 +37,10 @@ class TarvexMain : public QMainWindow {
     Q_OBJECT
   public:
     struct Options {
-        QString programFolder; // where Tarvex.ini and a relative database live
+        QString programFolder; // the executable's folder; one running instance per folder
+        // Where Tarvex.ini and a database named by a relative NameDB live; an empty folder is
+        // the program folder.
+        FileLocations files;
         QStringList arguments; // command line without the program's own path
         MessageBoxes* boxes = nullptr;
         int startScreenMs = 3000;
