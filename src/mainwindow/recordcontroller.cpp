@@ -233,17 +233,26 @@ RecordController::Deletion RecordController::DS_Loeschen(const std::optional<Row
                          MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
             return result;
         }
-        // The record shown next: the one before it in number order, or after the first the one
-        // after it; none when it was the only one.
-        m_rsDaten->movePrevious();
-        if (m_rsDaten->bof()) {
-            m_rsDaten->moveFirst();
-            m_rsDaten->moveNext();
-            if (!m_rsDaten->eof())
-                result.neighbour = m_rsDaten->field(u"Nr").toString();
-        } else {
-            result.neighbour = m_rsDaten->field(u"Nr").toString();
-        }
+        // The record shown next: the nearest one before it in number order, or when there is
+        // none the nearest one after it; none when it was the only one. A neighbour another
+        // workstation has deleted meanwhile is passed over: it neither stops the delete nor is
+        // it shown.
+        const auto stillStored = [this]() -> std::optional<QString> {
+            try {
+                return m_rsDaten->field(u"Nr").toString();
+            } catch (const EngineError& e) {
+                if (e.number() != ErrorNumber::NoCurrentRecord)
+                    throw;
+                return std::nullopt;
+            }
+        };
+        for (m_rsDaten->movePrevious(); !m_rsDaten->bof() && !result.neighbour;
+             m_rsDaten->movePrevious())
+            result.neighbour = stillStored();
+        if (!result.neighbour && findInDynaset(*nr))
+            for (m_rsDaten->moveNext(); !m_rsDaten->eof() && !result.neighbour;
+                 m_rsDaten->moveNext())
+                result.neighbour = stillStored();
         if (!findInDynaset(*nr))
             return result;
         m_rsDaten->deleteCurrent();

@@ -198,14 +198,21 @@ class TestEdit : public WindowTest {
         QTest::addColumn<int>("row");
         QTest::addColumn<QList<int>>("left");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("first") << 0 << QList<int>{5, 9} << "5";
-        QTest::newRow("middle") << 1 << QList<int>{2, 9} << "2";
-        QTest::newRow("last") << 2 << QList<int>{2, 5} << "5";
+        QTest::addColumn<int>("goneElsewhere"); // deleted meanwhile at another workstation
+        QTest::newRow("first") << 0 << QList<int>{5, 9} << "5" << 0;
+        QTest::newRow("middle") << 1 << QList<int>{2, 9} << "2" << 0;
+        QTest::newRow("last") << 2 << QList<int>{2, 5} << "5" << 0;
+        // The neighbour that would be shown is gone: the record is deleted all the same and the
+        // nearest stored one is shown.
+        QTest::newRow("middle, the one before gone") << 1 << QList<int>{9} << "9" << 2;
+        QTest::newRow("last, the one before gone") << 2 << QList<int>{2} << "2" << 5;
+        QTest::newRow("first, the one after gone") << 0 << QList<int>{9} << "9" << 5;
     }
     void deleteShowsNeighbour() {
         QFETCH(int, row);
         QFETCH(QList<int>, left);
         QFETCH(QString, shown);
+        QFETCH(int, goneElsewhere);
         startWith({childRecord(2, "Adler", "Cem"), childRecord(5, "Muster", "Anna"),
                    childRecord(9, "Huber", "Ben")});
         m().clickRow(row);
@@ -217,10 +224,15 @@ class TestEdit : public WindowTest {
         QVERIFY(w->boxes.shown.back().text.startsWith(
             QStringLiteral("Möchten Sie den aktuellen DS löschen?\r\r") + nr + " - "));
         QCOMPARE(storedNumbers(db()).size(), 3);
+        if (goneElsewhere != 0)
+            QVERIFY(OtherConnection(db()).exec(
+                QByteArray("DELETE FROM Daten WHERE Nr = " + QByteArray::number(goneElsewhere))
+                    .constData()));
         command(Loeschen);
+        QCOMPARE(w->boxes.shown.size(), size_t(2)); // the two questions, no error
         QCOMPARE(storedNumbers(db()), left);
         QCOMPARE(m().txtNr->text(), shown);
-        QCOMPARE(m().column(0).size(), 2);
+        QCOMPARE(m().column(0).size(), left.size());
         QVERIFY(!m().items(m().cmbBack).contains(nr)); // no step back to a deleted record
     }
 
