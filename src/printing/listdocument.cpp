@@ -5,9 +5,13 @@
 #include "settings.h"
 #include "tarvexresources.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <array>
 
@@ -178,4 +182,41 @@ OutputResult printJob(const ListDocument& document, QPrinter& printer, const Pag
     if (pagesSent != nullptr)
         *pagesSent = pages;
     return OutputResult::Done;
+}
+
+std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
+                                  const QString& folder, const QString& fileName,
+                                  const std::function<void(QFileDialog&)>& runner) {
+    const QString in = folder.isEmpty()
+                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                           : folder;
+    QFileDialog dialog(parent, title, QDir(in).filePath(fileName),
+                       QStringLiteral("PDF-Dateien (*.pdf)"));
+    dialog.setObjectName(objectName);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (runner)
+        runner(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+OutputResult savePdf(const ListDocument& document, const QString& path,
+                     const PageProgress& progress) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return OutputResult::Failed;
+    const OutputResult result = writePdf(document, file, progress);
+    if (result == OutputResult::Done && !file.commit())
+        return OutputResult::Failed;
+    return result;
+}
+
+QString pdfNotWrittenText(const QString& path) {
+    return QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
+                          "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
+        .arg(QDir::toNativeSeparators(path));
 }

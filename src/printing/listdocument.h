@@ -11,6 +11,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
 
 class Database;
 class ListRows;
@@ -81,6 +85,21 @@ enum class OutputResult { Done, Cancelled, Failed };
 // Writes all pages as a PDF file into device.
 OutputResult writePdf(const ListDocument& document, QIODevice& device,
                       const PageProgress& progress = {});
+
+// Asks where a PDF file goes: a save dialog titled title, proposing fileName in folder (the
+// user's documents folder when folder is empty). runner answers the dialog in tests; empty, it
+// is shown with exec(). Returns the chosen path, or nothing when the user cancels.
+std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
+                                  const QString& folder, const QString& fileName,
+                                  const std::function<void(QFileDialog&)>& runner);
+
+// Writes all pages as the PDF file at path. The file appears only when it is complete; one that
+// was there stays until then.
+OutputResult savePdf(const ListDocument& document, const QString& path,
+                     const PageProgress& progress = {});
+
+// What the user is told when the PDF file at path could not be written.
+QString pdfNotWrittenText(const QString& path);
 
 // Sends all pages to the printer as one job, its pages numbered from 1. A job stopped half-way
 // is withdrawn where the print system allows it; where it does not (CUPS), the pages drawn

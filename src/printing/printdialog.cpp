@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,9 +23,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -424,40 +421,19 @@ void PrintDialog::cmdPdf_Click() {
 
 void PrintDialog::savePdf() {
     const QString title = QString::fromUtf8(printLists()[size_t(chosenList())].title);
-    const QString folder = m_setup.documentsFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                               : m_setup.documentsFolder;
-    QFileDialog dialog(this, QStringLiteral("Liste als PDF-Datei speichern"),
-                       QDir(folder).filePath(title + QStringLiteral(".pdf")),
-                       QStringLiteral("PDF-Dateien (*.pdf)"));
-    dialog.setObjectName(QStringLiteral("PdfFileDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (m_setup.fileDialogRunner)
-        m_setup.fileDialogRunner(dialog);
-    else
-        dialog.exec();
-    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::optional<QString> path = askPdfPath(
+        this, QStringLiteral("Liste als PDF-Datei speichern"), QStringLiteral("PdfFileDialog"),
+        m_setup.documentsFolder, title + QStringLiteral(".pdf"), m_setup.fileDialogRunner);
+    if (!path)
         return;
-    const QString path = dialog.selectedFiles().constFirst();
 
     BusyCursor busy;
     const auto progressDone = qScopeGuard([this] { m_progress.reset(); });
     const std::unique_ptr<ListDocument> document = prepare(pageGeometry());
     if (!document)
         return;
-    // The file appears only when it is complete; one that was there stays until then.
-    QSaveFile file(path);
-    OutputResult result = OutputResult::Failed;
-    if (file.open(QIODevice::WriteOnly))
-        result = writePdf(*document, file,
-                          [&](int done, int total) { return m_progress->pages(done, total); });
-    if (result == OutputResult::Cancelled)
-        return;
-    if (result == OutputResult::Done && file.commit())
-        return;
-    tell(QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
-                        "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
-             .arg(QDir::toNativeSeparators(path)),
-         MessageBoxes::Icon::Warning);
+    const OutputResult result = ::savePdf(
+        *document, *path, [&](int done, int total) { return m_progress->pages(done, total); });
+    if (result == OutputResult::Failed)
+        tell(pdfNotWrittenText(*path), MessageBoxes::Icon::Warning);
 }

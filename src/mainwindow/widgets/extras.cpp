@@ -13,11 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 namespace {
 
@@ -192,23 +189,14 @@ void TarvexMain::childInformation() {
     auto text = [&read](const char* name) {
         return read.texts[size_t(fieldIndex(QString::fromLatin1(name)))];
     };
-    const QString folder = m_options.documentsFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                               : m_options.documentsFolder;
-    const QString proposed = QStringLiteral("Auskunft_%1_%2.pdf")
-                                 .arg(fileNamePart(text("KNach")), fileNamePart(text("KVor")));
-    QFileDialog dialog(this, QStringLiteral("Auskunft als PDF-Datei speichern"),
-                       QDir(folder).filePath(proposed), QStringLiteral("PDF-Dateien (*.pdf)"));
-    dialog.setObjectName(QStringLiteral("InfoFileDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (m_options.fileDialogRunner)
-        m_options.fileDialogRunner(dialog);
-    else
-        dialog.exec();
-    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::optional<QString> path =
+        askPdfPath(this, QStringLiteral("Auskunft als PDF-Datei speichern"),
+                   QStringLiteral("InfoFileDialog"), m_options.documentsFolder,
+                   QStringLiteral("Auskunft_%1_%2.pdf")
+                       .arg(fileNamePart(text("KNach")), fileNamePart(text("KVor"))),
+                   m_options.fileDialogRunner);
+    if (!path)
         return;
-    const QString path = dialog.selectedFiles().constFirst();
 
     BusyPointer busy;
     const std::unique_ptr<ListDocument> document = childInfoDocument(
@@ -221,18 +209,11 @@ void TarvexMain::childInformation() {
                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
         return;
     }
-    // The file appears only when it is complete; one that was there stays until then.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && writePdf(*document, file) == OutputResult::Done &&
-        file.commit()) {
-        m_kMain->setText(
-            QStringLiteral("Die Auskunft ist gespeichert: %1").arg(QDir::toNativeSeparators(path)));
+    if (savePdf(*document, *path) == OutputResult::Done) {
+        m_kMain->setText(QStringLiteral("Die Auskunft ist gespeichert: %1")
+                             .arg(QDir::toNativeSeparators(*path)));
         return;
     }
-    m_boxes.show(this,
-                 QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen "
-                                "Sie, ob der Ordner vorhanden und beschreibbar ist und genug "
-                                "Platz bietet.")
-                     .arg(QDir::toNativeSeparators(path)),
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+    m_boxes.show(this, pdfNotWrittenText(*path), MessageBoxes::Buttons::Ok,
+                 MessageBoxes::Icon::Warning);
 }
