@@ -1,5 +1,7 @@
 #include "messageboxes.h"
 
+#include <QDir>
+
 QString MessageBoxes::errorText(const QString& place, int number, const QString& description,
                                 const QStringList& closingLines) {
     QString text =
@@ -7,4 +9,10 @@ QString MessageBoxes::errorText(const QString& place, int number, const QString&
     if (!closingLines.isEmpty())
         text += QStringLiteral("\r\r") + closingLines.join(QLatin1Char('\r'));
     return text;
+}
+
+QString MessageBoxes::notWrittenText(const QString& path) {
+    return QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
+                          "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
+        .arg(QDir::toNativeSeparators(path));
 }

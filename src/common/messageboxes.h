@@ -25,4 +25,7 @@ class MessageBoxes {
     // "Fehler in <place>", empty line, "Nummer :<n> - <description>", plus optional lines.
     static QString errorText(const QString& place, int number, const QString& description,
                              const QStringList& closingLines = {});
+    // What the user is told when a file the program writes (a PDF file, an exported table)
+    // could not be written to path.
+    static QString notWrittenText(const QString& path);
 };

@@ -79,6 +79,12 @@ QList<MenuDef> buildMenuTree() {
                  "Spielt eine Datensicherung der Datenbank zurück", ""},
                 {"&Auskunft zum Kind...",
                  "Speichert alle Daten des angezeigten Kindes als PDF-Datei für die Eltern", ""},
+                separator,
+                {"Tabelle e&xportieren (CSV)...",
+                 "Speichert die Tabelle, wie sie angezeigt wird, für eine Tabellenkalkulation", ""},
+                {"A&lle Daten exportieren (CSV)...",
+                 "Speichert alle Datensätze mit allen Feldern für eine Tabellenkalkulation", ""},
+                {"Daten &importieren (CSV)...", "Fügt Datensätze aus einer CSV-Datei hinzu", ""},
             }),
         makeMenu("mnuHelp", "&Hilfe", true,
                  {

@@ -74,6 +74,10 @@ struct NumberRange {
     QString highestText;
 };
 
+// Half a unit of the last place above the largest single: from here on a number rounds to
+// infinity.
+constexpr double kSingleLimit = 0x1.ffffffp127;
+
 NumberRange rangeOf(FieldType type) {
     switch (type) {
     case FieldType::Long:
@@ -101,8 +105,11 @@ std::optional<QString> numberProblem(const FieldDef& f, const QString& label, co
             .arg(label, text, allowed);
 
     const NumberRange range = rangeOf(f.type);
-    const bool tooLarge = *number > range.highest;
-    const bool tooSmall = *number < range.lowest;
+    // A Single takes every number that rounds to a finite single, the shortest form of the
+    // largest one (3,4028235 * 10^38) included, though it lies a little above it.
+    const double limit = f.type == FieldType::Single ? kSingleLimit : range.highest;
+    const bool tooLarge = f.type == FieldType::Single ? *number >= limit : *number > limit;
+    const bool tooSmall = f.type == FieldType::Single ? *number <= -limit : *number < range.lowest;
     const bool isNr = f.type == FieldType::Long;
     if (tooLarge && isNr)
         return QStringLiteral("Die Nummer %1 ist zu groß: Eine Nummer kann höchstens %2 sein.")
@@ -175,6 +182,14 @@ void applyPlaceholders(RecordTexts& texts) {
     fillEmpty(text("GAnz"), "0");
 }
 
+const char* savedPlaceholder(int field, QStringView text) {
+    const FieldDef& f = fieldTable()[size_t(field)];
+    const bool dash = text == QLatin1String("-");
+    if (dash && (f.control == FieldControl::Fee || qstrcmp(f.name, "KPKNr") == 0))
+        return f.placeholder;
+    return text.isEmpty() ? f.placeholder : nullptr;
+}
+
 QList<int> writeColumns(bool newRecord) {
     // The child's fields go in this order; from the mother's surname on the table's order.
     static const char* const kChild[] = {"Nr",     "KSorge",  "Bem",      "KNach",    "KVor",
@@ -218,13 +233,15 @@ QString fieldLabel(int field) {
     return QStringLiteral("%1 (%2)").arg(caption, owner);
 }
 
+std::optional<QString> fieldProblem(int field, const QString& text) {
+    const FieldDef& f = fieldTable()[size_t(field)];
+    const QString label = fieldLabel(field);
+    return isTextType(f.type) ? textProblem(f, label, text) : numberProblem(f, label, text);
+}
+
 std::optional<InputProblem> checkRecord(const RecordTexts& texts, bool newRecord) {
     for (int field : writeColumns(newRecord)) {
-        const FieldDef& f = fieldTable()[size_t(field)];
-        const QString& text = texts[size_t(field)];
-        const QString label = fieldLabel(field);
-        const std::optional<QString> message =
-            isTextType(f.type) ? textProblem(f, label, text) : numberProblem(f, label, text);
+        const std::optional<QString> message = fieldProblem(field, texts[size_t(field)]);
         if (message)
             return InputProblem{field, *message};
     }

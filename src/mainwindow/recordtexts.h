@@ -32,6 +32,11 @@ QString emptyStatusText();
 // (blanks are kept).
 void applyPlaceholders(RecordTexts& texts);
 
+// The text a save writes for a field instead of text, as applyPlaceholders does it: the field's
+// placeholder for an empty text, and also for "-" in the PK number and the fees; nullptr when
+// the text stays as it is (KEssen has none).
+const char* savedPlaceholder(int field, QStringView text);
+
 // The fields a save writes, in writing order: all 64 for a new record with Nr first; the 63 others
 // when a stored record is changed (its number is never written).
 QList<int> writeColumns(bool newRecord);
@@ -53,4 +58,7 @@ struct InputProblem {
 // GAnz, the four fees) whose text is not a number in the program's one definition
 // (GermanFormat::parseNumber), or outside its column's range (Long, Integer, Single). Nothing when
 // the whole record can be stored.
+// The same check for one field's text: the German message, or nothing when it can be stored.
+std::optional<QString> fieldProblem(int field, const QString& text);
+
 std::optional<InputProblem> checkRecord(const RecordTexts& texts, bool newRecord);

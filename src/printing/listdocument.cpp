@@ -184,17 +184,21 @@ OutputResult printJob(const ListDocument& document, QPrinter& printer, const Pag
     return OutputResult::Done;
 }
 
-std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
-                                  const QString& folder, const QString& fileName,
-                                  const std::function<void(QFileDialog&)>& runner) {
-    const QString in = folder.isEmpty()
+std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question,
+                                   const std::function<void(QFileDialog&)>& runner) {
+    const QString in = question.folder.isEmpty()
                            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                           : folder;
-    QFileDialog dialog(parent, title, QDir(in).filePath(fileName),
-                       QStringLiteral("PDF-Dateien (*.pdf)"));
-    dialog.setObjectName(objectName);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+                           : question.folder;
+    QFileDialog dialog(parent, question.title, QDir(in).filePath(question.fileName),
+                       question.filter);
+    dialog.setObjectName(question.objectName);
+    if (question.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(question.suffix);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
     if (runner)
         runner(dialog);
     else
@@ -202,6 +206,15 @@ std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const Q
     if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
+                                  const QString& folder, const QString& fileName,
+                                  const std::function<void(QFileDialog&)>& runner) {
+    return askFilePath(parent,
+                       {title, objectName, folder, fileName, QStringLiteral("PDF-Dateien (*.pdf)"),
+                        QStringLiteral("pdf"), true},
+                       runner);
 }
 
 OutputResult savePdf(const ListDocument& document, const QString& path,
@@ -213,10 +226,4 @@ OutputResult savePdf(const ListDocument& document, const QString& path,
     if (result == OutputResult::Done && !file.commit())
         return OutputResult::Failed;
     return result;
-}
-
-QString pdfNotWrittenText(const QString& path) {
-    return QStringLiteral("Die Datei\r%1\rkonnte nicht geschrieben werden.\r\rBitte prüfen Sie, ob "
-                          "der Ordner vorhanden und beschreibbar ist und genug Platz bietet.")
-        .arg(QDir::toNativeSeparators(path));
 }

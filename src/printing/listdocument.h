@@ -86,9 +86,25 @@ enum class OutputResult { Done, Cancelled, Failed };
 OutputResult writePdf(const ListDocument& document, QIODevice& device,
                       const PageProgress& progress = {});
 
-// Asks where a PDF file goes: a save dialog titled title, proposing fileName in folder (the
-// user's documents folder when folder is empty). runner answers the dialog in tests; empty, it
-// is shown with exec(). Returns the chosen path, or nothing when the user cancels.
+// A file dialog's question: titled title, proposing fileName in folder (the user's documents
+// folder when folder is empty), showing the files filter names; a save dialog adds suffix to a
+// name without one, an open dialog takes only a file that exists.
+struct FileQuestion {
+    QString title;
+    QString objectName;
+    QString folder;
+    QString fileName;
+    QString filter;
+    QString suffix;
+    bool save = true;
+};
+
+// Asks for a file. runner answers the dialog in tests; empty, it is shown with exec(). Returns
+// the chosen path, or nothing when the user cancels.
+std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question,
+                                   const std::function<void(QFileDialog&)>& runner);
+
+// Asks where a PDF file goes, a save dialog as askFilePath's.
 std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
                                   const QString& folder, const QString& fileName,
                                   const std::function<void(QFileDialog&)>& runner);
@@ -97,9 +113,6 @@ std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const Q
 // was there stays until then.
 OutputResult savePdf(const ListDocument& document, const QString& path,
                      const PageProgress& progress = {});
-
-// What the user is told when the PDF file at path could not be written.
-QString pdfNotWrittenText(const QString& path);
 
 // Sends all pages to the printer as one job, its pages numbered from 1. A job stopped half-way
 // is withdrawn where the print system allows it; where it does not (CUPS), the pages drawn

@@ -8,28 +8,29 @@
 class QProgressDialog;
 class QWidget;
 
-// Shows how far a long list has come, while it is planned and while its pages are drawn, and
-// lets the user stop it. Short lists show nothing.
+// Shows how far a long job over many rows has come (a list planned and drawn, a table written
+// or read) and lets the user stop it. Short jobs show nothing.
 class ListProgress {
   public:
     // Runs at every step with the dialog updated; tests answer from here (cancel()).
     using Hook = std::function<void(QProgressDialog&)>;
 
-    // A list of more rows than this (about five pages) shows its progress.
+    // A job over more rows than this (a list of about five pages) shows its progress.
     static constexpr int ShownAbove = 250;
 
-    ListProgress(QWidget* parent, int rows, const Hook& hook);
+    ListProgress(QWidget* parent, qint64 rows, const Hook& hook);
     ~ListProgress();
 
     // Both return false once the user has stopped the list.
     bool planning(int done, int total);
     bool pages(int done, int total);
 
+    // Any other step, with its own label.
+    bool step(const QString& label, qint64 done, qint64 total);
+
     bool shown() const { return m_dialog != nullptr; }
 
   private:
-    bool step(const QString& label, int done, int total);
-
     std::unique_ptr<QProgressDialog> m_dialog;
     Hook m_hook;
 };

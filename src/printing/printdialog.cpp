@@ -435,5 +435,5 @@ void PrintDialog::savePdf() {
     const OutputResult result = ::savePdf(
         *document, *path, [&](int done, int total) { return m_progress->pages(done, total); });
     if (result == OutputResult::Failed)
-        tell(pdfNotWrittenText(*path), MessageBoxes::Icon::Warning);
+        tell(MessageBoxes::notWrittenText(*path), MessageBoxes::Icon::Warning);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "rawrecord.h"
 #include "recordset.h"
 #include "snapshot.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -72,6 +74,18 @@ class Database {
     QStringList valuesInOrder(const QStringList& columns);
     // The same for several groups of columns at once, in one pass; one list per group.
     QList<QStringList> valuesInOrder(const QList<QStringList>& groups);
+
+    // The number of stored records.
+    qint64 recordCount();
+    // Hands every record, all 64 fields, to record in ascending Nr; record returns false to
+    // stop. The records are read in one read transaction, so they are one consistent state even
+    // while other workstations save.
+    void readAll(const std::function<bool(const RawRecord& record)>& record);
+    // Stores the records feed hands over, in one transaction under the write lock: all of them,
+    // or none when one is refused (EngineError with the engine's reason and the record's
+    // number), the feed cancels, or anything fails. Returns how many were stored, nothing when
+    // the feed cancelled. Another workstation's lock is EngineError 3260.
+    std::optional<int> addRecords(RecordFeed& feed);
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).
     void setBusyTimeout(int milliseconds);

@@ -110,7 +110,9 @@ QVariant convertForColumn(const FieldDef& field, const QVariant& value) {
     if (!std::isfinite(number))
         throw rangeError(field.name);
     if (field.type == FieldType::Single) {
-        if (std::fabs(number) > double(FLT_MAX))
+        // Every number that rounds to a finite single fits: the shortest text of the largest
+        // single (3,4028235 * 10^38) lies a little above it.
+        if (std::fabs(number) >= 0x1.ffffffp127)
             throw rangeError(field.name);
         return QVariant(double(float(number)));
     }

@@ -164,7 +164,7 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuHelpSub = entries(w, "mnuHelpSub", 3);
     popMenu1Sub = entries(w, "popMenu1Sub", 2);
     mnuExtras = child<QMenu>(w, "mnuExtras");
-    mnuExtrasSub = entries(w, "mnuExtrasSub", 2);
+    mnuExtrasSub = entries(w, "mnuExtrasSub", 6);
 }
 
 QAbstractItemModel* WindowView::gridModel() const {

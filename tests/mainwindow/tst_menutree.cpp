@@ -23,7 +23,7 @@ class TestMenuTree : public QObject {
         QTest::newRow("mnuDS")
             << "DSNEW|Ctrl+N, DSEDIT|Ctrl+E, DSDEL|Ctrl+D, DSSAVE|Ctrl+S, -, DSFIND|";
         QTest::newRow("mnuSetup") << "TABOP|, PRINTSETUP|, ADRESS|";
-        QTest::newRow("mnuExtras") << "|, |";
+        QTest::newRow("mnuExtras") << "|, |, -, |, |, |";
         QTest::newRow("mnuHelp") << "HELP|, -, |";
         QTest::newRow("popMenu1") << "SORTASC|, SORTDES|";
     }

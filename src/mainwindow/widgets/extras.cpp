@@ -35,6 +35,9 @@ QString fileNamePart(const QString& name) {
     return part.isEmpty() || part == QLatin1String("-") ? QStringLiteral("_") : part;
 }
 
+// The entries of the table files, after a separator.
+enum { ExportTable = 3, ExportAll = 4, ImportRecords = 5 };
+
 QString when(const QDateTime& time) {
     return QStringLiteral("%1 um %2 Uhr").arg(backupDate(time), backupTime(time));
 }
@@ -68,6 +71,8 @@ void TarvexMain::updateExtrasMenu() {
     const bool browsing = m_records->isOpen() && !isEditing(m_records->state());
     m_menus->entry(MainMenus::Extras, 0)->setEnabled(browsing && m_backups != nullptr);
     m_menus->entry(MainMenus::Extras, 1)->setEnabled(browsing && !m_shownNr.isEmpty());
+    for (int element : {ExportTable, ExportAll, ImportRecords})
+        m_menus->entry(MainMenus::Extras, element)->setEnabled(browsing);
 }
 
 void TarvexMain::mnuExtrasSub_Click(int element) {
@@ -75,6 +80,12 @@ void TarvexMain::mnuExtrasSub_Click(int element) {
         restoreBackup();
     else if (element == 1)
         childInformation();
+    else if (element == ExportTable)
+        exportTable();
+    else if (element == ExportAll)
+        exportAll();
+    else if (element == ImportRecords)
+        importRecords();
 }
 
 void TarvexMain::restoreBackup() {
@@ -214,6 +225,6 @@ void TarvexMain::childInformation() {
                              .arg(QDir::toNativeSeparators(*path)));
         return;
     }
-    m_boxes.show(this, pdfNotWrittenText(*path), MessageBoxes::Buttons::Ok,
+    m_boxes.show(this, MessageBoxes::notWrittenText(*path), MessageBoxes::Buttons::Ok,
                  MessageBoxes::Icon::Warning);
 }

@@ -14,7 +14,13 @@
 #include <functional>
 #include <memory>
 
+namespace csvexport {
+enum class Result;
+}
 class AutomaticBackups;
+class ImportDialog;
+class ListProgress;
+class QProgressDialog;
 class DataControl;
 class QFileDialog;
 class RestoreDialog;
@@ -59,8 +65,13 @@ class TarvexMain : public QMainWindow {
         // exec() them.
         std::function<void(RestoreDialog&)> restoreDialogRunner;
         std::function<void(QFileDialog&)> fileDialogRunner;
-        // Where the information for parents is proposed; empty: the user's documents folder.
+        // Where the information for parents and exported tables are proposed; empty: the
+        // user's documents folder.
         QString documentsFolder;
+        // Runs at every step of a long job's progress (printing aside); tests cancel from here.
+        std::function<void(QProgressDialog&)> progressHook;
+        // Runs the import's preview; empty: exec() it.
+        std::function<void(ImportDialog&)> importDialogRunner;
     };
 
     explicit TarvexMain(const Options& options);
@@ -115,6 +126,15 @@ class TarvexMain : public QMainWindow {
     void updateExtrasMenu();
     void restoreBackup();
     void childInformation();
+    // Tables for spreadsheets out and records in (transfer.cpp).
+    void exportTable();
+    void exportAll();
+    void importRecords();
+    // Asks for the file and writes it with write, showing the progress over rows; says what
+    // went wrong. Whether the file was written.
+    bool exportTo(const QString& title, const QString& fileName,
+                  const std::function<csvexport::Result(const QString&, ListProgress&)>& write,
+                  qint64 rows);
     void backupAtStart();
     void backupAtShutdown();
     QDateTime now() const;
