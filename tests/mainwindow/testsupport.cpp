@@ -3,6 +3,7 @@
 #include "database.h"
 #include "datacontrol.h"
 #include "fieldtable.h"
+#include "importdialog.h"
 #include "infobox.h"
 #include "restoredialog.h"
 #include "twips.h"
@@ -249,6 +250,16 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
             fileDialog(dialog);
         else
             dialog.reject();
+    };
+    o.importDialogRunner = [this](ImportDialog& dialog) {
+        if (importDialog)
+            importDialog(dialog);
+        else
+            dialog.reject();
+    };
+    o.progressHook = [this](QProgressDialog& dialog) {
+        if (progress)
+            progress(dialog);
     };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());

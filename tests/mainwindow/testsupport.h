@@ -134,6 +134,10 @@ struct WindowUnderTest {
     // the dialog is cancelled.
     std::function<void(RestoreDialog&)> restoreDialog;
     std::function<void(QFileDialog&)> fileDialog;
+    // Answers the import's preview (cancelled when empty), and sees every step of a long job's
+    // progress.
+    std::function<void(ImportDialog&)> importDialog;
+    std::function<void(QProgressDialog&)> progress;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,

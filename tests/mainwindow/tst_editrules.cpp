@@ -95,6 +95,9 @@ class TestEditRules : public QObject {
         texts[size_t(field(name))] = typed;
         applyPlaceholders(texts);
         QCOMPARE(texts[size_t(field(name))], onSave);
+        // The import gives a field of a row the same, one field at a time.
+        const char* placeholder = savedPlaceholder(field(name), typed);
+        QCOMPARE(placeholder ? QString::fromLatin1(placeholder) : typed, onSave);
     }
 
     void checkRecord_data() {
@@ -117,6 +120,10 @@ class TestEditRules : public QObject {
         row("number not written on change", "Nr", "x", "", false);
         row("count too large", "GAnz", "32768", "\"Geschw. Anzahl\" ist zu groß");
         row("Single too large", "KBasis", "350000000000000000000000000000000000000", "zu groß");
+        row("shortest form of the largest Single", "KBasis",
+            "340282350000000000000000000000000000000", "");
+        row("Single rounding to infinity", "KBasis", "340282357000000000000000000000000000000",
+            "zu groß");
         row("text at its size", "MNach", QString(30, u'x'), "");
         row("text too long", "MNach", QString(35, u'x'),
             "Der Text im Feld \"Nachname (Mutter)\" ist 35 Zeichen lang; gespeichert werden "

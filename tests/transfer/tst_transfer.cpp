@@ -141,6 +141,7 @@ void TestTransfer::fieldsAreWrittenForASpreadsheet_data() {
         << QVariant("sagt \"hallo\"") << QByteArray("\"sagt \"\"hallo\"\"\"");
     QTest::newRow("line break kept")
         << QVariant("Zeile 1\r\nZeile 2") << QByteArray("\"Zeile 1\r\nZeile 2\"");
+    QTest::newRow("line feed alone") << QVariant("a\nb") << QByteArray("\"a\nb\"");
     QTest::newRow("blank at the end") << QVariant("Anna ") << QByteArray("\"Anna \"");
     QTest::newRow("comma stays plain") << QVariant("Maier, Anna") << QByteArray("Maier, Anna");
     QTest::newRow("decimal comma") << QVariant(double(1.2f)) << QByteArray("1,2");

@@ -1,0 +1,122 @@
+// Tables for spreadsheets through the real window: the table as shown and all records written
+// to files, and records added from a file after its preview, renumbered, refused or cancelled.
+
+#include "importdialog.h"
+#include "testsupport.h"
+
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+namespace {
+
+// Answers the file dialog with path, remembering what it proposed.
+std::function<void(QFileDialog&)> choose(const QString& path, QString* proposed = nullptr) {
+    return [path, proposed](QFileDialog& dialog) {
+        if (proposed)
+            *proposed = QFileInfo(dialog.selectedFiles().value(0)).fileName();
+        dialog.selectFile(path);
+        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    };
+}
+
+} // namespace
+
+class TestWindowTransfer : public WindowTest {
+    Q_OBJECT
+  private slots:
+    void init();
+    void tableAsShownAndAllRecords();
+    void importAfterPreviewWithNewNumbers();
+    void cancelledOrRefusedImportChangesNothing();
+
+  private:
+    void import(const QByteArray& file);
+};
+
+void TestWindowTransfer::init() {
+    startWith({childRecord(1, "Maier", "Anna", {{"KOrt", "Au; Inn"}}),
+               childRecord(2, "Huber", "Ben"), childRecord(3, "Mayr", "Carla")});
+    w->clock = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 0)); };
+}
+
+void TestWindowTransfer::import(const QByteArray& file) {
+    folder->write("kinder.csv", file);
+    w->fileDialog = choose(folder->file("kinder.csv"));
+    m().mnuExtrasSub[5]->trigger();
+}
+
+void TestWindowTransfer::tableAsShownAndAllRecords() {
+    QTest::keyClicks(m().txtSuch[0], "M");
+    QCOMPARE(m().gridModel()->rowCount(), 2);
+    QString proposed;
+    w->fileDialog = choose(folder->file("tabelle.csv"), &proposed);
+    m().mnuExtrasSub[3]->trigger();
+    QCOMPARE(proposed, QStringLiteral("Tabelle_2026-12-06.csv"));
+    const QByteArray table = folder->read("tabelle.csv");
+    QVERIFY2(table.startsWith("\xEF\xBB\xBFNr.;Nachname;Vorname;geb. am;Gruppe;Essen"), table);
+    QCOMPARE(table.count("\r\n"), 3);
+    QVERIFY(table.contains("\r\n1;Maier;Anna;") && table.contains("\r\n3;Mayr;Carla;"));
+
+    w->fileDialog = choose(folder->file("alle.csv"), &proposed);
+    m().mnuExtrasSub[4]->trigger();
+    QCOMPARE(proposed, QStringLiteral("Kinderdaten_2026-12-06.csv"));
+    const QByteArray all = folder->read("alle.csv");
+    QVERIFY(all.startsWith("\xEF\xBB\xBFNr;KSorge;Bem;KNach;"));
+    QCOMPARE(all.count("\r\n"), 4);
+    QVERIFY(all.contains("\"Au; Inn\""));
+    QCOMPARE(w->takeBoxes(), QStringList());
+}
+
+void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
+    QStringList preview;
+    w->importDialog = [&preview](ImportDialog& dialog) {
+        preview << control<QLabel>(&dialog, "lblAnzahl")->text();
+        auto* refused = control<QTreeWidget>(&dialog, "lstAbgelehnt");
+        for (int i = 0; i < refused->topLevelItemCount(); ++i)
+            preview << refused->topLevelItem(i)->text(0) + " " +
+                           refused->topLevelItem(i)->text(2).section(" steht", 0, 0);
+        preview << control<QLabel>(&dialog, "lblVergeben")->text();
+        control<QRadioButton>(&dialog, "optNeueNummern")->click();
+        preview << control<QLabel>(&dialog, "lblAnzahl")->text();
+        click(&dialog, "cmdImportieren");
+    };
+    import("Nr;KNach;KVor;GAnz\r\n2;Zeller;Dora;1\r\n7;Adler;Emil;0\r\n8;Brandt;;x\r\n");
+    QCOMPARE(preview, (QStringList{"1 Datensatz wird hinzugefügt.", "4 Im Feld \"Geschw. Anzahl\"",
+                                   "2", "2 Datensätze werden hinzugefügt."}));
+    QCOMPARE(w->takeBoxes(), QStringList{"2 Datensätze wurden importiert."});
+    QCOMPARE(storedNumbers(db()), (QList<int>{1, 2, 3, 7, 8}));
+    QCOMPARE(storedRecord(db(), 8).value("KNach").toString(), QStringLiteral("Zeller"));
+    QCOMPARE(storedRecord(db(), 8).value("KStr").toString(), QStringLiteral("-"));
+    QCOMPARE(m().gridModel()->rowCount(), 5);
+    QCOMPARE(m().txtNr->text(), QStringLiteral("1")); // the record shown before stays
+}
+
+void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
+    const QByteArray before = folder->read("TarvexDB.mdb");
+    QByteArray many = "Nr;KNach\r\n";
+    for (int nr = 10; nr < 2000; ++nr)
+        many += QByteArray::number(nr) + ";Kind\r\n";
+    w->importDialog = [](ImportDialog& dialog) { click(&dialog, "cmdImportieren"); };
+    w->progress = [](QProgressDialog& dialog) {
+        if (dialog.labelText().contains("gespeichert") && dialog.value() >= 1000)
+            dialog.cancel();
+    };
+    import(many);
+    QCOMPARE(w->takeBoxes(), QStringList{"Der Import wurde abgebrochen; es wurde kein Datensatz "
+                                         "gespeichert.\r\rDie Datenbank bleibt unverändert."});
+    QCOMPARE(folder->read("TarvexDB.mdb"), before);
+
+    import("Name;Vorname\r\nMaier;Anna\r\n");
+    const QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].contains("kann nicht importiert werden") &&
+                 boxes[0].contains("fehlt die Spalte \"Nr\""),
+             qPrintable(boxes[0]));
+    QCOMPARE(folder->read("TarvexDB.mdb"), before);
+    QCOMPARE(m().gridModel()->rowCount(), 3);
+}
+
+QTEST_MAIN(TestWindowTransfer)
+#include "tst_window_transfer.moc"
