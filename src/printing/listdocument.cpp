@@ -186,10 +186,14 @@ OutputResult printJob(const ListDocument& document, QPrinter& printer, const Pag
 
 std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question,
                                    const std::function<void(QFileDialog&)>& runner) {
-    const QString in = question.folder.isEmpty()
-                           ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                           : question.folder;
-    QFileDialog dialog(parent, question.title, QDir(in).filePath(question.fileName),
+    QString in = question.folder.isEmpty()
+                     ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                     : question.folder;
+    // A folder that is not there (no documents folder yet) would be taken for a file name.
+    if (!QDir(in).exists())
+        in = QDir::homePath();
+    QFileDialog dialog(parent, question.title,
+                       question.fileName.isEmpty() ? in : QDir(in).filePath(question.fileName),
                        question.filter);
     dialog.setObjectName(question.objectName);
     if (question.save) {

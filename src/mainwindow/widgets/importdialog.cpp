@@ -116,12 +116,22 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
         notes << QStringLiteral("Diese Spalten gehören zu keinem Feld und werden nicht "
                                 "übernommen: %1.")
                      .arg(import.ignoredColumns().join(QStringLiteral(", ")));
-    if (!import.missingFields().isEmpty())
-        notes << QStringLiteral("Diese Felder fehlen in der Datei und erhalten, was ein neuer "
-                                "Datensatz erhält (\"-\", \"o.K.\", 0): %1.")
-                     .arg(import.missingFields().join(QStringLiteral(", ")));
-    if (!notes.isEmpty())
-        layout->addWidget(wrappedLabel(notes.join(QLatin1Char('\n')), "lblSpalten", this));
+    const QStringList& missing = import.missingFields();
+    if (!missing.isEmpty())
+        notes << QStringLiteral("Die Datei enthält %1 der %2 Felder; %3 erhalten, was ein neuer "
+                                "Datensatz erhält (\"-\", \"o.K.\", 0).")
+                     .arg(FieldCount - missing.size())
+                     .arg(FieldCount)
+                     .arg(missing.size() == 1
+                              ? QStringLiteral("das fehlende Feld")
+                              : QStringLiteral("die %1 fehlenden").arg(missing.size()));
+    if (!notes.isEmpty()) {
+        QLabel* columns = wrappedLabel(notes.join(QLatin1Char('\n')), "lblSpalten", this);
+        if (!missing.isEmpty())
+            columns->setToolTip(
+                QStringLiteral("Fehlende Felder: %1").arg(missing.join(QStringLiteral(", "))));
+        layout->addWidget(columns);
+    }
 
     auto* buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(QStringLiteral("&Importieren"), QDialogButtonBox::AcceptRole);
@@ -133,7 +143,7 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     updateCount();
-    resize(640, refused.isEmpty() ? 260 : 480);
+    resize(820, refused.isEmpty() ? 260 : 480);
 }
 
 csvimport::Clash ImportDialog::clash() const {
