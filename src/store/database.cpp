@@ -1,4 +1,4 @@
-#include "database.h"
+#include "sqlitedatabase.h"
 
 #include "fieldtable.h"
 #include "recordsets.h"
@@ -178,12 +178,12 @@ void checkIntact(sqlite3* db) {
 
 } // namespace
 
-Database::Database(std::shared_ptr<store::Connection> connection, QString path)
-    : m_connection(std::move(connection)), m_path(std::move(path)) {}
+SqliteDatabase::SqliteDatabase(std::shared_ptr<store::Connection> connection, QString path)
+    : Database(std::move(path)), m_connection(std::move(connection)) {}
 
-Database::~Database() = default;
+SqliteDatabase::~SqliteDatabase() = default;
 
-sqlite3* Database::handle() const {
+sqlite3* SqliteDatabase::handle() const {
     return m_connection->db();
 }
 
@@ -307,7 +307,7 @@ qint64 lookAt(const QString& path, bool everyPage) {
 
 } // namespace
 
-std::unique_ptr<Database> Database::open(const QString& path) {
+std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
     auto refusal = [&path](int number, const QString& reason) {
         return refusedToOpen(path, number, reason);
     };
@@ -344,7 +344,7 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         }
     }
     connection->watchFile(path);
-    return std::unique_ptr<Database>(new Database(std::move(connection), path));
+    return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(connection), path));
 }
 
 qint64 Database::inspect(const QString& path) {
@@ -355,7 +355,7 @@ qint64 Database::countRecords(const QString& path) {
     return lookAt(path, false);
 }
 
-void Database::writeCopy(const QString& path) {
+void SqliteDatabase::writeCopy(const QString& path) {
     m_connection->requireFile();
     sqlite3* db = m_connection->db();
     {
@@ -381,7 +381,7 @@ void Database::writeCopy(const QString& path) {
     ::close(fd);
 }
 
-void Database::replaceWith(const QString& path) {
+void SqliteDatabase::replaceWith(const QString& path) {
     inspect(path);
     m_connection->requireFile();
     const std::unique_ptr<Connection> source = openReadOnly(path);
@@ -405,21 +405,21 @@ void Database::replaceWith(const QString& path) {
         throw store::queryError(db, finished, QString());
 }
 
-bool Database::changedSinceOpen() const {
+bool SqliteDatabase::changedSinceOpen() const {
     return sqlite3_total_changes64(m_connection->db()) > 0;
 }
 
-std::unique_ptr<RecordSet> Database::openDynaset(const QString& sql) {
+std::unique_ptr<RecordSet> SqliteDatabase::openDynaset(const QString& sql) {
     m_connection->requireFile();
     return store::openDynaset(m_connection, sql);
 }
 
-std::unique_ptr<Snapshot> Database::openSnapshot(const QString& sql) {
+std::unique_ptr<Snapshot> SqliteDatabase::openSnapshot(const QString& sql) {
     m_connection->requireFile();
     return store::readSnapshot(m_connection->db(), sql);
 }
 
-std::optional<qint64> Database::highestNumber() {
+std::optional<qint64> SqliteDatabase::highestNumber() {
     static const QByteArray kSql = QByteArrayLiteral("SELECT max(Nr) FROM Daten");
     m_connection->requireFile();
     sqlite3* db = m_connection->db();
@@ -444,11 +444,7 @@ using FirstAppearance = std::unordered_map<std::string, qint64, TextHash, std::e
 
 } // namespace
 
-QStringList Database::valuesInOrder(const QStringList& columns) {
-    return valuesInOrder(QList<QStringList>{columns}).front();
-}
-
-QList<QStringList> Database::valuesInOrder(const QList<QStringList>& groups) {
+QList<QStringList> SqliteDatabase::valuesInOrder(const QList<QStringList>& groups) {
     // One pass over the table reads the number and every column named. Each value keeps the
     // lowest position it was seen at, Nr * (columns in its group) + its column's place in the
     // group, so sorting by that position gives the order of first appearance; the order in
@@ -515,6 +511,6 @@ QList<QStringList> Database::valuesInOrder(const QList<QStringList>& groups) {
     return result;
 }
 
-void Database::setBusyTimeout(int milliseconds) {
+void SqliteDatabase::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(m_connection->db(), milliseconds);
 }

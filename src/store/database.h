@@ -10,29 +10,26 @@
 #include <memory>
 #include <optional>
 
-struct sqlite3;
-namespace store {
-class Connection;
-}
-
-// The open database file (dbDaten). Everything particular to SQLite stays behind this class and
-// the record sets it opens. Every failure is thrown as EngineError with a German description.
-// A database and its record sets belong to one thread. Text sorts in German dictionary order:
-// the ORDER BY terms of Text and Memo columns get the German collation when a statement is
-// prepared, and LIKE follows the old engine's wildcards (jetpattern.h).
+// The open database (dbDaten): a database file on this computer or shared folder, or the table
+// Daten on a database server. Which of them it is stays behind this interface and the record
+// sets it opens. Every failure is thrown as EngineError with a German description. A database
+// and its record sets belong to one thread. Text sorts in German dictionary order, and LIKE
+// follows the old engine's wildcards (jetpattern.h), whichever engine holds the records.
 class Database {
   public:
+    // Opens the database named in the settings: a connection address "postgresql://..." or
+    // "postgres://..." opens the table Daten on that server (made there on first use);
+    // anything else is the path of a database file, opened as described for files below.
+    static std::unique_ptr<Database> open(const QString& nameOrUri);
+    // Whether the name is the address of a database server rather than a file's path.
+    static bool isServerAddress(const QString& nameOrUri);
+
+    // ---- Files only ------------------------------------------------------------------------
+
     // Creates a new database file at path holding the empty table Daten. The file is made
     // under a temporary name beside the target and moved into place only when complete, so a
     // failure never leaves a half-made file, and never destroys a file that was there.
     static void createEmpty(const QString& path);
-
-    // Opens an existing database file read-write. Refuses (EngineError) a missing file, a file
-    // that is not a database, an empty file, a write-protected file, and one whose table Daten
-    // does not have the 64 columns in order. The file is left exactly as it was when it is
-    // refused.
-    static std::unique_ptr<Database> open(const QString& path);
-
     // Checks a file as open() does (a database, every page intact, the table Daten with its 64
     // fields) without writing to it, and returns the number of its records. A file that would
     // be refused is EngineError with the reason.
@@ -41,61 +38,67 @@ class Database {
     // Daten), without reading every page: for a list of many files.
     static qint64 countRecords(const QString& path);
 
+    // Whether the records are held in a file (which can be copied, backed up and replaced);
+    // false for a server.
+    virtual bool isFile() const = 0;
     // Writes a consistent copy of the whole file to path (which must not exist or be empty),
     // taken under a read lock, so another workstation's save is either in it whole or not at
-    // all. The copy is flushed to the disk before this returns.
-    void writeCopy(const QString& path);
+    // all. The copy is flushed to the disk before this returns. A server refuses (3051).
+    virtual void writeCopy(const QString& path) = 0;
     // Puts the content of the database at path in place of this file's: first checked as
     // inspect() checks it (a refusal changes nothing), then copied page by page in one
     // transaction under the write lock. The file stays the same file, so other workstations
     // keep working on it and read the new content with their next statement. Record sets
-    // opened before must be opened again.
-    void replaceWith(const QString& path);
-    // Whether records were stored, changed or deleted through this database since it was opened.
-    bool changedSinceOpen() const;
+    // opened before must be opened again. A server refuses (3051).
+    virtual void replaceWith(const QString& path) = 0;
 
-    ~Database();
+    // ---- Every engine ----------------------------------------------------------------------
+
+    // Whether records were stored, changed or deleted through this database since it was opened.
+    virtual bool changedSinceOpen() const = 0;
+
+    virtual ~Database() = default;
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
     // An updatable record set (dynaset) on a "SELECT ... FROM Daten [WHERE ...] [ORDER BY ...]"
     // statement; any other statement is EngineError 3075.
-    std::unique_ptr<RecordSet> openDynaset(const QString& sql);
+    virtual std::unique_ptr<RecordSet> openDynaset(const QString& sql) = 0;
     // A read-only set of rows (snapshot), read completely and released from the engine at once.
-    // A statement that would change the file is refused.
-    std::unique_ptr<Snapshot> openSnapshot(const QString& sql);
+    // A statement that would change the records is refused.
+    virtual std::unique_ptr<Snapshot> openSnapshot(const QString& sql) = 0;
 
     // The highest record number stored; nothing for an empty table.
-    std::optional<qint64> highestNumber();
+    virtual std::optional<qint64> highestNumber() = 0;
     // The different values of the given Text columns in the order of their first appearance:
     // records by ascending Nr and, within a record, the columns in the order given. Values are
     // compared exactly (case and accents count); Null is skipped. One pass over the table, so a
     // fill of the choice lists stays fast at 100,000 records.
     QStringList valuesInOrder(const QStringList& columns);
     // The same for several groups of columns at once, in one pass; one list per group.
-    QList<QStringList> valuesInOrder(const QList<QStringList>& groups);
+    virtual QList<QStringList> valuesInOrder(const QList<QStringList>& groups) = 0;
 
     // The number of stored records.
-    qint64 recordCount();
+    virtual qint64 recordCount() = 0;
     // Hands every record, all 64 fields, to record in ascending Nr; record returns false to
     // stop. The records are read in one read transaction, so they are one consistent state even
     // while other workstations save.
-    void readAll(const std::function<bool(const RawRecord& record)>& record);
+    virtual void readAll(const std::function<bool(const RawRecord& record)>& record) = 0;
     // Stores the records feed hands over, in one transaction under the write lock: all of them,
     // or none when one is refused (EngineError with the engine's reason and the record's
     // number), the feed cancels, or anything fails. Returns how many were stored, nothing when
     // the feed cancelled. Another workstation's lock is EngineError 3260.
-    std::optional<int> addRecords(RecordFeed& feed);
+    virtual std::optional<int> addRecords(RecordFeed& feed) = 0;
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).
-    void setBusyTimeout(int milliseconds);
+    virtual void setBusyTimeout(int milliseconds) = 0;
 
+    // The file's path, or the server's address as given to open().
     QString path() const { return m_path; }
-    sqlite3* handle() const;
+
+  protected:
+    explicit Database(QString path) : m_path(std::move(path)) {}
 
   private:
-    Database(std::shared_ptr<store::Connection> connection, QString path);
-    // Shared with the record sets opened on it: the file stays open until the last one closes.
-    std::shared_ptr<store::Connection> m_connection;
     QString m_path;
 };

@@ -1,7 +1,7 @@
 // Whole tables in and out of the database: every record read in one consistent pass, and many
 // records added in one transaction.
 
-#include "database.h"
+#include "sqlitedatabase.h"
 #include "sqlitewrap.h"
 
 namespace {
@@ -77,7 +77,7 @@ constexpr int ProgressEvery = 250;
 
 } // namespace
 
-qint64 Database::recordCount() {
+qint64 SqliteDatabase::recordCount() {
     m_connection->requireFile();
     sqlite3* db = m_connection->db();
     static const QByteArray kSql = QByteArrayLiteral("SELECT count(*) FROM Daten");
@@ -89,7 +89,7 @@ qint64 Database::recordCount() {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-void Database::readAll(const std::function<bool(const RawRecord&)>& record) {
+void SqliteDatabase::readAll(const std::function<bool(const RawRecord&)>& record) {
     m_connection->requireFile();
     sqlite3* db = m_connection->db();
     // One statement is one read transaction in SQLite: the rows are one state of the table.
@@ -108,7 +108,7 @@ void Database::readAll(const std::function<bool(const RawRecord&)>& record) {
         throw store::queryError(db, rc, QString::fromUtf8(sql));
 }
 
-std::optional<int> Database::addRecords(RecordFeed& feed) {
+std::optional<int> SqliteDatabase::addRecords(RecordFeed& feed) {
     store::Connection& connection = *m_connection;
     sqlite3* db = connection.db();
     connection.beginImmediate();

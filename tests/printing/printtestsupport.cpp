@@ -1,6 +1,6 @@
 #include "printtestsupport.h"
 
-#include "database.h"
+#include "sqlitedatabase.h"
 
 #include <QFile>
 #include <QProcess>
@@ -53,9 +53,9 @@ static void storeChildren(Database& database, const QList<Child>& children) {
                         "KTel1, MTel1) VALUES " +
                         rows.join(u',');
     if (!children.isEmpty())
-        QCOMPARE(
-            sqlite3_exec(database.handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
-            SQLITE_OK);
+        QCOMPARE(sqlite3_exec(sqliteHandle(database), sql.toUtf8().constData(), nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
 }
 
 bool havePdfToText() {

@@ -4,11 +4,11 @@
 
 #include "workload.h"
 
-#include "database.h"
 #include "engineerror.h"
 #include "inifile.h"
 #include "recordcontroller.h"
 #include "recordingmessageboxes.h"
+#include "sqlitedatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -165,7 +165,7 @@ class TestReliability : public QObject {
         RecordingMessageBoxes boxes;
         RecordController records(boxes, nullptr);
         records.open(path);
-        sqlite3* db = records.database()->handle();
+        sqlite3* db = sqliteHandle(*records.database());
         sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr,
                      nullptr); // as full as it is
 

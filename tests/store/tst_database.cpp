@@ -1,6 +1,6 @@
-#include "database.h"
 #include "engineerror.h"
 #include "fieldtable.h"
+#include "sqlitedatabase.h"
 #include "sqltext.h"
 
 #include <QDir>
@@ -154,8 +154,8 @@ class TestDatabase : public QObject {
         }
         auto db = Database::open(m_path);
         QCOMPARE(db->highestNumber(), std::nullopt);
-        QCOMPARE(firstValue(db->handle(), "PRAGMA secure_delete"), QStringLiteral("1"));
-        QCOMPARE(firstValue(db->handle(), "SELECT 'Mäuse' LIKE 'mä*'"), QStringLiteral("1"));
+        QCOMPARE(firstValue(sqliteHandle(*db), "PRAGMA secure_delete"), QStringLiteral("1"));
+        QCOMPARE(firstValue(sqliteHandle(*db), "SELECT 'Mäuse' LIKE 'mä*'"), QStringLiteral("1"));
     }
 
     // The table's own rules refuse what the old engine refused, whoever writes to the file.
@@ -545,7 +545,7 @@ class TestDatabase : public QObject {
             QVERIFY2(description.contains(reason), qPrintable(description));
             if (refusedAtOnce)
                 rs->cancelUpdate();
-            QVERIFY(sqlite3_get_autocommit(db->handle()));
+            QVERIFY(sqlite3_get_autocommit(sqliteHandle(*db)));
             QCOMPARE(rs->recordCount(), number ? 5 : 6);
             if (number == 0) { // stored, not only buffered
                 QCOMPARE(rs->field(field), stored);
@@ -555,7 +555,7 @@ class TestDatabase : public QObject {
             }
         }
         if (number != 0)
-            QCOMPARE(firstValue(db->handle(), "SELECT KNach FROM Daten WHERE Nr = 1"),
+            QCOMPARE(firstValue(sqliteHandle(*db), "SELECT KNach FROM Daten WHERE Nr = 1"),
                      QStringLiteral("Mueller"));
     }
 
@@ -681,7 +681,7 @@ class TestDatabase : public QObject {
         QCOMPARE(errorOf([&] { rsC->field(u"KNach"); }), ErrorNumber::NoCurrentRecord);
         QCOMPARE(errorOf([&] { rsC->values(); }), ErrorNumber::NoCurrentRecord);
         QCOMPARE(errorOf([&] { rsC->edit(); }), ErrorNumber::NoCurrentRecord);
-        QVERIFY(sqlite3_get_autocommit(a->handle()));
+        QVERIFY(sqlite3_get_autocommit(sqliteHandle(*a)));
         QCOMPARE(errorOf([&] { rsC->deleteCurrent(); }), ErrorNumber::NoCurrentRecord);
         rsC->moveNext();
         QCOMPARE(nrOf(*rsC), 2);
