@@ -1,15 +1,12 @@
 // Choosing the engine for the name in the settings.
 
 #include "database.h"
-#include "engineerror.h"
+#include "pgdatabase.h"
 #include "sqlitedatabase.h"
 
 std::unique_ptr<Database> Database::open(const QString& nameOrUri) {
     if (isServerAddress(nameOrUri))
-        throw EngineError(ErrorNumber::CannotOpen,
-                          QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: "
-                                         "Datenbankserver werden noch nicht unterstützt.")
-                              .arg(nameOrUri));
+        return PgDatabase::open(nameOrUri);
     return SqliteDatabase::open(nameOrUri);
 }
 

@@ -125,10 +125,10 @@ QVariant convertForColumn(const FieldDef& field, const QVariant& value) {
 // The dynaset: the record numbers of its statement's rows, in order, and the current row read
 // from the table when it is asked for, so a row changed or deleted by another workstation
 // shows as it is now. Rows added through the set are appended at its end, as the old dynasets
-// did; a changed row keeps its place.
+// did; a changed row keeps its place. The engine's part is DynasetRows.
 class Dynaset final : public RecordSet {
   public:
-    Dynaset(std::shared_ptr<Connection> connection, const QString& sql);
+    Dynaset(std::unique_ptr<DynasetRows> rows, const QString& sql);
     ~Dynaset() override;
 
     int recordCount() const override;
@@ -152,16 +152,13 @@ class Dynaset final : public RecordSet {
   private:
     enum class Mode { Browse, Edit, AddNew };
 
-    sqlite3* db() const { return m_connection->db(); }
     qsizetype size() const { return static_cast<qsizetype>(m_keys.size()); }
     void requireOpen() const;
     qint64 currentKey() const;
-    bool seekRow(qint64 key) const;
     void dropChange() noexcept;
     std::optional<qsizetype> findKey(int field, qint64 value) const;
 
-    std::shared_ptr<Connection> m_connection;
-    Statement m_row; // SELECT * FROM Daten WHERE Nr = ?
+    std::unique_ptr<DynasetRows> m_rows;
     std::vector<qint64> m_keys;
     qsizetype m_pos = 0;      // -1: before the first row (BOF); size(): after the last (EOF)
     bool m_onDeleted = false; // the current row was deleted; m_pos is the row after it
@@ -170,33 +167,17 @@ class Dynaset final : public RecordSet {
     std::bitset<FieldCount> m_assigned;
 };
 
-Dynaset::Dynaset(std::shared_ptr<Connection> connection, const QString& sql)
-    : m_connection(std::move(connection)) {
-    const std::optional<QString> keys = keyStatement(sql);
-    if (!keys)
-        throw EngineError(ErrorNumber::SqlSyntax,
-                          QStringLiteral("Die Abfrage \"%1\" liefert keine bearbeitbaren "
-                                         "Datensätze der Tabelle Daten.")
-                              .arg(sql));
-    Statement statement(db(), keys->toUtf8(), sql);
-    {
-        ResetGuard reset(statement.get());
-        int rc;
-        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-            m_keys.push_back(sqlite3_column_int64(statement.get(), 0));
-        if (rc != SQLITE_DONE)
-            throw queryError(db(), rc, sql);
-    }
-    m_row = Statement(db(), kRowSql);
+Dynaset::Dynaset(std::unique_ptr<DynasetRows> rows, const QString& sql) : m_rows(std::move(rows)) {
+    m_keys = m_rows->keys(sql);
 }
 
 Dynaset::~Dynaset() {
-    if (m_connection)
+    if (m_rows)
         dropChange();
 }
 
 void Dynaset::requireOpen() const {
-    if (!m_connection)
+    if (!m_rows)
         throw closedError();
 }
 
@@ -206,21 +187,10 @@ qint64 Dynaset::currentKey() const {
     return m_keys[static_cast<size_t>(m_pos)];
 }
 
-// Steps the row statement onto the record with this number; the caller resets it.
-bool Dynaset::seekRow(qint64 key) const {
-    sqlite3_bind_int64(m_row.get(), 1, key);
-    const int rc = sqlite3_step(m_row.get());
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    throw queryError(db(), rc, QString::fromUtf8(kRowSql));
-}
-
-// Ends an Edit or AddNew without storing it; an Edit gives back the write lock.
+// Ends an Edit or AddNew without storing it; an Edit gives back the lock.
 void Dynaset::dropChange() noexcept {
     if (m_mode == Mode::Edit)
-        m_connection->rollback();
+        m_rows->release();
     m_mode = Mode::Browse;
     m_buffer.fill(QVariant());
     m_assigned.reset();
@@ -293,19 +263,8 @@ std::optional<qsizetype> Dynaset::findKey(int field, qint64 value) const {
     }
     // Another field: the numbers of the rows that hold the value, then the first of them in
     // this set's order.
-    const QString sql = QStringLiteral("SELECT Nr FROM Daten WHERE %1 = ?")
-                            .arg(QLatin1String(fieldTable()[static_cast<size_t>(field)].name));
-    Statement statement(db(), sql.toUtf8());
-    std::unordered_set<qint64> matching;
-    {
-        ResetGuard reset(statement.get());
-        sqlite3_bind_int64(statement.get(), 1, value);
-        int rc;
-        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-            matching.insert(sqlite3_column_int64(statement.get(), 0));
-        if (rc != SQLITE_DONE)
-            throw queryError(db(), rc, sql);
-    }
+    const std::vector<qint64> numbers = m_rows->numbersWhere(field, value);
+    const std::unordered_set<qint64> matching(numbers.begin(), numbers.end());
     for (qsizetype i = 0; i < size(); ++i)
         if (matching.count(m_keys[static_cast<size_t>(i)]))
             return i;
@@ -314,7 +273,7 @@ std::optional<qsizetype> Dynaset::findKey(int field, qint64 value) const {
 
 bool Dynaset::findFirst(const QString& criteria) {
     requireOpen();
-    m_connection->requireFile();
+    m_rows->requireUsable();
     const Criteria parsed = requireCriteria(criteria);
     const int field = fieldIndex(parsed.field);
     if (field < 0)
@@ -339,10 +298,10 @@ QVariant Dynaset::field(QStringView name) const {
     if (m_mode != Mode::Browse)
         return m_buffer[static_cast<size_t>(index)];
     const qint64 key = currentKey();
-    ResetGuard reset(m_row.get());
-    if (!seekRow(key))
+    QVariant value;
+    if (!m_rows->readField(key, index, value))
         throw rowGone(key);
-    return columnValue(m_row.get(), index);
+    return value;
 }
 
 std::array<QVariant, FieldCount> Dynaset::values() const {
@@ -350,12 +309,9 @@ std::array<QVariant, FieldCount> Dynaset::values() const {
     if (m_mode != Mode::Browse)
         return m_buffer;
     const qint64 key = currentKey();
-    ResetGuard reset(m_row.get());
-    if (!seekRow(key))
-        throw rowGone(key);
     std::array<QVariant, FieldCount> row;
-    for (int i = 0; i < FieldCount; ++i)
-        row[static_cast<size_t>(i)] = columnValue(m_row.get(), i);
+    if (!m_rows->readRow(key, row))
+        throw rowGone(key);
     return row;
 }
 
@@ -381,17 +337,16 @@ void Dynaset::edit() {
     requireOpen();
     dropChange();
     const qint64 key = currentKey();
-    m_connection->beginImmediate();
+    bool found = false;
     try {
-        ResetGuard reset(m_row.get());
-        if (!seekRow(key))
-            throw rowGone(key);
-        for (int i = 0; i < FieldCount; ++i)
-            m_buffer[static_cast<size_t>(i)] = columnValue(m_row.get(), i);
+        found = m_rows->lockForEdit(key, m_buffer);
     } catch (...) {
-        m_connection->rollback();
         m_buffer.fill(QVariant());
         throw;
+    }
+    if (!found) {
+        m_buffer.fill(QVariant());
+        throw rowGone(key);
     }
     m_mode = Mode::Edit;
 }
@@ -413,56 +368,17 @@ void Dynaset::update() {
     m_buffer.fill(QVariant());
     m_assigned.reset();
 
-    bool ownTransaction = !adding; // Edit took it; AddNew takes it now
-    try {
-        if (adding) {
-            m_connection->beginImmediate();
-            ownTransaction = true;
-        }
-        QByteArray sql;
-        if (adding && columns.empty()) {
-            sql = "INSERT INTO Daten DEFAULT VALUES";
-        } else if (adding) {
-            sql = "INSERT INTO Daten (";
-            for (size_t k = 0; k < columns.size(); ++k)
-                sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name;
-            sql += ") VALUES (";
-            for (size_t k = 0; k < columns.size(); ++k)
-                sql += k ? ", ?" : "?";
-            sql += ")";
-        } else if (!columns.empty()) {
-            sql = "UPDATE Daten SET ";
-            for (size_t k = 0; k < columns.size(); ++k)
-                sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name + " = ?";
-            sql += " WHERE Nr = ?";
-        }
-        if (!sql.isEmpty()) {
-            Statement statement(db(), sql);
-            int index = 1;
-            for (int column : columns)
-                bindValue(statement.get(), index++, values[static_cast<size_t>(column)]);
-            if (!adding)
-                sqlite3_bind_int64(statement.get(), index, editedKey);
-            const int rc = sqlite3_step(statement.get());
-            if (rc != SQLITE_DONE)
-                throw writeRefused(db(), rc, number);
-            if (!adding && sqlite3_changes(db()) != 1)
-                throw rowGone(editedKey);
-        }
-        m_connection->commit();
-    } catch (...) {
-        if (ownTransaction)
-            m_connection->rollback();
-        throw;
-    }
-
     if (adding) {
+        m_rows->insert(columns, values, number);
         m_keys.push_back(number.toLongLong());
         m_pos = size() - 1;
         m_onDeleted = false;
-    } else if (number.isValid()) {
-        m_keys[static_cast<size_t>(m_pos)] = number.toLongLong();
+        return;
     }
+    if (!m_rows->update(editedKey, columns, values, number))
+        throw rowGone(editedKey);
+    if (number.isValid())
+        m_keys[static_cast<size_t>(m_pos)] = number.toLongLong();
 }
 
 void Dynaset::cancelUpdate() {
@@ -474,6 +390,174 @@ void Dynaset::deleteCurrent() {
     requireOpen();
     dropChange();
     const qint64 key = currentKey();
+    if (!m_rows->remove(key))
+        throw rowGone(key);
+    m_keys.erase(m_keys.begin() + m_pos);
+    m_onDeleted = true;
+}
+
+void Dynaset::close() {
+    if (!m_rows)
+        return;
+    dropChange();
+    m_rows.reset();
+    m_keys.clear();
+}
+
+// The file engine's part of a dynaset.
+class FileRows final : public DynasetRows {
+  public:
+    explicit FileRows(std::shared_ptr<Connection> connection)
+        : m_connection(std::move(connection)) {}
+
+    std::vector<qint64> keys(const QString& sql) override;
+    void requireUsable() const override { m_connection->requireFile(); }
+    bool readField(qint64 key, int field, QVariant& value) override;
+    bool readRow(qint64 key, std::array<QVariant, FieldCount>& row) override;
+    std::vector<qint64> numbersWhere(int field, qint64 value) override;
+    bool lockForEdit(qint64 key, std::array<QVariant, FieldCount>& row) override;
+    void release() noexcept override { m_connection->rollback(); }
+    void insert(const std::vector<int>& columns, const std::array<QVariant, FieldCount>& values,
+                const QVariant& number) override;
+    bool update(qint64 key, const std::vector<int>& columns,
+                const std::array<QVariant, FieldCount>& values, const QVariant& number) override;
+    bool remove(qint64 key) override;
+
+  private:
+    sqlite3* db() const { return m_connection->db(); }
+    bool seekRow(qint64 key);
+    void write(const QByteArray& sql, const std::vector<int>& columns,
+               const std::array<QVariant, FieldCount>& values, const QVariant& number,
+               std::optional<qint64> key);
+
+    std::shared_ptr<Connection> m_connection;
+    Statement m_row; // SELECT * FROM Daten WHERE Nr = ?
+};
+
+std::vector<qint64> FileRows::keys(const QString& sql) {
+    const std::optional<QString> keys = keyStatement(sql);
+    if (!keys)
+        throw EngineError(ErrorNumber::SqlSyntax,
+                          QStringLiteral("Die Abfrage \"%1\" liefert keine bearbeitbaren "
+                                         "Datensätze der Tabelle Daten.")
+                              .arg(sql));
+    std::vector<qint64> numbers;
+    Statement statement(db(), keys->toUtf8(), sql);
+    {
+        ResetGuard reset(statement.get());
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+            numbers.push_back(sqlite3_column_int64(statement.get(), 0));
+        if (rc != SQLITE_DONE)
+            throw queryError(db(), rc, sql);
+    }
+    m_row = Statement(db(), kRowSql);
+    return numbers;
+}
+
+// Steps the row statement onto the record with this number; the caller resets it.
+bool FileRows::seekRow(qint64 key) {
+    sqlite3_bind_int64(m_row.get(), 1, key);
+    const int rc = sqlite3_step(m_row.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw queryError(db(), rc, QString::fromUtf8(kRowSql));
+}
+
+bool FileRows::readField(qint64 key, int field, QVariant& value) {
+    ResetGuard reset(m_row.get());
+    if (!seekRow(key))
+        return false;
+    value = columnValue(m_row.get(), field);
+    return true;
+}
+
+bool FileRows::readRow(qint64 key, std::array<QVariant, FieldCount>& row) {
+    ResetGuard reset(m_row.get());
+    if (!seekRow(key))
+        return false;
+    for (int i = 0; i < FieldCount; ++i)
+        row[static_cast<size_t>(i)] = columnValue(m_row.get(), i);
+    return true;
+}
+
+std::vector<qint64> FileRows::numbersWhere(int field, qint64 value) {
+    const QString sql = QStringLiteral("SELECT Nr FROM Daten WHERE %1 = ?")
+                            .arg(QLatin1String(fieldTable()[static_cast<size_t>(field)].name));
+    Statement statement(db(), sql.toUtf8());
+    std::vector<qint64> numbers;
+    ResetGuard reset(statement.get());
+    sqlite3_bind_int64(statement.get(), 1, value);
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        numbers.push_back(sqlite3_column_int64(statement.get(), 0));
+    if (rc != SQLITE_DONE)
+        throw queryError(db(), rc, sql);
+    return numbers;
+}
+
+// The whole file is locked for writing: a change of one record waits for no other.
+bool FileRows::lockForEdit(qint64 key, std::array<QVariant, FieldCount>& row) {
+    m_connection->beginImmediate();
+    try {
+        if (readRow(key, row))
+            return true;
+    } catch (...) {
+        m_connection->rollback();
+        throw;
+    }
+    m_connection->rollback();
+    return false;
+}
+
+// Runs an INSERT or UPDATE of the columns within the transaction; key names the updated row.
+void FileRows::write(const QByteArray& sql, const std::vector<int>& columns,
+                     const std::array<QVariant, FieldCount>& values, const QVariant& number,
+                     std::optional<qint64> key) {
+    Statement statement(db(), sql);
+    int index = 1;
+    for (int column : columns)
+        bindValue(statement.get(), index++, values[static_cast<size_t>(column)]);
+    if (key)
+        sqlite3_bind_int64(statement.get(), index, *key);
+    const int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_DONE)
+        throw writeRefused(db(), rc, number);
+}
+
+void FileRows::insert(const std::vector<int>& columns,
+                      const std::array<QVariant, FieldCount>& values, const QVariant& number) {
+    m_connection->beginImmediate();
+    try {
+        write(insertStatement(columns, "?"), columns, values, number, std::nullopt);
+        m_connection->commit();
+    } catch (...) {
+        m_connection->rollback();
+        throw;
+    }
+}
+
+bool FileRows::update(qint64 key, const std::vector<int>& columns,
+                      const std::array<QVariant, FieldCount>& values, const QVariant& number) {
+    try {
+        if (!columns.empty()) {
+            write(updateStatement(columns, "?"), columns, values, number, key);
+            if (sqlite3_changes(db()) != 1) {
+                m_connection->rollback();
+                return false;
+            }
+        }
+        m_connection->commit();
+    } catch (...) {
+        m_connection->rollback();
+        throw;
+    }
+    return true;
+}
+
+bool FileRows::remove(qint64 key) {
     m_connection->beginImmediate();
     try {
         Statement statement(db(), QByteArrayLiteral("DELETE FROM Daten WHERE Nr = ?"));
@@ -481,30 +565,49 @@ void Dynaset::deleteCurrent() {
         const int rc = sqlite3_step(statement.get());
         if (rc != SQLITE_DONE)
             throw writeRefused(db(), rc, QVariant(key));
-        if (sqlite3_changes(db()) != 1)
-            throw rowGone(key);
+        if (sqlite3_changes(db()) != 1) {
+            m_connection->rollback();
+            return false;
+        }
         m_connection->commit();
     } catch (...) {
         m_connection->rollback();
         throw;
     }
-    m_keys.erase(m_keys.begin() + m_pos);
-    m_onDeleted = true;
-}
-
-void Dynaset::close() {
-    if (!m_connection)
-        return;
-    dropChange();
-    m_row = Statement();
-    m_connection.reset();
-    m_keys.clear();
+    return true;
 }
 
 } // namespace
 
+QByteArray insertStatement(const std::vector<int>& columns, const char* placeholder) {
+    if (columns.empty())
+        return "INSERT INTO Daten DEFAULT VALUES";
+    QByteArray sql = "INSERT INTO Daten (";
+    for (size_t k = 0; k < columns.size(); ++k)
+        sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name;
+    sql += ") VALUES (";
+    for (size_t k = 0; k < columns.size(); ++k)
+        sql += QByteArray(k ? ", " : "") + placeholder +
+               (placeholder[0] == '$' ? QByteArray::number(qsizetype(k) + 1) : QByteArray());
+    return sql + ")";
+}
+
+QByteArray updateStatement(const std::vector<int>& columns, const char* placeholder) {
+    QByteArray sql = "UPDATE Daten SET ";
+    const bool numbered = placeholder[0] == '$';
+    for (size_t k = 0; k < columns.size(); ++k)
+        sql += QByteArray(k ? ", " : "") + fieldTable()[size_t(columns[k])].name + " = " +
+               placeholder + (numbered ? QByteArray::number(qsizetype(k) + 1) : QByteArray());
+    return sql + " WHERE Nr = " + placeholder +
+           (numbered ? QByteArray::number(qsizetype(columns.size()) + 1) : QByteArray());
+}
+
+std::unique_ptr<RecordSet> openDynaset(std::unique_ptr<DynasetRows> rows, const QString& sql) {
+    return std::make_unique<Dynaset>(std::move(rows), sql);
+}
+
 std::unique_ptr<RecordSet> openDynaset(std::shared_ptr<Connection> connection, const QString& sql) {
-    return std::make_unique<Dynaset>(std::move(connection), sql);
+    return openDynaset(std::make_unique<FileRows>(std::move(connection)), sql);
 }
 
 } // namespace store

@@ -14,14 +14,18 @@
 
 namespace store {
 
-namespace {
-
 // All rows of a statement in one UTF-8 buffer: cell i runs from the end of cell i-1 to
-// m_ends[i], row by row. Nulls are a bit per cell. The statement is read to its end and
-// finalized inside the constructor, so the snapshot holds no lock on the file.
+// m_ends[i], row by row. Nulls are a bit per cell.
 class BufferSnapshot final : public Snapshot {
   public:
-    BufferSnapshot(sqlite3* db, const QString& sql, const QString& shown);
+    explicit BufferSnapshot(QStringList names);
+    // Filled cell by cell, row by row; finish() when all rows are in.
+    void appendNull() { nextCell(true); }
+    void appendWhole(qint64 value);
+    void appendReal(double value);
+    void appendText(const char* bytes, size_t size);
+    void endRow() { ++m_rows; }
+    void finish();
 
     int columnCount() const override { return m_columns; }
     QString columnName(int column) const override;
@@ -42,6 +46,7 @@ class BufferSnapshot final : public Snapshot {
         return size_t(row) * size_t(m_columns) + size_t(column);
     }
     void appendSingle(double value);
+    void nextCell(bool null);
 
     QStringList m_names;
     int m_columns = 0;
@@ -51,7 +56,52 @@ class BufferSnapshot final : public Snapshot {
     std::vector<quint64> m_nulls;
 };
 
-BufferSnapshot::BufferSnapshot(sqlite3* db, const QString& sql, const QString& shown) {
+BufferSnapshot::BufferSnapshot(QStringList names)
+    : m_names(std::move(names)), m_columns(int(m_names.size())) {
+    m_data.reserve(64 * 1024);
+}
+
+void BufferSnapshot::nextCell(bool null) {
+    const size_t index = m_ends.size();
+    if (index / 64 >= m_nulls.size())
+        m_nulls.push_back(0);
+    if (null)
+        m_nulls[index / 64] |= quint64(1) << (index % 64);
+    if (m_data.size() > std::numeric_limits<quint32>::max())
+        throw EngineError(ErrorNumber::OutOfMemory,
+                          QStringLiteral("Das Ergebnis der Abfrage ist zu groß."));
+    m_ends.push_back(quint32(m_data.size()));
+}
+
+void BufferSnapshot::appendWhole(qint64 value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value);
+    m_data.append(digits, size_t(end.ptr - digits));
+    nextCell(false);
+}
+
+void BufferSnapshot::appendReal(double value) {
+    appendSingle(value);
+    nextCell(false);
+}
+
+void BufferSnapshot::appendText(const char* bytes, size_t size) {
+    if (size > 0)
+        m_data.append(bytes, size);
+    nextCell(false);
+}
+
+void BufferSnapshot::finish() {
+    m_data.shrink_to_fit();
+    m_ends.shrink_to_fit();
+    m_nulls.shrink_to_fit();
+}
+
+namespace {
+
+// The rows of a statement of the file's engine. The statement is read to its end and
+// finalized here, so the snapshot holds no lock on the file.
+std::unique_ptr<Snapshot> readRows(sqlite3* db, const QString& sql, const QString& shown) {
     Statement statement(db, sql.toUtf8(), shown);
     sqlite3_stmt* stmt = statement.get();
     if (!sqlite3_stmt_readonly(stmt))
@@ -59,56 +109,44 @@ BufferSnapshot::BufferSnapshot(sqlite3* db, const QString& sql, const QString& s
                           QStringLiteral("Die Abfrage \"%1\" würde Daten ändern und kann nicht "
                                          "als schreibgeschützte Datensatzgruppe geöffnet werden.")
                               .arg(shown));
-    m_columns = sqlite3_column_count(stmt);
-    for (int c = 0; c < m_columns; ++c)
-        m_names << QString::fromUtf8(sqlite3_column_name(stmt, c));
-    m_data.reserve(64 * 1024);
+    const int columns = sqlite3_column_count(stmt);
+    QStringList names;
+    for (int c = 0; c < columns; ++c)
+        names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+    auto rows = std::make_unique<BufferSnapshot>(names);
 
     ResetGuard reset(stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int c = 0; c < m_columns; ++c) {
-            const size_t index = m_ends.size();
-            if (index / 64 >= m_nulls.size())
-                m_nulls.push_back(0);
+        for (int c = 0; c < columns; ++c) {
             // One call into the statement per cell; the connection is used by one thread
             // only, so reading the column's value object directly is safe.
             sqlite3_value* value = sqlite3_column_value(stmt, c);
             switch (sqlite3_value_type(value)) {
             case SQLITE_NULL:
-                m_nulls[index / 64] |= quint64(1) << (index % 64);
+                rows->appendNull();
                 break;
-            case SQLITE_INTEGER: {
-                char digits[24];
-                const auto end =
-                    std::to_chars(digits, digits + sizeof digits, sqlite3_value_int64(value));
-                m_data.append(digits, size_t(end.ptr - digits));
+            case SQLITE_INTEGER:
+                rows->appendWhole(sqlite3_value_int64(value));
                 break;
-            }
             case SQLITE_FLOAT:
-                appendSingle(sqlite3_value_double(value));
+                rows->appendReal(sqlite3_value_double(value));
                 break;
-            default: {
-                const void* bytes = sqlite3_value_blob(value);
-                const int size = sqlite3_value_bytes(value);
-                if (size > 0)
-                    m_data.append(static_cast<const char*>(bytes), size_t(size));
+            default:
+                rows->appendText(static_cast<const char*>(sqlite3_value_blob(value)),
+                                 size_t(sqlite3_value_bytes(value)));
                 break;
             }
-            }
-            if (m_data.size() > std::numeric_limits<quint32>::max())
-                throw EngineError(ErrorNumber::OutOfMemory,
-                                  QStringLiteral("Das Ergebnis der Abfrage ist zu groß."));
-            m_ends.push_back(quint32(m_data.size()));
         }
-        ++m_rows;
+        rows->endRow();
     }
     if (rc != SQLITE_DONE)
         throw queryError(db, rc, shown);
-    m_data.shrink_to_fit();
-    m_ends.shrink_to_fit();
-    m_nulls.shrink_to_fit();
+    rows->finish();
+    return rows;
 }
+
+} // namespace
 
 // Singles are kept as the user sees them: at most seven significant digits, decimal comma.
 void BufferSnapshot::appendSingle(double value) {
@@ -186,10 +224,31 @@ qsizetype BufferSnapshot::memoryBytes() const {
                      m_nulls.capacity() * sizeof(quint64));
 }
 
-} // namespace
+SnapshotBuilder::SnapshotBuilder(const QStringList& names)
+    : m_rows(std::make_unique<BufferSnapshot>(names)) {}
+SnapshotBuilder::~SnapshotBuilder() = default;
+void SnapshotBuilder::null() {
+    m_rows->appendNull();
+}
+void SnapshotBuilder::whole(qint64 value) {
+    m_rows->appendWhole(value);
+}
+void SnapshotBuilder::real(double value) {
+    m_rows->appendReal(value);
+}
+void SnapshotBuilder::text(const char* bytes, size_t size) {
+    m_rows->appendText(bytes, size);
+}
+void SnapshotBuilder::endRow() {
+    m_rows->endRow();
+}
+std::unique_ptr<Snapshot> SnapshotBuilder::finish() {
+    m_rows->finish();
+    return std::move(m_rows);
+}
 
 std::unique_ptr<Snapshot> readSnapshot(sqlite3* db, const QString& sql) {
-    return std::make_unique<BufferSnapshot>(db, withGermanCollation(sql), sql);
+    return readRows(db, withGermanCollation(sql), sql);
 }
 
 } // namespace store

@@ -20,28 +20,7 @@ QString engineMessage(sqlite3* db) {
 // "CHECK constraint failed: KNach_Laenge" names the column and the rule that refused a value;
 // the constraint names are chosen by Database::createEmpty.
 EngineError checkRefused(const QString& message) {
-    const QString constraint = message.section(QLatin1Char(':'), -1).trimmed();
-    const QString field = constraint.section(QLatin1Char('_'), 0, 0);
-    const QString rule = constraint.section(QLatin1Char('_'), 1);
-    const FieldDef* def = findField(field);
-    if (def && rule == QLatin1String("Laenge"))
-        return EngineError(ErrorNumber::FieldTooSmall,
-                           QStringLiteral("Der Text im Feld \"%1\" ist zu lang: erlaubt sind "
-                                          "höchstens %2 Zeichen.")
-                               .arg(QLatin1String(def->name))
-                               .arg(def->size));
-    if (def && rule == QLatin1String("leer"))
-        return EngineError(ErrorNumber::ZeroLengthText,
-                           QStringLiteral("Das Feld \"%1\" darf keinen leeren Text enthalten.")
-                               .arg(QLatin1String(def->name)));
-    if (def && rule == QLatin1String("Bereich"))
-        return rangeError(def->name);
-    return EngineError(
-        ErrorNumber::UpdateRefused,
-        QStringLiteral(
-            "Der Datensatz wurde nicht gespeichert, weil ein Wert eine Regel der Tabelle "
-            "verletzt (%1).")
-            .arg(message));
+    return ruleRefused(message.section(QLatin1Char(':'), -1).trimmed(), message);
 }
 
 } // namespace
@@ -223,6 +202,46 @@ EngineError rangeError(const char* field) {
                            .arg(QLatin1String(field), range));
 }
 
+EngineError ruleRefused(const QString& constraint, const QString& message) {
+    const QString field = constraint.section(QLatin1Char('_'), 0, 0);
+    const QString rule = constraint.section(QLatin1Char('_'), 1);
+    const FieldDef* def = findField(field);
+    if (def && rule == QLatin1String("Laenge"))
+        return EngineError(ErrorNumber::FieldTooSmall,
+                           QStringLiteral("Der Text im Feld \"%1\" ist zu lang: erlaubt sind "
+                                          "höchstens %2 Zeichen.")
+                               .arg(QLatin1String(def->name))
+                               .arg(def->size));
+    if (def && rule == QLatin1String("leer"))
+        return EngineError(ErrorNumber::ZeroLengthText,
+                           QStringLiteral("Das Feld \"%1\" darf keinen leeren Text enthalten.")
+                               .arg(QLatin1String(def->name)));
+    if (def && rule == QLatin1String("Bereich"))
+        return rangeError(def->name);
+    return EngineError(
+        ErrorNumber::UpdateRefused,
+        QStringLiteral(
+            "Der Datensatz wurde nicht gespeichert, weil ein Wert eine Regel der Tabelle "
+            "verletzt (%1).")
+            .arg(message));
+}
+
+EngineError duplicateNumber(const QVariant& number) {
+    return EngineError(ErrorNumber::UpdateRefused,
+                       number.isValid()
+                           ? QStringLiteral("Ein Datensatz mit der Nummer %1 ist bereits "
+                                            "vorhanden.")
+                                 .arg(number.toLongLong())
+                           : QStringLiteral("Ein Datensatz mit dieser Nummer ist bereits "
+                                            "vorhanden."));
+}
+
+EngineError numberMissing() {
+    return EngineError(ErrorNumber::KeyIsNull,
+                       QStringLiteral("Der Datensatz hat keine Nummer: Das Feld \"Nr\" darf "
+                                      "nicht leer sein."));
+}
+
 EngineError queryError(sqlite3* db, int rc, const QString& sql) {
     const QString message = engineMessage(db);
     switch (rc & 0xff) {
@@ -278,17 +297,9 @@ EngineError writeRefused(sqlite3* db, int rc, const QVariant& number) {
     switch (rc) {
     case SQLITE_CONSTRAINT_PRIMARYKEY:
     case SQLITE_CONSTRAINT_UNIQUE:
-        return EngineError(ErrorNumber::UpdateRefused,
-                           number.isValid()
-                               ? QStringLiteral("Ein Datensatz mit der Nummer %1 ist bereits "
-                                                "vorhanden.")
-                                     .arg(number.toLongLong())
-                               : QStringLiteral("Ein Datensatz mit dieser Nummer ist bereits "
-                                                "vorhanden."));
+        return duplicateNumber(number);
     case SQLITE_CONSTRAINT_NOTNULL:
-        return EngineError(ErrorNumber::KeyIsNull,
-                           QStringLiteral("Der Datensatz hat keine Nummer: Das Feld \"Nr\" darf "
-                                          "nicht leer sein."));
+        return numberMissing();
     case SQLITE_CONSTRAINT_CHECK:
         return checkRefused(message);
     case SQLITE_CONSTRAINT_DATATYPE:

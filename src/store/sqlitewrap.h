@@ -5,6 +5,7 @@
 // so that no read lock stays on the file (another workstation's save would wait for it).
 
 #include "engineerror.h"
+#include "storeerrors.h"
 
 #include <QByteArray>
 #include <QString>
@@ -98,8 +99,5 @@ void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value);
 // German translations of engine failures.
 EngineError queryError(sqlite3* db, int rc, const QString& sql);
 EngineError writeRefused(sqlite3* db, int rc, const QVariant& number);
-EngineError lockedError();
-EngineError noCurrentRecord();
-EngineError rangeError(const char* field);
 
 } // namespace store

@@ -3,9 +3,12 @@
 #include "engineerror.h"
 
 #include "fieldtable.h"
+#include "jetpattern.h"
 #include "sqlitewrap.h"
 
+#include <algorithm>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace store {
@@ -182,7 +185,7 @@ QString withGermanCollation(QStringView sql) {
     return result;
 }
 
-std::optional<QString> keyStatement(QStringView sql) {
+std::optional<QString> keyStatement(QStringView sql, bool germanCollation) {
     const Tokens t(sql);
     if (!t.isWord(0, "SELECT") || t.isWord(1, "DISTINCT"))
         return std::nullopt;
@@ -198,7 +201,220 @@ std::optional<QString> keyStatement(QStringView sql) {
         return std::nullopt; // joins, aliases, grouping: not a record set of Daten
     const QString keys =
         sql.left(t.end(0)).toString() + QLatin1String(" Nr ") + sql.mid(t[from].pos).toString();
-    return withGermanCollation(keys);
+    return germanCollation ? withGermanCollation(keys) : keys;
+}
+
+namespace {
+
+// The characters a list in brackets is written out over: control characters and the Latin
+// letters, Greek and Cyrillic, and the Latin letters with accents of Vietnamese and Welsh.
+const std::vector<char32_t>& repertoire() {
+    static const std::vector<char32_t> chars = [] {
+        std::vector<char32_t> list;
+        for (auto [from, to] :
+             {std::pair<char32_t, char32_t>{0x01, 0x24F}, {0x370, 0x52F}, {0x1E00, 0x1EFF}})
+            for (char32_t c = from; c <= to; ++c)
+                list.push_back(c);
+        return list;
+    }();
+    return chars;
+}
+
+QString regexChar(char32_t c) {
+    if (c < 0x80 && (QChar::isLetterOrNumber(c)))
+        return QString(QChar(char16_t(c)));
+    if (c <= 0xFFFF)
+        return QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+    return QStringLiteral("\\U%1").arg(uint(c), 8, 16, QLatin1Char('0'));
+}
+
+// A bracket expression of the characters, runs of neighbours written as ranges.
+QString regexSet(const std::set<char32_t>& chars, bool negated) {
+    if (chars.empty())
+        // Nothing to match: any one character, or (a text never holds U+0000) none.
+        return negated ? QStringLiteral(".") : QStringLiteral("[^\\U00000001-\\U0010FFFF]");
+    if (chars.size() == 1 && !negated)
+        return regexChar(*chars.begin());
+    QString set = negated ? QStringLiteral("[^") : QStringLiteral("[");
+    for (auto it = chars.begin(); it != chars.end();) {
+        const char32_t first = *it;
+        char32_t last = first;
+        while (++it != chars.end() && *it == last + 1)
+            last = *it;
+        set += regexChar(first);
+        if (last != first)
+            set += QLatin1Char('-') + regexChar(last);
+    }
+    return set + QLatin1Char(']');
+}
+
+std::set<char32_t> caseForms(char32_t c) {
+    std::set<char32_t> forms{c, QChar::toLower(c), QChar::toUpper(c), QChar::toTitleCase(c)};
+    const char32_t folded = QChar::toCaseFolded(c);
+    for (char32_t r : repertoire())
+        if (QChar::toCaseFolded(r) == folded)
+            forms.insert(r);
+    return forms;
+}
+
+} // namespace
+
+QString serverRegex(QStringView pattern) {
+    const QList<uint> chars = pattern.toUcs4();
+    const qsizetype n = chars.size();
+    QString regex = QStringLiteral("^");
+    bool lastWasRun = false;
+    for (qsizetype i = 0; i < n;) {
+        const char32_t c = chars[i];
+        if (c == U'*') {
+            if (!lastWasRun)
+                regex += QLatin1String(".*");
+            lastWasRun = true;
+            ++i;
+            continue;
+        }
+        lastWasRun = false;
+        if (c == U'?') {
+            regex += QLatin1Char('.');
+            ++i;
+            continue;
+        }
+        if (c == U'#') {
+            regex += QLatin1String("[0-9]");
+            ++i;
+            continue;
+        }
+        qsizetype close = -1;
+        qsizetype first = i + 1;
+        const bool negated = c == U'[' && first < n && chars[first] == U'!';
+        if (c == U'[') {
+            if (negated)
+                ++first;
+            for (qsizetype k = first; k < n && close < 0; ++k)
+                if (chars[k] == U']')
+                    close = k;
+        }
+        if (close < 0) { // an ordinary character, also a "[" that no "]" closes
+            regex += regexSet(caseForms(c), false);
+            ++i;
+            continue;
+        }
+        if (close == first) { // "[]" matches the empty string, "[!]" any one character
+            if (negated)
+                regex += QLatin1Char('.');
+            i = close + 1;
+            continue;
+        }
+        // The list as the old engine reads it, asked about each character of the repertoire:
+        // a negated list of the same items tells the members by not matching them.
+        QString items = QStringLiteral("[!");
+        for (qsizetype k = first; k < close; ++k)
+            items += QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[k]), 1);
+        items += QLatin1Char(']');
+        const JetPattern outside(items);
+        std::set<char32_t> members;
+        for (char32_t r : repertoire()) {
+            const char32_t one[1] = {r};
+            if (!outside.matches(QString::fromUcs4(one, 1)))
+                members.insert(r);
+        }
+        regex += regexSet(members, negated);
+        i = close + 1;
+    }
+    return regex + QLatin1Char('$');
+}
+
+QString forServer(QStringView sql) {
+    const Tokens t(sql);
+    struct Edit {
+        qsizetype pos;
+        qsizetype len;
+        QString text;
+    };
+    std::vector<Edit> edits;
+    auto anyDepthWord = [&t](qsizetype i, const char* word) {
+        return i >= 0 && i < t.size() && t[i].kind == Kind::Word &&
+               t.text(i).compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    };
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i].kind == Kind::QuotedName) {
+            const QStringView name = t.name(i);
+            const FieldDef* field = findField(name);
+            QString plain;
+            if (field)
+                plain = QLatin1String(field->name);
+            else if (name.compare(QLatin1String("Daten"), Qt::CaseInsensitive) == 0)
+                plain = QStringLiteral("Daten");
+            else
+                plain = QLatin1Char('"') + name.toString().replace(u'"', QLatin1String("\"\"")) +
+                        QLatin1Char('"');
+            edits.push_back({t[i].pos, t[i].len, plain});
+            continue;
+        }
+        if (!anyDepthWord(i, "LIKE") || i + 1 >= t.size() || t[i + 1].kind != Kind::String)
+            continue;
+        const bool negated = anyDepthWord(i - 1, "NOT");
+        const qsizetype from = negated ? i - 1 : i;
+        QStringView quoted = t.text(i + 1);
+        const QString pattern = quoted.mid(1, quoted.size() - 2)
+                                    .toString()
+                                    .replace(QLatin1String("''"), QLatin1String("'"));
+        QString match = (negated ? QLatin1String("!~ '") : QLatin1String("~ '")) +
+                        serverRegex(pattern) + QLatin1Char('\'');
+        // A number compared with a pattern is compared in its text form.
+        if (from > 0 && t.isName(from - 1)) {
+            const FieldDef* field = findField(t.name(from - 1));
+            if (field && !isTextType(field->type))
+                match.prepend(QLatin1String("::text "));
+            else
+                match.prepend(QLatin1Char(' '));
+        } else {
+            match.prepend(QLatin1Char(' '));
+        }
+        const qsizetype start = from > 0 ? t.end(from - 1) : t[from].pos;
+        edits.push_back({start, t.end(i + 1) - start, match});
+        ++i;
+    }
+
+    // Null first in ascending order, last in descending order, for plain columns.
+    qsizetype orderBy = -1;
+    for (qsizetype i = 0; i + 1 < t.size(); ++i)
+        if (t.isWord(i, "ORDER") && t.isWord(i + 1, "BY"))
+            orderBy = i;
+    if (orderBy >= 0) {
+        qsizetype first = orderBy + 2;
+        while (first < t.size()) {
+            qsizetype last = first;
+            while (last < t.size() && !t.isPunct(last, ',') && !t.isPunct(last, ';') &&
+                   !t.isWord(last, "LIMIT") && !t.isWord(last, "OFFSET"))
+                ++last;
+            qsizetype column = first;
+            if (t.isName(first) && t.isPunct(first + 1, '.') && t.isName(first + 2))
+                column = first + 2;
+            bool plain = column < last && t.isName(column) && t[column].depth == 0;
+            bool descending = false;
+            for (qsizetype k = column + 1; plain && k < last; ++k) {
+                if (t.isWord(k, "DESC"))
+                    descending = true;
+                else if (!t.isWord(k, "ASC"))
+                    plain = false; // NULLS already given, COLLATE, an expression
+            }
+            if (plain)
+                edits.push_back(
+                    {t.end(last - 1), 0,
+                     descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST")});
+            if (!t.isPunct(last, ','))
+                break;
+            first = last + 1;
+        }
+    }
+
+    QString result = sql.toString();
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.pos > b.pos; });
+    for (const Edit& edit : edits)
+        result.replace(edit.pos, edit.len, edit.text);
+    return result;
 }
 
 std::optional<Criteria> parseCriteria(QStringView text) {

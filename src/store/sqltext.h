@@ -16,8 +16,23 @@ namespace store {
 QString withGermanCollation(QStringView sql);
 
 // For "SELECT <list> FROM Daten [WHERE ...] [ORDER BY ...]" the statement that reads only the
-// record numbers of its rows, in the same order; nothing for any other statement.
-std::optional<QString> keyStatement(QStringView sql);
+// record numbers of its rows, in the same order; nothing for any other statement. The text
+// ORDER BY terms get the German collation unless germanCollation is false (a server's columns
+// carry it already).
+std::optional<QString> keyStatement(QStringView sql, bool germanCollation = true);
+
+// A statement of the program (the old engine's dialect) as the database server takes it:
+// names in brackets or quotes written as plain names (the server folds them as it folded the
+// table's), LIKE with the old engine's wildcards as a regular expression match ("~", see
+// serverRegex), and Null sorted before every value in ascending order and after them in
+// descending order, as the file engine sorts it. The rest is kept character for character.
+QString forServer(QStringView sql);
+// A LIKE pattern of the old engine as a regular expression of the server that matches the same
+// whole texts: case is ignored by listing a letter's case forms, and a list or range in
+// brackets is written out as the characters it takes among the Latin, Greek and Cyrillic
+// letters, worked out by the old engine's own matching (JetPattern), so ranges follow the
+// German order exactly as the file's LIKE does.
+QString serverRegex(QStringView pattern);
 
 // Criteria of FindFirst: "<field> = <whole number>", such as "Nr = 12".
 struct Criteria {

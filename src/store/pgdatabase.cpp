@@ -1,0 +1,495 @@
+#include "pgdatabase.h"
+
+#include "fieldtable.h"
+#include "pgwrap.h"
+#include "recordsets.h"
+#include "storeerrors.h"
+
+#include <QUrl>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace store {
+
+namespace {
+
+// Whole numbers of a text; nothing for anything else.
+std::optional<qint64> wholeOf(QByteArrayView text) {
+    qint64 value = 0;
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, value);
+    if (parsed.ec != std::errc() || parsed.ptr != end || text.isEmpty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> realOf(QByteArrayView text) {
+    const std::string copy(text.data(), size_t(text.size()));
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (copy.empty() || end != copy.c_str() + copy.size())
+        return std::nullopt;
+    return value;
+}
+
+EngineError notANumber(const FieldDef& field, QByteArrayView text) {
+    return EngineError(ErrorNumber::ConversionFailed,
+                       QStringLiteral("Der Wert \"%1\" kann nicht im Feld \"%2\" gespeichert "
+                                      "werden: Das Feld nimmt nur Zahlen auf.")
+                           .arg(QString::fromUtf8(text), QLatin1String(field.name)));
+}
+
+} // namespace
+
+QByteArray fieldList() {
+    QByteArray list;
+    for (const FieldDef& field : fieldTable()) {
+        if (!list.isEmpty())
+            list += ", ";
+        list += field.name;
+    }
+    return list;
+}
+
+RawValue rawCell(const PgResult& result, int row, int column) {
+    if (result.isNull(row, column))
+        return RawValue();
+    const QByteArrayView text(result.value(row, column), result.length(row, column));
+    switch (PQftype(result.get(), column)) {
+    case kBoolType: // as the file gives a comparison's result
+        return RawValue::fromWhole(text == "t" ? 1 : 0);
+    case kInt2Type:
+    case kInt4Type:
+    case kInt8Type:
+        return RawValue::fromWhole(wholeOf(text).value_or(0));
+    case kFloat4Type:
+        // The server writes a float's shortest text; read back as a float it is the same value
+        // the file engine keeps for a Single.
+        return RawValue::fromReal(double(std::strtof(result.value(row, column), nullptr)));
+    case kFloat8Type:
+    case kNumericType:
+        return RawValue::fromReal(std::strtod(result.value(row, column), nullptr));
+    default:
+        return RawValue::fromText(text);
+    }
+}
+
+QVariant cellValue(const PgResult& result, int row, int column) {
+    const RawValue value = rawCell(result, row, column);
+    switch (value.kind) {
+    case RawValue::Kind::Null:
+        return QVariant();
+    case RawValue::Kind::Whole:
+        return QVariant(value.whole);
+    case RawValue::Kind::Real:
+        return QVariant(value.real);
+    case RawValue::Kind::Text:
+        break;
+    }
+    return QVariant(QString::fromUtf8(value.text.data(), value.text.size()));
+}
+
+void addFieldValue(PgParams& params, const FieldDef& field, const RawValue& value) {
+    if (value.kind == RawValue::Kind::Null) {
+        params.addNull();
+        return;
+    }
+    switch (field.type) {
+    case FieldType::Long:
+    case FieldType::Integer: {
+        qint64 whole = value.whole;
+        if (value.kind == RawValue::Kind::Real) {
+            if (value.real != std::trunc(value.real) || std::fabs(value.real) > 9e18)
+                throw notANumber(field, QByteArray::number(value.real));
+            whole = qint64(value.real);
+        } else if (value.kind == RawValue::Kind::Text) {
+            const std::optional<qint64> parsed = wholeOf(value.text);
+            if (!parsed)
+                throw notANumber(field, value.text);
+            whole = *parsed;
+        }
+        const qint64 limit = field.type == FieldType::Long ? 2147483647 : 32767;
+        if (whole < -limit - 1 || whole > limit)
+            throw rangeError(field.name);
+        params.add(whole);
+        return;
+    }
+    case FieldType::Single: {
+        double real = value.real;
+        if (value.kind == RawValue::Kind::Whole) {
+            real = double(value.whole);
+        } else if (value.kind == RawValue::Kind::Text) {
+            const std::optional<double> parsed = realOf(value.text);
+            if (!parsed)
+                throw notANumber(field, value.text);
+            real = *parsed;
+        }
+        if (!(std::fabs(real) <= 3.4028234663852886e38))
+            throw rangeError(field.name);
+        params.add(real);
+        return;
+    }
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    switch (value.kind) {
+    case RawValue::Kind::Whole:
+        params.add(value.whole);
+        break;
+    case RawValue::Kind::Real:
+        params.add(value.real);
+        break;
+    default:
+        params.add(QByteArray(value.text.data(), value.text.size()));
+        break;
+    }
+}
+
+void addFieldValue(PgParams& params, const FieldDef& field, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        addFieldValue(params, field, RawValue());
+        break;
+    case QMetaType::LongLong:
+        addFieldValue(params, field, RawValue::fromWhole(value.toLongLong()));
+        break;
+    case QMetaType::Double:
+        addFieldValue(params, field, RawValue::fromReal(value.toDouble()));
+        break;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        addFieldValue(params, field, RawValue::fromText(text));
+        break;
+    }
+    }
+}
+
+namespace {
+
+// The table Daten as the server's rules, with the names the file's table gives them so a
+// refusal is reported with its field: Long as integer and Integer as smallint with their
+// ranges, Single as real (a float, as the file keeps it), texts in German order.
+QByteArray createTableSql() {
+    QByteArray sql = "CREATE TABLE Daten (";
+    bool first = true;
+    const QByteArray collate = QByteArray(" COLLATE \"") + kServerCollation + "\"";
+    for (const FieldDef& field : fieldTable()) {
+        const QByteArray name = field.name;
+        sql += first ? "\n  " : ",\n  ";
+        first = false;
+        sql += name;
+        const QByteArray rule = " CONSTRAINT \"" + name + "_";
+        switch (field.type) {
+        case FieldType::Long:
+            sql += " integer";
+            if (name == "Nr")
+                sql += " NOT NULL CONSTRAINT \"Index\" PRIMARY KEY";
+            sql += rule + "Bereich\" CHECK (" + name + " BETWEEN -2147483648 AND 2147483647)";
+            break;
+        case FieldType::Integer:
+            sql += " smallint" + rule + "Bereich\" CHECK (" + name + " BETWEEN -32768 AND 32767)";
+            break;
+        case FieldType::Single:
+            sql += " real" + rule + "Bereich\" CHECK (" + name +
+                   " BETWEEN -3.4028234663852886e38 AND 3.4028234663852886e38)";
+            break;
+        case FieldType::Text:
+            sql += " text" + collate + rule + "Laenge\" CHECK (length(" + name +
+                   ") <= " + QByteArray::number(field.size) + ")";
+            sql += rule + "leer\" CHECK (" + name + " <> '')";
+            break;
+        case FieldType::Memo:
+            sql += " text" + collate + rule + "leer\" CHECK (" + name + " <> '')";
+            break;
+        }
+    }
+    sql += "\n)";
+    return sql;
+}
+
+// Makes Daten when the database has none; checks that Daten has the 64 columns in order.
+void prepareTable(PgConnection& connection) {
+    connection.begin();
+    try {
+        // Two workstations starting at once on an empty database make the table once.
+        connection.exec("SELECT pg_advisory_xact_lock(7401)");
+        const PgResult kind =
+            connection.exec("SELECT c.relkind FROM pg_class c WHERE c.oid = to_regclass('daten')");
+        if (kind.rows() == 0) {
+            connection.exec(createTableSql());
+        } else if (QByteArrayView(kind.value(0, 0)) != "r") {
+            throw EngineError(ErrorNumber::TableNotFound,
+                              QStringLiteral("\"Daten\" ist in dieser Datenbank keine Tabelle."));
+        } else {
+            const PgResult columns = connection.exec(
+                "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass('daten') "
+                "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
+            for (int column = 0; column < columns.rows(); ++column) {
+                const QString name = QString::fromUtf8(columns.value(column, 0));
+                if (column >= FieldCount)
+                    throw EngineError(ErrorNumber::DatabaseGeneric,
+                                      QStringLiteral("Die Tabelle \"Daten\" hat mehr als %1 "
+                                                     "Felder (zusätzlich \"%2\").")
+                                          .arg(FieldCount)
+                                          .arg(name));
+                const char* expected = fieldTable()[size_t(column)].name;
+                if (name.compare(QLatin1String(expected), Qt::CaseInsensitive) != 0)
+                    throw EngineError(ErrorNumber::DatabaseGeneric,
+                                      QStringLiteral("In der Tabelle \"Daten\" steht an Stelle "
+                                                     "%1 das Feld \"%2\" statt \"%3\".")
+                                          .arg(column + 1)
+                                          .arg(name, QLatin1String(expected)));
+            }
+            if (columns.rows() < FieldCount)
+                throw EngineError(
+                    ErrorNumber::DatabaseGeneric,
+                    QStringLiteral("In der Tabelle \"Daten\" fehlt das Feld \"%1\".")
+                        .arg(QLatin1String(fieldTable()[size_t(columns.rows())].name)));
+        }
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
+// Rolls back on every way out that did not commit.
+class Transaction {
+  public:
+    explicit Transaction(PgConnection& connection) : m_connection(connection) {}
+    ~Transaction() {
+        if (!m_done)
+            m_connection.rollback();
+    }
+    void commit() {
+        m_done = true;
+        m_connection.commit();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+  private:
+    PgConnection& m_connection;
+    bool m_done = false;
+};
+
+// Records sent to the server in one statement when many are added.
+constexpr int BatchSize = 100;
+// How many records are added between two calls of the feed's progress.
+constexpr int ProgressEvery = 250;
+
+using TextMap = std::unordered_map<std::string, qint64>;
+
+} // namespace
+
+} // namespace store
+
+using store::PgConnection;
+using store::PgParams;
+using store::PgResult;
+
+std::unique_ptr<PgDatabase> PgDatabase::open(const QString& uri) {
+    // The address as shown: a password given in it stays out of every message.
+    const QString shown = QUrl(uri).toDisplayString(QUrl::RemovePassword);
+    try {
+        auto connection = std::make_shared<PgConnection>(uri);
+        store::prepareTable(*connection);
+        return std::unique_ptr<PgDatabase>(new PgDatabase(std::move(connection), uri));
+    } catch (const EngineError& error) {
+        throw EngineError(error.number(),
+                          QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
+                              .arg(shown, error.description()));
+    }
+}
+
+PgDatabase::PgDatabase(std::shared_ptr<PgConnection> connection, QString uri)
+    : Database(std::move(uri)), m_connection(std::move(connection)) {}
+
+PgDatabase::~PgDatabase() = default;
+
+void PgDatabase::writeCopy(const QString&) {
+    throw EngineError(ErrorNumber::CannotOpen,
+                      QStringLiteral("Die Datenbank liegt auf einem Datenbankserver und wird "
+                                     "dort gesichert, nicht als Datei."));
+}
+
+void PgDatabase::replaceWith(const QString&) {
+    throw EngineError(ErrorNumber::CannotOpen,
+                      QStringLiteral("Die Datenbank liegt auf einem Datenbankserver; eine "
+                                     "Datensicherung als Datei kann sie nicht ersetzen."));
+}
+
+bool PgDatabase::changedSinceOpen() const {
+    return m_connection->changed();
+}
+
+std::unique_ptr<RecordSet> PgDatabase::openDynaset(const QString& sql) {
+    return store::openServerDynaset(m_connection, sql);
+}
+
+std::unique_ptr<Snapshot> PgDatabase::openSnapshot(const QString& sql) {
+    return store::readServerSnapshot(*m_connection, sql);
+}
+
+std::optional<qint64> PgDatabase::highestNumber() {
+    const PgResult result = m_connection->exec("SELECT max(Nr) FROM Daten");
+    if (result.isNull(0, 0))
+        return std::nullopt;
+    return result.whole(0, 0);
+}
+
+qint64 PgDatabase::recordCount() {
+    return m_connection->exec("SELECT count(*) FROM Daten").whole(0, 0);
+}
+
+QList<QStringList> PgDatabase::valuesInOrder(const QList<QStringList>& groups) {
+    // As the file does it: one pass, each value keeping the lowest position it was seen at.
+    QByteArray sql = "SELECT Nr";
+    for (const QStringList& columns : groups) {
+        for (const QString& column : columns) {
+            const FieldDef* field = findField(column);
+            if (!field || !isTextType(field->type))
+                throw EngineError(ErrorNumber::UnknownName,
+                                  QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
+                                                 "Daten.")
+                                      .arg(column));
+            sql += QByteArray(", ") + field->name;
+        }
+    }
+    sql += " FROM Daten";
+    std::vector<store::TextMap> seen(size_t(groups.size()));
+    m_connection->stream(sql, [&](const PgResult& row) {
+        const qint64 nr = row.whole(0, 0);
+        int column = 1;
+        for (size_t g = 0; g < seen.size(); ++g) {
+            const qint64 count = groups[qsizetype(g)].size();
+            for (qint64 k = 0; k < count; ++k, ++column) {
+                if (row.isNull(0, column))
+                    continue;
+                std::string value(row.value(0, column), size_t(row.length(0, column)));
+                const qint64 position = nr * count + k;
+                auto [it, added] = seen[g].emplace(std::move(value), position);
+                if (!added && position < it->second)
+                    it->second = position;
+            }
+        }
+        return true;
+    });
+    QList<QStringList> result;
+    for (const store::TextMap& values : seen) {
+        std::vector<std::pair<qint64, const std::string*>> ordered;
+        ordered.reserve(values.size());
+        for (const auto& [text, position] : values)
+            ordered.emplace_back(position, &text);
+        std::sort(ordered.begin(), ordered.end());
+        QStringList texts;
+        for (const auto& entry : ordered)
+            texts << QString::fromUtf8(entry.second->data(), qsizetype(entry.second->size()));
+        result << texts;
+    }
+    return result;
+}
+
+void PgDatabase::readAll(const std::function<bool(const RawRecord&)>& record) {
+    // One statement reads one state of the table, whatever other workstations save meanwhile.
+    const QByteArray sql = "SELECT " + store::fieldList() + " FROM Daten ORDER BY Nr";
+    RawRecord values;
+    m_connection->stream(sql, [&](const PgResult& row) {
+        for (int i = 0; i < FieldCount; ++i)
+            values[size_t(i)] = store::rawCell(row, 0, i);
+        return record(values);
+    });
+}
+
+std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
+    PgConnection& connection = *m_connection;
+    connection.begin();
+    store::Transaction transaction(connection);
+    // Other workstations may go on reading, but write nothing until the records are in.
+    connection.exec("LOCK TABLE Daten IN SHARE ROW EXCLUSIVE MODE");
+
+    QSet<qint64> stored;
+    const PgResult numbers = connection.exec("SELECT Nr FROM Daten");
+    for (int row = 0; row < numbers.rows(); ++row)
+        stored.insert(numbers.whole(row, 0));
+    feed.start(stored);
+
+    const QByteArray insert = "INSERT INTO Daten (" + store::fieldList() + ") VALUES ";
+    auto statementFor = [&insert](int records) {
+        QByteArray sql = insert;
+        for (int r = 0; r < records; ++r) {
+            sql += r ? ", (" : "(";
+            for (int i = 1; i <= FieldCount; ++i)
+                sql += (i > 1 ? ", $" : "$") + QByteArray::number(r * FieldCount + i);
+            sql += ")";
+        }
+        return sql;
+    };
+    const QByteArray fullBatch = statementFor(store::BatchSize);
+    const int nrIndex = fieldIndex(u"Nr");
+
+    std::vector<QVariant> batchNumbers;
+    PgParams params;
+    auto numberOf = [nrIndex](const RawRecord& record) {
+        const RawValue& nr = record[size_t(nrIndex)];
+        return nr.kind == RawValue::Kind::Whole ? QVariant(nr.whole) : QVariant();
+    };
+    // Sends the batch; a refused batch is sent again record by record, so the refusal names
+    // the record it is about.
+    std::vector<PgParams> single;
+    auto send = [&] {
+        const int records = int(batchNumbers.size());
+        if (records == 0)
+            return;
+        try {
+            connection.exec(records == store::BatchSize ? fullBatch : statementFor(records),
+                            params);
+        } catch (const EngineError&) {
+            const QByteArray one = statementFor(1);
+            for (int r = 0; r < records; ++r)
+                connection.exec(one, single[size_t(r)], QString(), batchNumbers[size_t(r)]);
+            throw;
+        }
+        params.clear();
+        single.clear();
+        batchNumbers.clear();
+    };
+
+    RawRecord record;
+    int written = 0;
+    if (!feed.progress(0))
+        return std::nullopt;
+    while (feed.next(record)) {
+        PgParams own;
+        for (int i = 0; i < FieldCount; ++i) {
+            store::addFieldValue(params, fieldTable()[size_t(i)], record[size_t(i)]);
+            store::addFieldValue(own, fieldTable()[size_t(i)], record[size_t(i)]);
+        }
+        single.push_back(std::move(own));
+        batchNumbers.push_back(numberOf(record));
+        ++written;
+        if (int(batchNumbers.size()) == store::BatchSize)
+            send();
+        if (written % store::ProgressEvery == 0 && !feed.progress(written))
+            return std::nullopt;
+    }
+    send();
+    if (!feed.progress(written))
+        return std::nullopt;
+    transaction.commit();
+    if (written > 0)
+        connection.markChanged();
+    return written;
+}
+
+void PgDatabase::setBusyTimeout(int milliseconds) {
+    m_connection->setLockTimeout(milliseconds);
+}
