@@ -1,0 +1,115 @@
+#include "testengine.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace {
+
+class FileEngine final : public TestEngine {
+  public:
+    FileEngine() : m_path(m_dir.filePath(QStringLiteral("TarvexDB.mdb"))) {}
+    ~FileEngine() override { close(); }
+
+    bool isServer() const override { return false; }
+    QString name() const override { return m_path; }
+    void reset() override {
+        close();
+        Database::createEmpty(m_path);
+    }
+    bool exec(const QString& sql) override {
+        return sqlite3_exec(connection(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
+               SQLITE_OK;
+    }
+    QString firstValue(const QString& sql) override {
+        sqlite3_stmt* stmt = nullptr;
+        QString value;
+        if (sqlite3_prepare_v2(connection(), sql.toUtf8().constData(), -1, &stmt, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return value;
+    }
+
+  private:
+    sqlite3* connection() {
+        if (!m_db)
+            sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE,
+                            nullptr);
+        return m_db;
+    }
+    void close() {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    sqlite3* m_db = nullptr;
+};
+
+class ServerEngine final : public TestEngine {
+  public:
+    explicit ServerEngine(QString uri) : m_uri(std::move(uri)) {
+        m_conn = PQconnectdb(m_uri.toUtf8().constData());
+        if (PQstatus(m_conn) != CONNECTION_OK)
+            throw std::runtime_error(std::string("no connection to the test server: ") +
+                                     PQerrorMessage(m_conn));
+        // Another program waits no longer for a lock than the store's tests do.
+        exec(QStringLiteral("SET lock_timeout = 100; SET client_min_messages = warning"));
+    }
+    ~ServerEngine() override { PQfinish(m_conn); }
+
+    bool isServer() const override { return true; }
+    QString name() const override { return m_uri; }
+    void reset() override {
+        if (!exec(QStringLiteral("DROP TABLE IF EXISTS Daten")))
+            throw std::runtime_error("Daten not dropped");
+        Database::open(m_uri); // makes the table
+    }
+    bool exec(const QString& sql) override {
+        PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        PQclear(result);
+        return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    }
+    QString firstValue(const QString& sql) override {
+        PGresult* result = PQexec(m_conn, sql.toUtf8().constData());
+        QString value;
+        if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0)
+            value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        PQclear(result);
+        return value;
+    }
+
+  private:
+    QString m_uri;
+    PGconn* m_conn = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<TestEngine> TestEngine::fromEnvironment(QString* skipReason) {
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (environment.value(QStringLiteral("TARVEX_TEST_ENGINE")) != QLatin1String("server"))
+        return std::make_unique<FileEngine>();
+    QString uri = environment.value(QStringLiteral("TARVEX_TEST_PG"));
+    if (uri.isEmpty()) {
+        const QString dir = environment.value(QStringLiteral("TARVEX_TEST_PG_DIR"));
+        QFile file(dir + QLatin1String("/uri"));
+        if (!dir.isEmpty() && file.open(QIODevice::ReadOnly))
+            uri = QString::fromUtf8(file.readAll()).trimmed();
+    }
+    if (uri.isEmpty()) {
+        *skipReason = QStringLiteral("Kein Testserver: PostgreSQL ist nicht installiert, oder "
+                                     "weder TARVEX_TEST_PG noch TARVEX_TEST_PG_DIR nennt einen "
+                                     "Server (scripts/pgtest start <Ordner>).");
+        return nullptr;
+    }
+    return std::make_unique<ServerEngine>(uri);
+}
