@@ -204,6 +204,8 @@ std::optional<QString> keyStatement(QStringView sql, bool germanCollation) {
     return germanCollation ? withGermanCollation(keys) : keys;
 }
 
+const char kServerOrder[] = "tarvex_deutsch";
+
 namespace {
 
 // The characters a list in brackets is written out over: control characters and the Latin
@@ -399,10 +401,21 @@ QString forServer(QStringView sql) {
                 else if (!t.isWord(k, "ASC"))
                     plain = false; // NULLS already given, COLLATE, an expression
             }
-            if (plain)
+            const QString nulls =
+                descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+            const FieldDef* field = plain ? findField(t.name(column)) : nullptr;
+            if (field && isTextType(field->type)) {
+                // German order first (case and accents aside), then the plain text: the
+                // file's order, where the server's own rules would put small letters first.
+                edits.push_back({t.end(last - 1), 0,
+                                 nulls + QLatin1String(", ") + QLatin1String(field->name) +
+                                     QLatin1String(" COLLATE \"C\"") +
+                                     (descending ? QLatin1String(" DESC") : QLatin1String(""))});
                 edits.push_back(
-                    {t.end(last - 1), 0,
-                     descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST")});
+                    {t.end(column), 0, QLatin1String(" COLLATE ") + QLatin1String(kServerOrder)});
+            } else if (plain) {
+                edits.push_back({t.end(last - 1), 0, nulls});
+            }
             if (!t.isPunct(last, ','))
                 break;
             first = last + 1;

@@ -24,9 +24,13 @@ std::optional<QString> keyStatement(QStringView sql, bool germanCollation = true
 // A statement of the program (the old engine's dialect) as the database server takes it:
 // names in brackets or quotes written as plain names (the server folds them as it folded the
 // table's), LIKE with the old engine's wildcards as a regular expression match ("~", see
-// serverRegex), and Null sorted before every value in ascending order and after them in
-// descending order, as the file engine sorts it. The rest is kept character for character.
+// serverRegex), Null sorted before every value in ascending order and after them in descending
+// order, and text columns in ORDER BY sorted as the file sorts them: by the collation
+// kServerOrder (German order at its first level: case and accents aside, ß as ss), ties by the
+// plain text. The rest is kept character for character.
 QString forServer(QStringView sql);
+// The name of the server's collation for ORDER BY, made with the table.
+extern const char kServerOrder[];
 // A LIKE pattern of the old engine as a regular expression of the server that matches the same
 // whole texts: case is ignored by listing a letter's case forms, and a list or range in
 // brackets is written out as the characters it takes among the Latin, Greek and Cyrillic

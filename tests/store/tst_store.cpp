@@ -529,6 +529,37 @@ class TestStore : public QObject {
         QCOMPARE(numbersOf(*rs).join(u'|'), numbers);
     }
 
+    // Texts that differ only in case or accents: German order first, then the plain text.
+    void textTiesInOrder_data() {
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("numbers");
+        QTest::newRow("ascending") << "KNach ASC"
+                                   << "5|9|3|1|4|2|8|7|6";
+        QTest::newRow("descending") << "KNach DESC"
+                                    << "6|7|8|2|4|1|3|9|5";
+        QTest::newRow("second key") << "KVor, KNach DESC"
+                                    << "6|7|8|2|4|1|3|9|5";
+    }
+    void textTiesInOrder() {
+        QFETCH(QString, order);
+        QFETCH(QString, numbers);
+        m_engine->reset();
+        QVERIFY(m_engine->exec(QStringLiteral(
+            "INSERT INTO Daten (Nr, KNach) VALUES (1, 'Müller'), (2, 'müller'), (3, 'Muller'), "
+            "(4, 'muller'), (5, 'Mueller'), (6, 'Straße'), (7, 'Strasse'), (8, 'STRASSE'), "
+            "(9, 'Mülheim')")));
+        auto db = m_engine->open();
+        auto snapshot = db->openSnapshot(QStringLiteral("SELECT Nr FROM Daten ORDER BY ") + order);
+        QStringList found;
+        for (int r = 0; r < snapshot->rowCount(); ++r)
+            found << snapshot->text(r, 0);
+        QCOMPARE(found.join(u'|'), numbers);
+        QCOMPARE(
+            numbersOf(*db->openDynaset(QStringLiteral("SELECT * FROM Daten ORDER BY ") + order))
+                .join(u'|'),
+            numbers);
+    }
+
     // ---- Whole tables in and out -------------------------------------------------------------
 
     // Records handed over by a feed are stored all or none, and read back as they went in.
