@@ -205,10 +205,10 @@ QByteArray createTableSql() {
         case FieldType::Text:
             sql += " text" + collate + rule + "Laenge\" CHECK (length(" + name +
                    ") <= " + QByteArray::number(field.size) + ")";
-            sql += rule + "leer\" CHECK (" + name + " <> '')";
+            sql += rule + "leer\" CHECK (length(" + name + ") > 0)";
             break;
         case FieldType::Memo:
-            sql += " text" + collate + rule + "leer\" CHECK (" + name + " <> '')";
+            sql += " text" + collate + rule + "leer\" CHECK (length(" + name + ") > 0)";
             break;
         }
     }
@@ -292,7 +292,7 @@ class Transaction {
 };
 
 // Records sent to the server in one statement when many are added.
-constexpr int BatchSize = 100;
+constexpr int BatchSize = 250;
 // How many records are added between two calls of the feed's progress.
 constexpr int ProgressEvery = 250;
 
@@ -420,18 +420,8 @@ void PgDatabase::readAll(const std::function<bool(const RawRecord&)>& record) {
 }
 
 std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
+    static const QByteArray kBatchName = QByteArrayLiteral("tarvex_add_records");
     PgConnection& connection = *m_connection;
-    connection.begin();
-    store::Transaction transaction(connection);
-    // Other workstations may go on reading, but write nothing until the records are in.
-    connection.exec("LOCK TABLE Daten IN SHARE ROW EXCLUSIVE MODE");
-
-    QSet<qint64> stored;
-    const PgResult numbers = connection.exec("SELECT Nr FROM Daten");
-    for (int row = 0; row < numbers.rows(); ++row)
-        stored.insert(numbers.whole(row, 0));
-    feed.start(stored);
-
     const QByteArray insert = "INSERT INTO Daten (" + store::fieldList() + ") VALUES ";
     auto statementFor = [&insert](int records) {
         QByteArray sql = insert;
@@ -443,7 +433,27 @@ std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
         }
         return sql;
     };
-    const QByteArray fullBatch = statementFor(store::BatchSize);
+    // A full batch is parsed and planned by the server once, before the transaction starts,
+    // so that a statement of the name left behind by a broken earlier run fails harmlessly.
+    if (connection.inTransaction())
+        throw store::lockedError();
+    connection.unprepare(kBatchName);
+    connection.prepare(kBatchName, statementFor(store::BatchSize));
+    // Given up after the transaction has ended, whichever way.
+    struct Unprepare {
+        PgConnection& connection;
+        ~Unprepare() { connection.unprepare(kBatchName); }
+    } unprepare{connection};
+    connection.begin();
+    store::Transaction transaction(connection);
+    // Other workstations may go on reading, but write nothing until the records are in.
+    connection.exec("LOCK TABLE Daten IN SHARE ROW EXCLUSIVE MODE");
+
+    QSet<qint64> stored;
+    const PgResult numbers = connection.exec("SELECT Nr FROM Daten");
+    for (int row = 0; row < numbers.rows(); ++row)
+        stored.insert(numbers.whole(row, 0));
+    feed.start(stored);
     const int nrIndex = fieldIndex(u"Nr");
 
     std::vector<QVariant> batchNumbers;
@@ -460,8 +470,10 @@ std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
         if (records == 0)
             return;
         try {
-            connection.exec(records == store::BatchSize ? fullBatch : statementFor(records),
-                            params);
+            if (records == store::BatchSize)
+                connection.execPrepared(kBatchName, params);
+            else
+                connection.exec(statementFor(records), params);
         } catch (const EngineError&) {
             const QByteArray one = statementFor(1);
             for (int r = 0; r < records; ++r)

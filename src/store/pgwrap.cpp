@@ -98,12 +98,20 @@ PgConnection::PgConnection(const QString& uri) {
                                          "die Anmeldung nicht zu (%1).")
                               .arg(message));
     }
-    PQsetClientEncoding(m_conn, "UTF8");
-    // Texts and numbers travel in a fixed form, whatever the server's defaults say.
-    exec("SET standard_conforming_strings = on");
-    exec("SET extra_float_digits = 1");
-    exec("SET client_min_messages = warning");
-    setLockTimeout(2000);
+    try {
+        if (PQsetClientEncoding(m_conn, "UTF8") != 0)
+            throw EngineError(ErrorNumber::CannotOpen,
+                              QStringLiteral("Der Datenbankserver nimmt keine Texte in UTF-8 an."));
+        // Texts and numbers travel in a fixed form, whatever the server's defaults say.
+        exec("SET standard_conforming_strings = on");
+        exec("SET extra_float_digits = 1");
+        exec("SET client_min_messages = warning");
+        setLockTimeout(2000);
+    } catch (...) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw;
+    }
 }
 
 PgConnection::~PgConnection() {
@@ -113,20 +121,49 @@ PgConnection::~PgConnection() {
 
 PgResult PgConnection::exec(const QByteArray& sql, const PgParams& params, const QString& shown,
                             const QVariant& number) {
+    return run(
+        [&](const char* const* values, const int* lengths) {
+            return PQexecParams(m_conn, sql.constData(), params.count(), nullptr, values, lengths,
+                                nullptr, 0);
+        },
+        params, shown.isEmpty() ? QString::fromUtf8(sql) : shown, number);
+}
+
+void PgConnection::prepare(const QByteArray& name, const QByteArray& sql) {
+    PgResult result(PQprepare(m_conn, name.constData(), sql.constData(), 0, nullptr));
+    if (!result.get() || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+        throw serverError(result.get(), QString::fromUtf8(sql));
+}
+
+void PgConnection::unprepare(const QByteArray& name) noexcept {
+    PQclear(PQexec(m_conn, ("DEALLOCATE " + name).constData()));
+}
+
+PgResult PgConnection::execPrepared(const QByteArray& name, const PgParams& params,
+                                    const QVariant& number) {
+    return run(
+        [&](const char* const* values, const int* lengths) {
+            return PQexecPrepared(m_conn, name.constData(), params.count(), values, lengths,
+                                  nullptr, 0);
+        },
+        params, QString::fromUtf8(name), number);
+}
+
+PgResult PgConnection::run(const std::function<PGresult*(const char* const*, const int*)>& send,
+                           const PgParams& params, const QString& shown, const QVariant& number) {
     const bool guarded = inTransaction();
     if (guarded)
         PQclear(PQexec(m_conn, "SAVEPOINT statement"));
     const std::vector<const char*> values = params.pointers();
     const std::vector<int> lengths = params.lengths();
-    PgResult result(PQexecParams(m_conn, sql.constData(), params.count(), nullptr, values.data(),
-                                 lengths.data(), nullptr, 0));
+    PgResult result(send(values.data(), lengths.data()));
     const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         if (!result.get() || PQstatus(m_conn) != CONNECTION_OK)
             throw connectionLost(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
         if (guarded)
             PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT statement"));
-        throw serverError(result.get(), shown.isEmpty() ? QString::fromUtf8(sql) : shown, number);
+        throw serverError(result.get(), shown, number);
     }
     if (guarded)
         PQclear(PQexec(m_conn, "RELEASE SAVEPOINT statement"));

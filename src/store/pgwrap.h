@@ -75,6 +75,11 @@ class PgConnection {
     // number is the record number for a refused write.
     PgResult exec(const QByteArray& sql, const PgParams& params = {}, const QString& shown = {},
                   const QVariant& number = {});
+    // A statement kept on the server under the name, for running many times with other values.
+    void prepare(const QByteArray& name, const QByteArray& sql);
+    void unprepare(const QByteArray& name) noexcept;
+    PgResult execPrepared(const QByteArray& name, const PgParams& params,
+                          const QVariant& number = {});
     // Runs a statement and hands its rows one at a time (the row is row 0 of the result) until
     // row returns false. Only outside a transaction or inside a read transaction.
     void stream(const QByteArray& sql, const std::function<bool(const PgResult& row)>& row,
@@ -94,6 +99,9 @@ class PgConnection {
     void markChanged() { m_changed = true; }
 
   private:
+    PgResult run(const std::function<PGresult*(const char* const*, const int*)>& send,
+                 const PgParams& params, const QString& shown, const QVariant& number);
+
     PGconn* m_conn = nullptr;
     bool m_changed = false;
 };

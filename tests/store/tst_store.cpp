@@ -676,6 +676,11 @@ class TestStore : public QObject {
             QCOMPARE(description,
                      QStringLiteral("Ein Datensatz mit der Nummer 150 ist bereits vorhanden."));
             QCOMPARE(db->recordCount(), 5);
+            // Nothing of the refused run is in the way of the next.
+            feed.refused = -1;
+            feed.next_ = 0;
+            QCOMPARE(db->addRecords(feed), 260);
+            QCOMPARE(db->recordCount(), 265);
         } else {
             QCOMPARE(written, 260);
             QCOMPARE(db->recordCount(), 265);
