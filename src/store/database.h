@@ -18,9 +18,15 @@
 class Database {
   public:
     // Opens the database named in the settings: a connection address "postgresql://..." or
-    // "postgres://..." opens the table Daten on that server (made there on first use);
+    // "postgres://..." opens the table Daten on that server (createServerTable makes it);
     // anything else is the path of a database file, opened as described for files below.
-    static std::unique_ptr<Database> open(const QString& nameOrUri);
+    // password is for a server that asks for one (error 3031 without it, 3029 when it is
+    // refused); a server's database without the table Daten is error 3078.
+    static std::unique_ptr<Database> open(const QString& nameOrUri,
+                                          const QString& password = QString());
+    // Makes the empty table Daten in the server's database at uri (the file's counterpart is
+    // createEmpty below).
+    static void createServerTable(const QString& uri, const QString& password = QString());
     // Whether the name is the address of a database server rather than a file's path.
     static bool isServerAddress(const QString& nameOrUri);
 

@@ -4,10 +4,14 @@
 #include "pgdatabase.h"
 #include "sqlitedatabase.h"
 
-std::unique_ptr<Database> Database::open(const QString& nameOrUri) {
+std::unique_ptr<Database> Database::open(const QString& nameOrUri, const QString& password) {
     if (isServerAddress(nameOrUri))
-        return PgDatabase::open(nameOrUri);
+        return PgDatabase::open(nameOrUri, password);
     return SqliteDatabase::open(nameOrUri);
+}
+
+void Database::createServerTable(const QString& uri, const QString& password) {
+    PgDatabase::createTable(uri, password);
 }
 
 bool Database::isServerAddress(const QString& nameOrUri) {

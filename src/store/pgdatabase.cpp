@@ -216,8 +216,9 @@ QByteArray createTableSql() {
     return sql;
 }
 
-// Makes Daten when the database has none; checks that Daten has the 64 columns in order.
-void prepareTable(PgConnection& connection) {
+// Checks that Daten has the 64 columns in order; makes it when the database has none and create
+// is set, otherwise a missing table is EngineError 3078.
+void prepareTable(PgConnection& connection, bool create) {
     connection.begin();
     try {
         // Two workstations starting at once on an empty database make the table once.
@@ -233,7 +234,11 @@ void prepareTable(PgConnection& connection) {
             connection.exec("CREATE COLLATION " + QByteArray(kServerOrder) +
                             " (provider = icu, locale = 'de-DE-u-ks-level1', "
                             "deterministic = false)");
-        if (kind.rows() == 0) {
+        if (kind.rows() == 0 && !create) {
+            throw EngineError(ErrorNumber::TableNotFound,
+                              QStringLiteral("In dieser Datenbank gibt es die Tabelle \"Daten\" "
+                                             "nicht."));
+        } else if (kind.rows() == 0) {
             connection.exec(createTableSql());
         } else if (QByteArrayView(kind.value(0, 0)) != "r") {
             throw EngineError(ErrorNumber::TableNotFound,
@@ -306,17 +311,35 @@ using store::PgConnection;
 using store::PgParams;
 using store::PgResult;
 
-std::unique_ptr<PgDatabase> PgDatabase::open(const QString& uri) {
-    // The address as shown: a password given in it stays out of every message.
+namespace {
+
+// The failure of opening uri, with the address as shown: a password given in it stays out of
+// every message.
+EngineError openFailed(const QString& uri, const EngineError& error) {
     const QString shown = QUrl(uri).toDisplayString(QUrl::RemovePassword);
+    return EngineError(error.number(),
+                       QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
+                           .arg(shown, error.description()));
+}
+
+} // namespace
+
+std::unique_ptr<PgDatabase> PgDatabase::open(const QString& uri, const QString& password) {
     try {
-        auto connection = std::make_shared<PgConnection>(uri);
-        store::prepareTable(*connection);
+        auto connection = std::make_shared<PgConnection>(uri, password);
+        store::prepareTable(*connection, false);
         return std::unique_ptr<PgDatabase>(new PgDatabase(std::move(connection), uri));
     } catch (const EngineError& error) {
-        throw EngineError(error.number(),
-                          QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
-                              .arg(shown, error.description()));
+        throw openFailed(uri, error);
+    }
+}
+
+void PgDatabase::createTable(const QString& uri, const QString& password) {
+    try {
+        PgConnection connection(uri, password);
+        store::prepareTable(connection, true);
+    } catch (const EngineError& error) {
+        throw openFailed(uri, error);
     }
 }
 

@@ -85,14 +85,29 @@ std::vector<int> PgParams::lengths() const {
     return list;
 }
 
-PgConnection::PgConnection(const QString& uri) {
-    m_conn = PQconnectdb(uri.toUtf8().constData());
+PgConnection::PgConnection(const QString& uri, const QString& password) {
+    const QByteArray address = uri.toUtf8();
+    const QByteArray secret = password.toUtf8();
+    // The address is expanded as a whole; a password given here overrides one in it.
+    const char* keywords[] = {"dbname", password.isEmpty() ? nullptr : "password", nullptr};
+    const char* values[] = {address.constData(), secret.constData(), nullptr};
+    m_conn = PQconnectdbParams(keywords, values, 1);
     if (!m_conn)
         throw EngineError(ErrorNumber::OutOfMemory, QStringLiteral("Nicht genügend Speicher."));
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString message = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        const bool needsPassword = PQconnectionNeedsPassword(m_conn) != 0;
+        const bool passwordRefused = !needsPassword && PQconnectionUsedPassword(m_conn) != 0;
         PQfinish(m_conn);
         m_conn = nullptr;
+        if (needsPassword)
+            throw EngineError(ErrorNumber::PasswordNeeded,
+                              QStringLiteral("Der Datenbankserver verlangt ein Kennwort."));
+        if (passwordRefused)
+            throw EngineError(ErrorNumber::LoginRefused,
+                              QStringLiteral("Der Datenbankserver hat die Anmeldung mit diesem "
+                                             "Benutzernamen und Kennwort abgelehnt (%1).")
+                                  .arg(message));
         throw EngineError(ErrorNumber::CannotOpen,
                           QStringLiteral("Der Datenbankserver ist nicht erreichbar oder lässt "
                                          "die Anmeldung nicht zu (%1).")

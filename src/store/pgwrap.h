@@ -61,8 +61,11 @@ class PgParams {
 // One connection to the server. Record sets share it with the database.
 class PgConnection {
   public:
-    // Connects to the address; a server that cannot be reached or refuses is EngineError 3051.
-    explicit PgConnection(const QString& uri);
+    // Connects to the address, with password when it is not empty (it never goes into the
+    // address). A server that asks for a password none was given for is EngineError 3031, one
+    // that refuses the password given 3029; one that cannot be reached or refuses otherwise
+    // 3051.
+    explicit PgConnection(const QString& uri, const QString& password = QString());
     ~PgConnection();
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;

@@ -70,7 +70,7 @@ class ServerEngine final : public TestEngine {
     void reset() override {
         if (!exec(QStringLiteral("DROP TABLE IF EXISTS Daten")))
             throw std::runtime_error("Daten not dropped");
-        Database::open(m_uri); // makes the table
+        Database::createServerTable(m_uri);
     }
     bool exec(const QString& sql) override {
         PGresult* result = PQexec(m_conn, sql.toUtf8().constData());

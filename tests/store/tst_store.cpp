@@ -702,7 +702,7 @@ class TestStore : public QObject {
         for (const FieldDef& field : fieldTable())
             renamed << (renamed.size() == 5 ? QStringLiteral("Anders integer")
                                             : QLatin1String(field.name) + QLatin1String(" text"));
-        QTest::newRow("made on first use") << QString() << 0;
+        QTest::newRow("missing, then made") << QString() << 0;
         QTest::newRow("Daten is a view")
             << "CREATE TABLE t (x integer); CREATE VIEW Daten AS SELECT * FROM t"
             << int(ErrorNumber::TableNotFound);
@@ -722,6 +722,11 @@ class TestStore : public QObject {
             QVERIFY(m_engine->exec(sql));
         QString description;
         std::unique_ptr<Database> db;
+        if (sql.isEmpty()) {
+            // A database without the table is said so; the table is made only when asked for.
+            QCOMPARE(errorOf([&] { m_engine->open(); }), ErrorNumber::TableNotFound);
+            Database::createServerTable(m_engine->name());
+        }
         QCOMPARE(errorOf([&] { db = m_engine->open(); }, &description), number);
         if (number) {
             QVERIFY2(description.contains(QLatin1String("Daten")), qPrintable(description));
@@ -747,6 +752,38 @@ class TestStore : public QObject {
         // A second workstation finds the table made and opens it as it is.
         QVERIFY(m_engine->exec(QStringLiteral("INSERT INTO Daten (Nr) VALUES (1)")));
         QCOMPARE(m_engine->open()->recordCount(), 1);
+    }
+
+    // Signing in as an office's role that must give its password (scram-sha-256 on the test
+    // server), and a server that is not there.
+    void signingIn_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("number");
+        QTest::newRow("no password given")
+            << "buero" << QString() << int(ErrorNumber::PasswordNeeded);
+        QTest::newRow("wrong password") << "buero"
+                                        << "falsch" << int(ErrorNumber::LoginRefused);
+        QTest::newRow("right password") << "buero"
+                                        << "geheim" << 0;
+        QTest::newRow("no server there") << "" << QString() << int(ErrorNumber::CannotOpen);
+    }
+    void signingIn() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, number);
+        if (!m_engine->isServer())
+            QSKIP("Nur für den Datenbankserver");
+        m_engine->reset();
+        QString uri = m_engine->name();
+        uri = user.isEmpty() ? QStringLiteral("postgresql:///tarvex?host=/nicht/da")
+                             : uri.replace(QStringLiteral("user=tarvex"), "user=" + user);
+        QString description;
+        std::unique_ptr<Database> db;
+        QCOMPARE(errorOf([&] { db = Database::open(uri, password); }, &description), number);
+        QVERIFY2(!description.contains(QLatin1String("geheim")), qPrintable(description));
+        if (number == 0)
+            QCOMPARE(db->recordCount(), 0);
     }
 };
 
