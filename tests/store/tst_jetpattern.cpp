@@ -65,10 +65,18 @@ class TestJetPattern : public QObject {
                            {"[*]", "x"},
                            {"[#]", "1"},
                            {"[a-]", "b"}});
-        // Ranges in German order; case ignored over all of Unicode, accents not.
-        addMatches(true,
-                   {{"[a-c]*", "Äpfel"}, {"[r-t]", "ß"}, {"MÜLLER", "müller"}, {"σοφία", "ΣΟΦΊΑ"}});
-        addMatches(false, {{"[a-c]", "é"}, {"Muller", "Müller"}});
+        // Ranges by base letter in German order (Ł Ø Đ as L O D, ß as ss, Æ as ae, Þ after z);
+        // outside ranges case is ignored over all of Unicode, accents not.
+        addMatches(true, {{"[a-c]*", "Äpfel"},
+                          {"[r-t]", "ß"},
+                          {"[k-m]*", "Łukasz"},
+                          {"[n-p]*", "Ørsted"},
+                          {"[d-d]*", "Đorđe"},
+                          {"[a-b]", "Æ"},
+                          {"[!a-z]", "Þ"},
+                          {"MÜLLER", "müller"},
+                          {"σοφία", "ΣΟΦΊΑ"}});
+        addMatches(false, {{"[a-c]", "é"}, {"[a-a]", "æ"}, {"[a-z]", "1"}, {"Muller", "Müller"}});
         // An unclosed "[" is an ordinary character.
         addMatches(true, {{"[abc", "[abc"}, {"a[b*", "a[bcd"}, {"[!", "[!"}});
         addMatches(false, {{"[abc", "a"}});
@@ -129,35 +137,24 @@ class TestJetPattern : public QObject {
         QCOMPARE(value, expected);
     }
 
-    void germanOrder_data() {
-        QTest::addColumn<QStringList>("sorted");
-        QTest::newRow("umlaut as its vowel") << QStringList{"Apfel", "Äpfel", "Apfelbaum", "Arm"};
-        QTest::newRow("ue is not ü") << QStringList{"Mueller", "Muller", "Müller", "Mumm"};
-        QTest::newRow("sharp s as ss")
-            << QStringList{"Strasse", "Straße", "Strassen", "Straßenbahn", "Strasser"};
-        QTest::newRow("case ignored, ties plain")
-            << QStringList{"MEIER", "Meier", "meier", "Meiers", "meiser"};
-        QTest::newRow("ö as o") << QStringList{"Ozean", "Özil", "Öztürk", "Zander"};
-        QTest::newRow("accents as base letter") << QStringList{"Cafe", "Café", "Cafes"};
-        QTest::newRow("empty and digits first") << QStringList{"", " a", "1", "9", "a"};
-    }
-    void germanOrder() {
-        QFETCH(QStringList, sorted);
-        for (int i = 0; i < sorted.size(); ++i) {
-            for (int j = 0; j < sorted.size(); ++j) {
-                QVERIFY2(compareUtf8(sorted[i].toUtf8(), sorted[j].toUtf8()) == sign(i - j),
-                         qPrintable(sorted[i] + QLatin1String(" vs ") + sorted[j]));
-                QCOMPARE(sign(germanCompare(sorted[i], sorted[j])), sign(i - j));
-            }
-        }
-    }
-
-    // Sorting needs a strict order even for damaged text: antisymmetric and never 0 for
-    // different byte strings.
+    // Sorting needs a strict order even for damaged text and for texts the collation holds
+    // equal (another normalization form, control characters): antisymmetric and never 0 for
+    // different byte strings. The order itself is tested on the store, in tst_database.
     void germanOrderIsTotalAndConsistent() {
-        const QList<QByteArray> texts = {"\xff",     "\xfe",     "a\xc3",      "a\xc3\xa4",
-                                         "A",        "\xe2\x82", QByteArray(), "\xf0\x9f\x98\x80",
-                                         "\xc3\x9f", "ss",       "SS"};
+        const QList<QByteArray> texts = {"\xff",
+                                         "\xfe",
+                                         "a\xc3",
+                                         "a\xc3\xa4",
+                                         "A",
+                                         "\xe2\x82",
+                                         QByteArray(),
+                                         "\xf0\x9f\x98\x80",
+                                         "\xc3\x9f",
+                                         "ss",
+                                         "SS",
+                                         "Caf\xc3\xa9",
+                                         "Cafe\xcc\x81",
+                                         "Caf\x01\xc3\xa9"};
         for (const QByteArray& a : texts) {
             for (const QByteArray& b : texts) {
                 QCOMPARE(compareUtf8(a, b), -compareUtf8(b, a));
