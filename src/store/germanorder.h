@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <array>
+
 struct UCollator;
 
 // German order as ICU collates the locale "de" (the Unicode root order, which German uses
@@ -39,4 +41,7 @@ class GermanOrder {
   private:
     UCollator* m_full = nullptr;
     UCollator* m_base = nullptr;
+    // The first-level ranks of the printable ASCII characters, for a shortcut past the
+    // collation; 0 for a character the shortcut must leave to it.
+    std::array<unsigned char, 128> m_asciiRank{};
 };
