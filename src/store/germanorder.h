@@ -41,7 +41,8 @@ class GermanOrder {
   private:
     UCollator* m_full = nullptr;
     UCollator* m_base = nullptr;
-    // The first-level ranks of the printable ASCII characters, for a shortcut past the
-    // collation; 0 for a character the shortcut must leave to it.
-    std::array<unsigned char, 128> m_asciiRank{};
+    // The first-level ranks of the Latin letters, digits and ASCII punctuation (U+0000 to
+    // U+024F), for a shortcut past the collation; 0 for a character the shortcut must leave
+    // to it.
+    std::array<unsigned char, 0x250> m_rank{};
 };
