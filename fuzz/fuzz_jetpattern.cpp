@@ -5,7 +5,10 @@
 #include <QString>
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <unicode/ucol.h>
+#include <unicode/utf16.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,9 +36,10 @@ void check(bool ok, const char* what, const QString& pattern, const QString& tex
     std::abort();
 }
 
-// Remembers what f gives for a character (the reference would otherwise spend its time in Qt).
-template <class F> std::u32string remembered(char32_t c, F f) {
-    static std::unordered_map<char32_t, std::u32string> known;
+// Remembers what f gives for a character (the reference would otherwise spend its time in Qt
+// and ICU).
+template <class F> auto remembered(char32_t c, F f) {
+    static std::unordered_map<char32_t, decltype(f(c))> known;
     if (known.size() > 100000)
         known.clear();
     auto it = known.find(c);
@@ -49,18 +53,29 @@ std::u32string fold(char32_t c) {
         c, [](char32_t ch) { return QString::fromUcs4(&ch, 1).toCaseFolded().toStdU32String(); });
 }
 
-// A character's place in German dictionary order: case folded; a Latin letter (up to U+024F)
-// without its accents; ß as "ss".
-std::u32string orderKey(char32_t c) {
+// A character's place in German order at the first level (base letters: case and accents
+// ignored, ß as ss), as ICU's sort key for it: keys compare as bytes.
+std::vector<uint8_t> orderKey(char32_t c) {
+    static UCollator* const collator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* opened = ucol_open("de", &status);
+        if (U_FAILURE(status))
+            std::abort();
+        ucol_setStrength(opened, UCOL_PRIMARY);
+        return opened;
+    }();
     return remembered(c, [](char32_t ch) {
-        const std::u32string folded = fold(ch);
-        if (folded == U"ß")
-            return std::u32string(U"ss");
-        if (folded.size() != 1 || folded[0] >= 0x250)
-            return folded;
-        const QString base =
-            QString::fromStdU32String(folded).normalized(QString::NormalizationForm_D);
-        return fold(base.toStdU32String().front());
+        UChar text[U16_MAX_LENGTH];
+        int32_t length = 0;
+        U16_APPEND_UNSAFE(text, length, static_cast<UChar32>(ch));
+        std::vector<uint8_t> key(32);
+        int32_t size = ucol_getSortKey(collator, text, length, key.data(), int32_t(key.size()));
+        if (size > int32_t(key.size())) {
+            key.resize(size_t(size));
+            size = ucol_getSortKey(collator, text, length, key.data(), size);
+        }
+        key.resize(size_t(size));
+        return key;
     });
 }
 

@@ -1,13 +1,12 @@
 #include "jetpattern.h"
 
 #include "germanformat.h"
+#include "germanorder.h"
 #include "sqlitewrap.h"
 
 #include <QChar>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -86,95 +85,6 @@ inline char32_t foldCase(char32_t c) {
     return c < 0x80 ? asciiLower(c) : QChar::toCaseFolded(c);
 }
 
-// A character's place in German dictionary order: one letter, or two for ß (as ss).
-struct OrderKey {
-    char32_t a;
-    char32_t b; // 0: none
-};
-
-inline int compareKeys(OrderKey x, OrderKey y) {
-    if (x.a != y.a)
-        return x.a < y.a ? -1 : 1;
-    if (x.b != y.b)
-        return x.b < y.b ? -1 : 1;
-    return 0;
-}
-
-// Order keys of the Latin letters (U+0000..U+024F), worked out once: case folded, accents
-// dropped (the first character of the canonical decomposition, so ä counts as a and é as e),
-// ß as ss. Letters beyond that range only fold their case.
-constexpr char32_t kLatinEnd = 0x250;
-using LatinTable = std::array<OrderKey, kLatinEnd>;
-
-LatinTable buildLatinTable() {
-    LatinTable table{};
-    for (char32_t c = 0; c < kLatinEnd; ++c) {
-        const char32_t folded = foldCase(c);
-        if (folded == 0xDF) {
-            table[c] = {U's', U's'};
-            continue;
-        }
-        char32_t base = folded;
-        while (QChar::decompositionTag(base) == QChar::Canonical) {
-            const QString parts = QChar::decomposition(base);
-            if (parts.isEmpty() || parts.at(0).unicode() == base)
-                break;
-            base = parts.at(0).unicode();
-        }
-        table[c] = {foldCase(base), 0};
-    }
-    return table;
-}
-
-const LatinTable& latinTable() {
-    static const LatinTable table = buildLatinTable();
-    return table;
-}
-
-inline OrderKey orderKey(char32_t c, const LatinTable& latin) {
-    if (c < 0x80)
-        return {asciiLower(c), 0};
-    if (c < kLatinEnd)
-        return latin[c];
-    const char32_t folded = QChar::toCaseFolded(c);
-    if (folded < kLatinEnd)
-        return latin[folded];
-    return {folded, 0};
-}
-
-// Compares by order keys only: "Müller" and "muller" are equal here.
-template <class Reader> int compareByKeys(Reader a, Reader b) {
-    const LatinTable& latin = latinTable();
-    char32_t heldA = 0; // second letter of an expansion still to come
-    char32_t heldB = 0;
-    for (;;) {
-        const bool moreA = heldA != 0 || !a.atEnd();
-        const bool moreB = heldB != 0 || !b.atEnd();
-        if (!moreA || !moreB)
-            return moreA ? 1 : (moreB ? -1 : 0);
-        char32_t ca;
-        char32_t cb;
-        if (heldA) {
-            ca = heldA;
-            heldA = 0;
-        } else {
-            const OrderKey key = orderKey(a.next(), latin);
-            ca = key.a;
-            heldA = key.b;
-        }
-        if (heldB) {
-            cb = heldB;
-            heldB = 0;
-        } else {
-            const OrderKey key = orderKey(b.next(), latin);
-            cb = key.a;
-            heldB = key.b;
-        }
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The SQL side: like() and the collation
 
@@ -215,7 +125,8 @@ void jetLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         if (!compiled || compiled->escape != escape) {
             const char* pattern = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
             const QString text = QString::fromUtf8(pattern, sqlite3_value_bytes(argv[0]));
-            fresh.reset(new CompiledLike{JetPattern(text, escape), escape});
+            const auto* order = static_cast<const GermanOrder*>(sqlite3_user_data(ctx));
+            fresh.reset(new CompiledLike{JetPattern(text, escape, order), escape});
             compiled = fresh.get();
         }
         bool result;
@@ -238,8 +149,13 @@ void jetLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
 }
 
-int germanCollation(void*, int aBytes, const void* a, int bBytes, const void* b) {
-    return germanCompare(static_cast<const char*>(a), aBytes, static_cast<const char*>(b), bBytes);
+int germanCollation(void* order, int aBytes, const void* a, int bBytes, const void* b) {
+    return static_cast<const GermanOrder*>(order)->compare(static_cast<const char*>(a), aBytes,
+                                                           static_cast<const char*>(b), bBytes);
+}
+
+void deleteGermanOrder(void* order) {
+    delete static_cast<GermanOrder*>(order);
 }
 
 } // namespace
@@ -247,13 +163,13 @@ int germanCollation(void*, int aBytes, const void* a, int bBytes, const void* b)
 // ---------------------------------------------------------------------------------------------
 // JetPattern
 
-JetPattern::JetPattern(QStringView pattern, char32_t escape) {
+JetPattern::JetPattern(QStringView pattern, char32_t escape, const GermanOrder* order)
+    : m_order(order) {
     std::vector<char32_t> chars;
     chars.reserve(static_cast<size_t>(pattern.size()));
     for (Utf16Reader reader(pattern); !reader.atEnd();)
         chars.push_back(reader.next());
 
-    const LatinTable& latin = latinTable();
     auto literal = [this](char32_t c) { m_tokens.push_back({Kind::Literal, foldCase(c), 0, 0}); };
     const size_t n = chars.size();
     size_t i = 0;
@@ -303,12 +219,10 @@ JetPattern::JetPattern(QStringView pattern, char32_t escape) {
         for (size_t k = first; k < close;) {
             const char32_t lo = chars[k];
             if (k + 2 < close && chars[k + 1] == U'-') {
-                const OrderKey loKey = orderKey(lo, latin);
-                const OrderKey hiKey = orderKey(chars[k + 2], latin);
-                m_items.push_back({0, {loKey.a, loKey.b}, {hiKey.a, hiKey.b}, true});
+                m_items.push_back({0, lo, chars[k + 2], true});
                 k += 3;
             } else {
-                m_items.push_back({foldCase(lo), {0, 0}, {0, 0}, false});
+                m_items.push_back({foldCase(lo), 0, 0, false});
                 ++k;
             }
         }
@@ -337,8 +251,6 @@ bool JetPattern::tokenMatches(const Token& token, char32_t c) const {
         break;
     }
     const char32_t folded = foldCase(c);
-    OrderKey key{0, 0};
-    bool haveKey = false;
     bool found = false;
     for (unsigned k = token.first; k < token.first + token.count && !found; ++k) {
         const SetItem& item = m_items[k];
@@ -346,12 +258,9 @@ bool JetPattern::tokenMatches(const Token& token, char32_t c) const {
             found = item.ch == folded;
             continue;
         }
-        if (!haveKey) {
-            key = orderKey(c, latinTable());
-            haveKey = true;
-        }
-        found = compareKeys({item.lo[0], item.lo[1]}, key) <= 0 &&
-                compareKeys(key, {item.hi[0], item.hi[1]}) <= 0;
+        const GermanOrder& order = m_order ? *m_order : GermanOrder::forThisThread();
+        found =
+            order.compareBaseLetters(item.lo, c) <= 0 && order.compareBaseLetters(c, item.hi) <= 0;
     }
     return found != (token.kind == Kind::NegatedSet);
 }
@@ -400,57 +309,28 @@ bool JetPattern::matchesUtf8(const char* text, int bytes) const {
 // German order
 
 int germanCompare(const char* a, int aBytes, const char* b, int bBytes) {
-    aBytes = std::max(aBytes, 0);
-    bBytes = std::max(bBytes, 0);
-    const int common = std::min(aBytes, bBytes);
-    // The plain text order, which breaks ties.
-    int plain = common > 0 ? std::memcmp(a, b, static_cast<size_t>(common)) : 0;
-    plain = plain != 0 ? (plain < 0 ? -1 : 1) : (aBytes < bBytes ? -1 : (aBytes > bBytes ? 1 : 0));
-    if (plain == 0)
-        return 0; // the same text: common in a sort, so answered first
-
-    // Fast path over ASCII: each byte is one character with one key.
-    int i = 0;
-    for (; i < common; ++i) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
-        if ((ca | cb) >= 0x80)
-            break;
-        if (ca != cb) {
-            const char32_t ka = asciiLower(ca);
-            const char32_t kb = asciiLower(cb);
-            if (ka != kb)
-                return ka < kb ? -1 : 1;
-        }
-    }
-    const int byKeys = compareByKeys(Utf8Reader(a + i, aBytes - i), Utf8Reader(b + i, bBytes - i));
-    return byKeys != 0 ? byKeys : plain;
+    return GermanOrder::forThisThread().compare(a, aBytes, b, bBytes);
 }
 
 int germanCompare(QStringView a, QStringView b) {
-    const int byKeys = compareByKeys(Utf16Reader(a), Utf16Reader(b));
-    if (byKeys != 0)
-        return byKeys;
-    Utf16Reader ra(a);
-    Utf16Reader rb(b);
-    while (!ra.atEnd() && !rb.atEnd()) {
-        const char32_t ca = ra.next();
-        const char32_t cb = rb.next();
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return ra.atEnd() ? (rb.atEnd() ? 0 : -1) : 1;
+    return GermanOrder::forThisThread().compare(a, b);
 }
 
 void registerJetFunctions(sqlite3* db) {
-    (void)latinTable(); // built now, never inside a comparison
+    // The connection owns its order from here on: the collation deletes it when the connection
+    // closes, and like() borrows it for its ranges. The collation is used only on the
+    // connection's thread of the moment, as the connection itself.
+    auto owned = std::make_unique<GermanOrder>();
+    GermanOrder* order = owned.get();
+    int rc = sqlite3_create_collation_v2(db, store::kGermanCollation, SQLITE_UTF8, order,
+                                         germanCollation, deleteGermanOrder);
+    if (rc == SQLITE_OK)
+        owned.release();
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    int rc = sqlite3_create_function(db, "like", 2, flags, nullptr, jetLike, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_function(db, "like", 3, flags, nullptr, jetLike, nullptr, nullptr);
+        rc = sqlite3_create_function(db, "like", 2, flags, order, jetLike, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_collation_v2(db, store::kGermanCollation, SQLITE_UTF8, nullptr,
-                                         germanCollation, nullptr);
+        rc = sqlite3_create_function(db, "like", 3, flags, order, jetLike, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw EngineError(ErrorNumber::CannotOpen,
                           QStringLiteral("Die Suchfunktionen der Datenbank können nicht "

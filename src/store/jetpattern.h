@@ -5,16 +5,21 @@
 
 #include <vector>
 
+class GermanOrder;
+
 // The LIKE wildcards of the old desktop database engine: "?" one character, "*" any run, "#" one
 // digit, "[a-c]" one of a list or range, "[!a-c]" one not in it. Inside brackets "*", "?", "#"
 // and "[" stand for themselves, and "-" first or last in a list is literal. Case is ignored over
-// all of Unicode; ranges compare in German dictionary order. A pattern that is not well formed
+// all of Unicode; ranges compare by base letter in German order (germanCompare's first level:
+// "[a-c]" takes "Ä", "[k-m]" takes "Ł", "[r-t]" takes "ß"). A pattern that is not well formed
 // (an unclosed "[") matches its characters literally.
 class JetPattern {
   public:
     // escape: a character that makes the next one literal (the ESCAPE clause of SQL's LIKE);
-    // 0 for none, as in the old engine.
-    explicit JetPattern(QStringView pattern, char32_t escape = 0);
+    // 0 for none, as in the old engine. order: the German order the ranges compare in, which
+    // must outlive the pattern; null for the calling thread's own.
+    explicit JetPattern(QStringView pattern, char32_t escape = 0,
+                        const GermanOrder* order = nullptr);
     bool matches(QStringView text) const;
     bool matchesUtf8(const char* text, int bytes) const;
     bool matchesEverything() const { return m_all; }
@@ -28,9 +33,9 @@ class JetPattern {
         unsigned count; // Set: number of items
     };
     struct SetItem {
-        char32_t ch;    // a single character, case-folded
-        char32_t lo[2]; // a range's bounds by their place in German order (ß counts as ss)
-        char32_t hi[2];
+        char32_t ch; // a single character, case-folded
+        char32_t lo; // a range's bounds as written
+        char32_t hi;
         bool range;
     };
 
@@ -39,14 +44,16 @@ class JetPattern {
 
     std::vector<Token> m_tokens;
     std::vector<SetItem> m_items;
+    const GermanOrder* m_order;
     bool m_all = false;
 };
 
-// German dictionary order: case ignored, ä/ö/ü as a/o/u, ß as ss, ties broken by the plain
-// text. Never allocates. Returns <0, 0, >0.
+// The German order of the sorted columns (see GermanOrder), with the calling thread's own
+// collation: equal only for the same text. Returns <0, 0, >0.
 int germanCompare(const char* a, int aBytes, const char* b, int bBytes);
 int germanCompare(QStringView a, QStringView b);
 
 struct sqlite3;
-// Registers like() (2 and 3 arguments) and the collation on a connection.
+// Registers like() (2 and 3 arguments) and the collation on a connection, which gets a
+// GermanOrder of its own for both.
 void registerJetFunctions(sqlite3* db);

@@ -225,15 +225,6 @@ void prepareTable(PgConnection& connection, bool create) {
         connection.exec("SELECT pg_advisory_xact_lock(7401)");
         const PgResult kind =
             connection.exec("SELECT c.relkind FROM pg_class c WHERE c.oid = to_regclass('daten')");
-        // The order of ORDER BY: German at its first level, nondeterministic, so it serves for
-        // sorting only; the columns keep the deterministic collation that matching needs.
-        if (connection
-                .exec("SELECT 1 FROM pg_collation WHERE collname = '" + QByteArray(kServerOrder) +
-                      "'")
-                .rows() == 0)
-            connection.exec("CREATE COLLATION " + QByteArray(kServerOrder) +
-                            " (provider = icu, locale = 'de-DE-u-ks-level1', "
-                            "deterministic = false)");
         if (kind.rows() == 0 && !create) {
             throw EngineError(ErrorNumber::TableNotFound,
                               QStringLiteral("In dieser Datenbank gibt es die Tabelle \"Daten\" "

@@ -204,7 +204,7 @@ std::optional<QString> keyStatement(QStringView sql, bool germanCollation) {
     return germanCollation ? withGermanCollation(keys) : keys;
 }
 
-const char kServerOrder[] = "tarvex_deutsch";
+const char kServerOrder[] = "\"de-DE-x-icu\"";
 
 namespace {
 
@@ -405,12 +405,9 @@ QString forServer(QStringView sql) {
                 descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
             const FieldDef* field = plain ? findField(t.name(column)) : nullptr;
             if (field && isTextType(field->type)) {
-                // German order first (case and accents aside), then the plain text: the
-                // file's order, where the server's own rules would put small letters first.
-                edits.push_back({t.end(last - 1), 0,
-                                 nulls + QLatin1String(", ") + QLatin1String(field->name) +
-                                     QLatin1String(" COLLATE \"C\"") +
-                                     (descending ? QLatin1String(" DESC") : QLatin1String(""))});
+                // ICU's German order, as the file sorts: names it holds equal go by their bytes
+                // in both.
+                edits.push_back({t.end(last - 1), 0, nulls});
                 edits.push_back(
                     {t.end(column), 0, QLatin1String(" COLLATE ") + QLatin1String(kServerOrder)});
             } else if (plain) {

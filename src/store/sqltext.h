@@ -25,11 +25,11 @@ std::optional<QString> keyStatement(QStringView sql, bool germanCollation = true
 // names in brackets or quotes written as plain names (the server folds them as it folded the
 // table's), LIKE with the old engine's wildcards as a regular expression match ("~", see
 // serverRegex), Null sorted before every value in ascending order and after them in descending
-// order, and text columns in ORDER BY sorted as the file sorts them: by the collation
-// kServerOrder (German order at its first level: case and accents aside, ß as ss), ties by the
-// plain text. The rest is kept character for character.
+// order, and text columns in ORDER BY sorted as the file sorts them: by ICU's German collation
+// kServerOrder, whose ties go by the bytes as the file's do. The rest is kept character for
+// character.
 QString forServer(QStringView sql);
-// The name of the server's collation for ORDER BY, made with the table.
+// The server's collation for ORDER BY: ICU's German order.
 extern const char kServerOrder[];
 // A LIKE pattern of the old engine as a regular expression of the server that matches the same
 // whole texts: case is ignored by listing a letter's case forms, and a list or range in

@@ -12,7 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -331,11 +333,10 @@ class TestDatabase : public QObject {
             "SELECT Nr, KNach FROM Daten WHERE (KNach LIKE 'M*' OR KNach IS NULL) AND KVor "
             "NOT LIKE 'a?'  ORDER BY KNach DESC",
             "SELECT Nr, KNach FROM Daten WHERE (KNach ~ '^[Mm].*$' OR KNach IS NULL) AND KVor "
-            "!~ '^[Aa].$'  ORDER BY KNach COLLATE tarvex_deutsch DESC NULLS LAST, KNach "
-            "COLLATE \"C\" DESC");
+            "!~ '^[Aa].$'  ORDER BY KNach COLLATE \"de-DE-x-icu\" DESC NULLS LAST");
         row("quoted names, Null first", "SELECT [KVor] FROM [Daten] ORDER BY \"kort\", Nr ASC",
-            "SELECT KVor FROM Daten ORDER BY KOrt COLLATE tarvex_deutsch NULLS FIRST, KOrt COLLATE "
-            "\"C\", Nr ASC NULLS FIRST");
+            "SELECT KVor FROM Daten ORDER BY KOrt COLLATE \"de-DE-x-icu\" NULLS FIRST, Nr ASC "
+            "NULLS FIRST");
         row("unknown quoted name", "SELECT [Andere Spalte] FROM Daten",
             "SELECT \"Andere Spalte\" FROM Daten");
         row("number as text", "SELECT Nr FROM Daten WHERE Nr LIKE '1#'",

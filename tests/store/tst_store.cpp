@@ -1,10 +1,12 @@
 #include "database.h"
 #include "engineerror.h"
 #include "fieldtable.h"
+#include "jetpattern.h"
 #include "testengine.h"
 
 #include <QTest>
 
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 
@@ -38,6 +40,57 @@ QStringList numbersOf(RecordSet& rs) {
 
 qint64 nrOf(const RecordSet& rs) {
     return rs.field(u"Nr").toLongLong();
+}
+
+// Hard names in the order ICU's German collation gives them, which a PostgreSQL store sorts by
+// too. Levels: base letters first, then accents, then case (lower case first); names the
+// collation holds equal (é written as e and a combining accent) go by their bytes.
+// clang-format off
+const char* const kGermanOrder[] = {
+    "1. Klasse",                                       // digits before letters
+    "Aeschbacher", "Aesop", "Æsop",                    // Æ as ae, then as an accent
+    "Apfel", "Äpfel", "Apfelbaum",                     // ä as an accent on a
+    "Cafe", "Cafe\u0301", "Café",                      // accent, then bytes
+    "de la Cruz", "De la Cruz", "Dela Cruz",           // case; a blank counts
+    "Dorde", "Đorđe",                                  // Đ as D with an accent
+    "Elodie", "Élodie",
+    "Lukas", "łukasz", "Łukasz", "Luzie",              // Ł as L with an accent
+    "meier", "Meier", "MEIER",                         // lower case first
+    "Meier Anna", "Meier_Anna", "Meier-Anna", "Meier, Anna", // blank _ - , before digits
+    "Meier1", "Meier10", "Meier2",                     // digits one by one
+    "Mueller", "Muller", "müller", "Müller", "MÜLLER", // ue is not ü
+    "O Brien", "O-Brien", "O'Brien", "O’Brien", "OBrien",
+    "Oeuvray", "Œuvray",                               // Œ as oe
+    "Orsted", "Ørsted", "Ostermann",                   // Ø as O
+    "Ozturk", "Öztürk",
+    "Sahin", "Şahin",
+    "Schmidt", "Schmidt Weber", "Schmidt-Weber",
+    "Strasse", "STRASSE", "Straße", "Strassen",        // ß as ss, then as an accent
+    "van Berg", "van der Berg", "Van der Berg", "Van Der Berg",
+    "Weis", "Weiss", "Weiß",
+    "Zoe", "Zoë", "Zwick",
+    "Þórdís",                                          // Þ after z
+    "Ольга",                                           // Cyrillic after Latin
+};
+// clang-format on
+constexpr int kGermanOrderSize = int(std::size(kGermanOrder));
+
+// The names from first to last in German order.
+QStringList germanOrderSlice(const char* first, const char* last) {
+    QStringList names;
+    bool inside = false;
+    for (const char* name : kGermanOrder) {
+        inside = inside || std::strcmp(name, first) == 0;
+        if (inside)
+            names << QString::fromUtf8(name);
+        if (inside && std::strcmp(name, last) == 0)
+            break;
+    }
+    return names;
+}
+
+int sign(int v) {
+    return (v > 0) - (v < 0);
 }
 
 } // namespace
@@ -529,16 +582,17 @@ class TestStore : public QObject {
         QCOMPARE(numbersOf(*rs).join(u'|'), numbers);
     }
 
-    // Texts that differ only in case or accents: German order first, then the plain text.
+    // Texts that differ only in case or accents: letters first, then accents, then case with
+    // small letters first.
     void textTiesInOrder_data() {
         QTest::addColumn<QString>("order");
         QTest::addColumn<QString>("numbers");
         QTest::newRow("ascending") << "KNach ASC"
-                                   << "5|9|3|1|4|2|8|7|6";
+                                   << "5|9|4|3|2|1|7|8|6";
         QTest::newRow("descending") << "KNach DESC"
-                                    << "6|7|8|2|4|1|3|9|5";
+                                    << "6|8|7|1|2|3|4|9|5";
         QTest::newRow("second key") << "KVor, KNach DESC"
-                                    << "6|7|8|2|4|1|3|9|5";
+                                    << "6|8|7|1|2|3|4|9|5";
     }
     void textTiesInOrder() {
         QFETCH(QString, order);
@@ -752,6 +806,71 @@ class TestStore : public QObject {
         // A second workstation finds the table made and opens it as it is.
         QVERIFY(m_engine->exec(QStringLiteral("INSERT INTO Daten (Nr) VALUES (1)")));
         QCOMPARE(m_engine->open()->recordCount(), 1);
+    }
+
+    // The German order against ICU's, directly in both encodings: each name against all.
+    void germanCompareOrder_data() {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < kGermanOrderSize; ++i)
+            QTest::newRow(kGermanOrder[i]) << i;
+    }
+    void germanCompareOrder() {
+        QFETCH(int, index);
+        const QByteArray a(kGermanOrder[index]);
+        for (int j = 0; j < kGermanOrderSize; ++j) {
+            const QByteArray b(kGermanOrder[j]);
+            const QByteArray pair = a + " against " + b;
+            const int expected = sign(index - j);
+            QVERIFY2(sign(germanCompare(a.constData(), int(a.size()), b.constData(),
+                                        int(b.size()))) == expected,
+                     "UTF-8: " + pair);
+            QVERIFY2(sign(germanCompare(QString::fromUtf8(a), QString::fromUtf8(b))) == expected,
+                     "UTF-16: " + pair);
+        }
+    }
+
+    // The same order from the store's sorted snapshots, and the LIKE ranges of a search
+    // comparing in it: names stored in another order come back sorted.
+    void germanOrderInTheStore_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("names");
+        const QStringList all = germanOrderSlice(kGermanOrder[0], "Ольга");
+        QStringList reversed(all.rbegin(), all.rend());
+        QTest::newRow("ascending") << "SELECT KNach FROM Daten ORDER BY KNach" << all;
+        QTest::newRow("descending") << "SELECT KNach FROM Daten ORDER BY KNach DESC" << reversed;
+        QTest::newRow("range with Ł")
+            << "SELECT KNach FROM Daten WHERE KNach LIKE '[k-m]*' ORDER BY KNach"
+            << germanOrderSlice("Lukas", "MÜLLER");
+        QTest::newRow("range with Œ Ø Ö")
+            << "SELECT KNach FROM Daten WHERE KNach LIKE '[n-p]*' ORDER BY KNach"
+            << germanOrderSlice("O Brien", "Öztürk");
+        QTest::newRow("range with Đ")
+            << "SELECT KNach FROM Daten WHERE KNach LIKE '[d-d]*' ORDER BY KNach"
+            << germanOrderSlice("de la Cruz", "Đorđe");
+        QTest::newRow("outside a-z")
+            << "SELECT KNach FROM Daten WHERE KNach LIKE '[!a-z]*' ORDER BY KNach"
+            << germanOrderSlice("1. Klasse", "1. Klasse") + germanOrderSlice("Þórdís", "Ольга");
+    }
+    void germanOrderInTheStore() {
+        QFETCH(QString, sql);
+        QFETCH(QStringList, names);
+        m_engine->reset();
+        {
+            // Record numbers in a scrambled order, so that no other order gives the names'.
+            QStringList values;
+            for (int i = 0; i < kGermanOrderSize; ++i)
+                values << QStringLiteral("(%1, '%2')")
+                              .arg((i * 37) % kGermanOrderSize + 1)
+                              .arg(QString::fromUtf8(kGermanOrder[i])
+                                       .replace(QLatin1String("'"), QLatin1String("''")));
+            QVERIFY(m_engine->exec("INSERT INTO Daten (Nr, KNach) VALUES " + values.join(u',')));
+        }
+        auto db = m_engine->open();
+        auto s = db->openSnapshot(sql);
+        QStringList read;
+        for (int r = 0; r < s->rowCount(); ++r)
+            read << s->text(r, 0);
+        QCOMPARE(read, names);
     }
 
     // Signing in as an office's role that must give its password (scram-sha-256 on the test
