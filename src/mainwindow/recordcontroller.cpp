@@ -49,8 +49,8 @@ RecordController::~RecordController() {
     close();
 }
 
-void RecordController::open(const QString& path) {
-    auto db = Database::open(path);
+void RecordController::open(const QString& path, const QString& password) {
+    auto db = Database::open(path, password);
     auto rs = db->openDynaset(kDynasetSql);
     m_db = std::move(db);
     m_rsDaten = std::move(rs);

@@ -37,7 +37,9 @@ class RecordController {
     RecordController& operator=(const RecordController&) = delete;
 
     // Opens dbDaten and rsDaten. Engine failures are thrown (start-up reports them).
-    void open(const QString& path);
+    // Opens the database file at path or the server's database at an address; password for a
+    // server that asks for one.
+    void open(const QString& path, const QString& password = QString());
     void close();
     bool isOpen() const { return m_db != nullptr; }
 

@@ -257,6 +257,11 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
         else
             dialog.reject();
     };
+    o.passwordRunner = [this](const QString& prompt) -> std::optional<QString> {
+        if (password)
+            return password(prompt);
+        return std::nullopt;
+    };
     o.progressHook = [this](QProgressDialog& dialog) {
         if (progress)
             progress(dialog);

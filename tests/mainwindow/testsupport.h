@@ -138,6 +138,8 @@ struct WindowUnderTest {
     // progress.
     std::function<void(ImportDialog&)> importDialog;
     std::function<void(QProgressDialog&)> progress;
+    // Answers the database server's password question (cancelled when empty).
+    std::function<std::optional<QString>(const QString& prompt)> password;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,

@@ -4,6 +4,7 @@
 #include "tarvexmain.h"
 
 #include "backupfolder.h"
+#include "database.h"
 #include "editstate.h"
 #include "listdocument.h"
 #include "messageboxes.h"
@@ -50,7 +51,8 @@ QDateTime TarvexMain::now() const {
 
 void TarvexMain::backupAtStart() {
     Database* db = m_records->database();
-    if (!db)
+    // A server's database is backed up on the server, not as copies of a file.
+    if (!db || !db->isFile())
         return;
     m_backups = std::make_unique<AutomaticBackups>(BackupFolder(db->path(), m_options.clock));
     const std::optional<QString> problem = m_backups->atStart(*db);

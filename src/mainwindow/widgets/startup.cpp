@@ -2,6 +2,8 @@
 
 #include "tarvexmain.h"
 
+#include "database.h"
+
 #include "engineerror.h"
 #include "historyrow.h"
 #include "infobox.h"
@@ -16,12 +18,15 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
+#include <QUrl>
+#include <QUrlQuery>
 
 // The lock that keeps a second start in the same program folder from running. It lives in the
 // user's runtime folder, named after the program folder, so two users or two installations
@@ -111,8 +116,11 @@ bool TarvexMain::Start_Init() {
                             *unreadable);
         // 4. The database; ask before creating a new empty one.
         m_settings.NameDB = m_settingsFile.readNameDB();
-        QString dbPath = databasePath(m_options.files, m_settings.NameDB);
-        if (!QFileInfo::exists(dbPath)) {
+        // A server's address is used as it stands; its table is checked when it is opened.
+        const bool server = Database::isServerAddress(m_settings.NameDB);
+        QString dbPath =
+            server ? m_settings.NameDB : databasePath(m_options.files, m_settings.NameDB);
+        if (!server && !QFileInfo::exists(dbPath)) {
             QString prompt = QStringLiteral("Die Datenbank <") + m_settings.NameDB +
                              QStringLiteral("> der Belvonia kann nicht gefunden werden!\r\r"
                                             "- Wenn eine neue leere Datenbank erzeugt werden "
@@ -156,7 +164,10 @@ bool TarvexMain::Start_Init() {
         // 11. History controls start disabled.
         m_historyRow->disableAll();
         // 12. The database and the full-record set.
-        m_records->open(dbPath);
+        if (!server)
+            m_records->open(dbPath);
+        else if (!openServer(dbPath))
+            return false;
         // 13. The window's record set, by number.
         Data_Refresh(QStringLiteral("Nr"), true);
         return true;
@@ -167,6 +178,83 @@ bool TarvexMain::Start_Init() {
     }
     m_records->close();
     return false;
+}
+
+bool TarvexMain::openServer(const QString& uri) {
+    const QUrl address(uri);
+    const QString shown = address.toDisplayString(QUrl::RemovePassword);
+    QString password;
+    QString refused;
+    for (;;) {
+        try {
+            m_records->open(uri, password);
+            return true;
+        } catch (const EngineError& e) {
+            switch (e.number()) {
+            case ErrorNumber::PasswordNeeded:
+            case ErrorNumber::LoginRefused: {
+                // Asked again after a refusal, until the user gives up; the password is kept
+                // only for this run, never in the settings.
+                const QString user = address.userName().isEmpty()
+                                         ? QUrlQuery(address).queryItemValue(QStringLiteral("user"))
+                                         : address.userName();
+                QString prompt =
+                    QStringLiteral("Kennwort für \"%1\" am Datenbankserver\n%2:")
+                        .arg(user.isEmpty() ? QStringLiteral("(Ihr Benutzername)") : user, shown);
+                if (e.number() == ErrorNumber::LoginRefused)
+                    prompt = QStringLiteral("Der Datenbankserver hat die Anmeldung abgelehnt. "
+                                            "Bitte prüfen Sie das Kennwort.\n\n") +
+                             prompt;
+                const std::optional<QString> given = askPassword(prompt);
+                if (!given)
+                    return false;
+                password = *given;
+                continue;
+            }
+            case ErrorNumber::TableNotFound: {
+                const auto answer = m_boxes.show(
+                    this,
+                    QStringLiteral("In der Datenbank <%1> auf dem Datenbankserver gibt es die "
+                                   "Tabelle \"Daten\" nicht!\r\r"
+                                   "- Wenn eine neue leere Tabelle angelegt werden soll, "
+                                   "klicken Sie auf <Ja>\r"
+                                   "- Wenn Sie vorher die Angabe in der Ini-Datei überprüfen "
+                                   "möchten, klicken Sie auf <Nein>")
+                        .arg(shown),
+                    MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Critical,
+                    QStringLiteral("FEHLER"));
+                if (answer != MessageBoxes::Answer::Yes)
+                    return false;
+                Database::createServerTable(uri, password);
+                continue;
+            }
+            case ErrorNumber::CannotOpen:
+                m_boxes.show(this,
+                             QStringLiteral("Die Verbindung zum Datenbankserver kann nicht "
+                                            "hergestellt werden.\r\r%1\r\rBitte prüfen Sie, "
+                                            "ob der Server läuft und vom Netzwerk aus erreichbar "
+                                            "ist, und die Angabe NameDB in der Ini-Datei.")
+                                 .arg(e.description()),
+                             MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical,
+                             QStringLiteral("FEHLER"));
+                return false;
+            default:
+                throw;
+            }
+        }
+    }
+}
+
+std::optional<QString> TarvexMain::askPassword(const QString& prompt) {
+    if (m_options.passwordRunner)
+        return m_options.passwordRunner(prompt);
+    bool ok = false;
+    const QString password =
+        QInputDialog::getText(this, QStringLiteral("Anmeldung am Datenbankserver"), prompt,
+                              QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return password;
 }
 
 void TarvexMain::Timer1_Timer() {

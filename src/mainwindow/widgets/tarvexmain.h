@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace csvexport {
 enum class Result;
@@ -70,6 +71,9 @@ class TarvexMain : public QMainWindow {
         QString documentsFolder;
         // Runs at every step of a long job's progress (printing aside); tests cancel from here.
         std::function<void(QProgressDialog&)> progressHook;
+        // Asks for the database server's password with this prompt (nothing: cancelled); empty:
+        // a password dialog.
+        std::function<std::optional<QString>(const QString& prompt)> passwordRunner;
         // Runs the import's preview; empty: exec() it.
         std::function<void(ImportDialog&)> importDialogRunner;
     };
@@ -93,6 +97,11 @@ class TarvexMain : public QMainWindow {
   private:
     bool Start_Init();
     void startFailed(int number, const QString& description);
+    // Opens the database on the server at uri: asks for a password when the server wants one,
+    // offers to make a missing table, and says what is wrong when the server cannot be reached.
+    // Whether it is open.
+    bool openServer(const QString& uri);
+    std::optional<QString> askPassword(const QString& prompt);
     bool acquireInstanceLock();
     void Form_Unload();
     void settingsWarning(const QString& text, const QString& reason);

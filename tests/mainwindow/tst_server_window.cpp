@@ -1,0 +1,229 @@
+// The window on a database server (the throw-away server the test run starts, see
+// scripts/pgtest): start with a missing table, signing in with a password, the record commands,
+// a search and the information for parents, and two workstations changing one record.
+
+#include "printtestsupport.h"
+#include "testsupport.h"
+
+#include <QFileDialog>
+#include <QProcessEnvironment>
+
+#include <libpq-fe.h>
+
+namespace {
+
+enum Command { Neu = 0, Aendern = 1, Loeschen = 2, Speichern = 3 };
+using Answer = MessageBoxes::Answer;
+
+// The test server's address, from the folder scripts/pgtest started it in; empty without one.
+QString serverAddress() {
+    const QString dir =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("TARVEX_TEST_PG_DIR"));
+    QFile file(dir + QStringLiteral("/uri"));
+    if (dir.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+// Statements on the server as another program would run them; the first value of a query.
+QString onServer(const QString& uri, const QString& sql) {
+    PGconn* conn = PQconnectdb(uri.toUtf8().constData());
+    PGresult* result = PQexec(conn, sql.toUtf8().constData());
+    QString value;
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0)
+        value = QString::fromUtf8(PQgetvalue(result, 0, 0));
+    else if (PQresultStatus(result) != PGRES_COMMAND_OK &&
+             PQresultStatus(result) != PGRES_TUPLES_OK)
+        qFatal("%s: %s", qPrintable(sql), PQerrorMessage(conn));
+    PQclear(result);
+    PQfinish(conn);
+    return value;
+}
+
+QByteArray settingsFor(const QString& uri) {
+    return "[Verweise]\r\nNameDB=" + uri.toUtf8() + "\r\n";
+}
+
+} // namespace
+
+class TestServerWindow : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void missingTableThenTheRecordCommands();
+    void passwordAskedAgainAfterARefusal();
+    void unreachableServerIsSaid();
+    void twoWorkstationsNeverOverwriteEachOther();
+
+  private:
+    std::unique_ptr<WindowUnderTest> window(const QString& uri);
+    void typeInto(QLineEdit* box, const QString& text);
+
+    QString m_uri;
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<WindowUnderTest> w;
+};
+
+void TestServerWindow::initTestCase() {
+    m_uri = serverAddress();
+    if (m_uri.isEmpty())
+        QSKIP("Kein Testserver (scripts/pgtest start <Ordner>, TARVEX_TEST_PG_DIR)");
+}
+
+void TestServerWindow::init() {
+    folder = std::make_unique<ProgramFolder>();
+    onServer(m_uri, QStringLiteral("DROP TABLE IF EXISTS Daten"));
+}
+
+void TestServerWindow::cleanup() {
+    if (w && w->window) {
+        w->boxes.answers = {Answer::No};
+        w->close();
+    }
+    w.reset();
+    folder.reset();
+}
+
+std::unique_ptr<WindowUnderTest> TestServerWindow::window(const QString& uri) {
+    folder->write("Tarvex.ini", settingsFor(uri));
+    return std::make_unique<WindowUnderTest>(folder->path());
+}
+
+// Shows a started window and makes it the active one, as the user has it.
+void show(WindowUnderTest& w) {
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QApplication::setActiveWindow(w.window.get());
+}
+
+void TestServerWindow::typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    box->insert(text); // umlauts and ş, which key clicks cannot type
+}
+
+void TestServerWindow::missingTableThenTheRecordCommands() {
+    w = window(m_uri);
+    w->boxes.answers = {Answer::Yes};
+    QVERIFY(w->start());
+    show(*w);
+    QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].contains("gibt es die Tabelle \"Daten\" nicht"), qPrintable(boxes[0]));
+    WindowView& m = *w->view;
+    QCOMPARE(m.gridModel()->rowCount(), 0);
+    // No copies of a file are made of a server's records, and none can be restored.
+    QVERIFY(!QDir(folder->file("Sicherungen")).exists());
+    QVERIFY(!m.mnuExtrasSub[0]->isEnabled());
+
+    m.mnuDSSub[Neu]->trigger();
+    typeInto(m.txtAngaben[0], "Özdemir");
+    typeInto(m.txtAngaben[1], "Ayşe");
+    w->boxes.answers = {Answer::Yes};
+    m.mnuDSSub[Speichern]->trigger();
+    QCOMPARE(onServer(m_uri, "SELECT KNach || ' ' || KVor || ' ' || KKonf FROM Daten WHERE Nr = 1"),
+             QStringLiteral("Özdemir Ayşe o.K."));
+    onServer(m_uri, "INSERT INTO Daten (Nr, KNach, KVor) VALUES (2, 'Maier', 'Ben'), "
+                    "(3, 'mayer', 'Cem'), (4, 'Zeller', 'Dora')");
+    QTest::keyClicks(m.txtSuch[0], "M");
+    QCOMPARE(m.column(1), (QStringList{"Maier", "mayer"}));
+
+    // What is stored about a child, read from the server into a PDF file.
+    m.clickRow(1);
+    const QString pdf = folder->file("auskunft.pdf");
+    w->fileDialog = [&pdf](QFileDialog& d) {
+        d.selectFile(pdf);
+        static_cast<QDialog&>(d).done(QDialog::Accepted);
+    };
+    m.mnuExtrasSub[1]->trigger();
+    QVERIFY(pdfPages(pdf).join('\n').contains("mayer"));
+
+    w->boxes.answers = {Answer::Yes};
+    m.mnuDSSub[Loeschen]->trigger();
+    QCOMPARE(onServer(m_uri, "SELECT string_agg(Nr::text, ',' ORDER BY Nr) FROM Daten"),
+             QStringLiteral("1,2,4"));
+}
+
+void TestServerWindow::passwordAskedAgainAfterARefusal() {
+    {
+        auto maker = window(m_uri);
+        maker->boxes.answers = {Answer::Yes};
+        QVERIFY(maker->start());
+        maker->boxes.answers = {Answer::No};
+        maker->close();
+    }
+    onServer(m_uri, "INSERT INTO Daten (Nr, KNach, KVor) VALUES (7, 'Huber', 'Emil')");
+    QString office = m_uri;
+    office.replace(QStringLiteral("user=tarvex"), QStringLiteral("user=buero"));
+
+    QStringList prompts;
+    QStringList answers{"falsch", "geheim"};
+    w = window(office);
+    w->password = [&](const QString& prompt) -> std::optional<QString> {
+        prompts << prompt;
+        return answers.isEmpty() ? std::nullopt : std::optional<QString>(answers.takeFirst());
+    };
+    QVERIFY(w->start());
+    QCOMPARE(prompts.size(), 2);
+    QVERIFY(prompts[0].startsWith("Kennwort für \"buero\"") && !prompts[0].contains("abgelehnt"));
+    QVERIFY(prompts[1].contains("abgelehnt") && !prompts[1].contains("geheim"));
+    QCOMPARE(w->view->txtAngaben[0]->text(), QStringLiteral("Huber"));
+    QCOMPARE(w->takeBoxes(), QStringList());
+    // The password is never written into the settings.
+    w->close();
+    QVERIFY(!folder->read("Tarvex.ini").contains("geheim"));
+
+    // Cancelled: the program ends without a box.
+    w = window(office);
+    QVERIFY(!w->start());
+    QCOMPARE(w->takeBoxes(), QStringList());
+}
+
+void TestServerWindow::unreachableServerIsSaid() {
+    w = window(QStringLiteral("postgresql:///tarvex?host=/nicht/da&user=tarvex"));
+    QVERIFY(!w->start());
+    const QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].startsWith("Die Verbindung zum Datenbankserver kann nicht hergestellt"),
+             qPrintable(boxes[0]));
+}
+
+void TestServerWindow::twoWorkstationsNeverOverwriteEachOther() {
+    w = window(m_uri);
+    w->boxes.answers = {Answer::Yes};
+    QVERIFY(w->start());
+    w->takeBoxes();
+    onServer(m_uri,
+             "INSERT INTO Daten (Nr, KNach, KVor, KOrt) VALUES (1, 'Maier', 'Anna', 'Köln')");
+    w->close();
+    w = window(m_uri);
+    QVERIFY(w->start());
+    show(*w);
+    WindowUnderTest other(folder->path());
+    QVERIFY(other.start());
+
+    w->view->mnuDSSub[Aendern]->trigger();
+    typeInto(w->view->txtAngaben[8], "Bonn");
+    other.view->mnuDSSub[Aendern]->trigger();
+    other.view->txtAngaben[8]->setText("Ulm");
+    other.boxes.answers = {Answer::Yes};
+    other.view->mnuDSSub[Speichern]->trigger();
+    QCOMPARE(onServer(m_uri, "SELECT KOrt FROM Daten WHERE Nr = 1"), QStringLiteral("Ulm"));
+
+    // The first workstation is told and takes the other's change.
+    w->boxes.answers = {Answer::Yes, Answer::No};
+    w->view->mnuDSSub[Speichern]->trigger();
+    const QStringList boxes = w->takeBoxes();
+    QVERIFY2(boxes.last().contains("anderen Arbeitsplatz geändert") &&
+                 boxes.last().contains(" Ort (Kind),"),
+             qPrintable(boxes.join(" | ")));
+    QCOMPARE(onServer(m_uri, "SELECT KOrt FROM Daten WHERE Nr = 1"), QStringLiteral("Ulm"));
+    QCOMPARE(w->view->txtAngaben[8]->text(), QStringLiteral("Ulm"));
+    other.boxes.answers = {Answer::No};
+    other.close();
+}
+
+QTEST_MAIN(TestServerWindow)
+#include "tst_server_window.moc"
