@@ -59,6 +59,35 @@ std::vector<double> shellMedians(const QString& db, const QStringList& statement
     return result;
 }
 
+std::vector<double> psqlMedians(const QString& uri, const QStringList& statements) {
+    QString script = QStringLiteral("\\timing on\n\\o /dev/null\n");
+    for (const QString& s : statements)
+        for (int i = 0; i < Runs; ++i)
+            script += s + QStringLiteral(";\n");
+    QProcess p;
+    p.start(QStringLiteral("psql"), {uri, QStringLiteral("-X"), QStringLiteral("-q")});
+    std::vector<double> result(size_t(statements.size()), 0);
+    if (!p.waitForStarted(5000)) {
+        std::fprintf(stderr, "psql not found; server figures left out\n");
+        return result;
+    }
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(600000);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    std::vector<double> times;
+    QRegularExpression re(QStringLiteral("Time: ([0-9.]+) ms"));
+    for (auto it = re.globalMatch(out); it.hasNext();)
+        times.push_back(it.next().captured(1).toDouble());
+    if (times.size() != size_t(statements.size()) * Runs) {
+        std::fprintf(stderr, "psql gave %zu times:\n%s\n", times.size(), qPrintable(out));
+        return result;
+    }
+    for (size_t s = 0; s < result.size(); ++s)
+        result[s] = median({times.begin() + long(s) * Runs, times.begin() + long(s + 1) * Runs});
+    return result;
+}
+
 void printLine(const char* what, double ms, double shell, double goalRatio) {
     if (shell <= 0) {
         std::printf("%-46s %9.1f ms\n", what, ms);

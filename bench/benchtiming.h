@@ -20,6 +20,10 @@ std::vector<double> shellTimes(const QString& db, const QStringList& statements)
 // Each statement run Runs times in one session: the median of each, or zeros without a shell.
 std::vector<double> shellMedians(const QString& db, const QStringList& statements);
 
+// The same with psql on the database server at uri (\timing, output to /dev/null), each
+// statement Runs times in one session: the median of each, or zeros without psql.
+std::vector<double> psqlMedians(const QString& uri, const QStringList& statements);
+
 // "what  ms  shell ms  ratio", with goalRatio above 0 also whether the window stays within that
 // many times the shell; without a shell time only the window's time.
 void printLine(const char* what, double ms, double shell, double goalRatio = 0);

@@ -1,22 +1,32 @@
 // Times the browsing steps of the main window on a large database and sets each beside the time
 // the sqlite3 shell takes for the matching statement. Prints medians; not a test.
 //
-//   browsebench [records]        (default 100000)
+//   browsebench [records] [server address]        (default 100000 records in a file)
+//
+// With a database server's address (postgresql://...), the same records are put into table
+// Daten there (made anew), the window works on the server, and each step is set beside the
+// time psql needs for the statement the store sends the server.
 
 #include "benchtiming.h"
+#include "csvexport.h"
+#include "csvimport.h"
 #include "database.h"
 #include "recordtable.h"
 #include "refreshquery.h"
 #include "sampledata.h"
 #include "snapshot.h"
+#include "sqltext.h"
 #include "testsupport.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,6 +62,27 @@ int main(int argc, char* argv[]) {
     std::printf("Making %d records ...\n", n);
     std::fflush(stdout);
     makeSampleDatabase(dbPath, n);
+    const QString server = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QString dbName = dbPath;
+    if (!server.isEmpty()) {
+        // The same records on the server, through the full export and the import.
+        QProcess::execute(QStringLiteral("psql"),
+                          {server, QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-c"),
+                           QStringLiteral("DROP TABLE IF EXISTS Daten")});
+        Database::createServerTable(server);
+        QBuffer file;
+        file.open(QIODevice::WriteOnly);
+        csvexport::writeAll(*Database::open(dbPath), file);
+        const auto import = csvimport::Import::read(file.data(), nullptr);
+        if (!import || import->store(*Database::open(server), csvimport::Clash::Skip) != n)
+            qFatal("records not put on the server");
+        QFile ini(dir.filePath(QStringLiteral("Tarvex.ini")));
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[Verweise]\r\nNameDB=" + server.toUtf8() + "\r\n");
+        ini.close();
+        dbName = server;
+        std::printf("... on the server %s\n", qPrintable(server));
+    }
 
     std::vector<double> open;
     std::unique_ptr<WindowUnderTest> w;
@@ -83,7 +114,7 @@ int main(int argc, char* argv[]) {
     // The store's share of a sort: the query into a snapshot, without the window.
     std::vector<double> sortQuery;
     {
-        auto db = Database::open(dbPath);
+        auto db = Database::open(dbName);
         const QString sortSql =
             buildRefreshStatement({}, std::array<int, 16>{}, QStringLiteral("KNach"), false);
         for (int i = 0; i < Runs; ++i)
@@ -109,11 +140,28 @@ int main(int argc, char* argv[]) {
     w.reset();
 
     const QString cols = QStringLiteral("SELECT Nr, KNach, KVor, KGeb, KGrp, KEssen FROM Daten");
-    std::vector<double> shell =
-        shellMedians(dbPath, {cols + QStringLiteral(" ORDER BY Nr"),
-                              cols + QStringLiteral(" WHERE KNach LIKE 'M%' ORDER BY KNach"),
-                              cols + QStringLiteral(" WHERE KNach LIKE 'Me%' ORDER BY KNach"),
-                              cols + QStringLiteral(" ORDER BY KNach DESC")});
+    std::vector<double> shell;
+    if (server.isEmpty()) {
+        shell =
+            shellMedians(dbPath, {cols + QStringLiteral(" ORDER BY Nr"),
+                                  cols + QStringLiteral(" WHERE KNach LIKE 'M%' ORDER BY KNach"),
+                                  cols + QStringLiteral(" WHERE KNach LIKE 'Me%' ORDER BY KNach"),
+                                  cols + QStringLiteral(" ORDER BY KNach DESC")});
+    } else {
+        // The statements the window sends, as the store gives them to the server.
+        auto search = [](const QString& text) {
+            std::array<QString, 6> texts;
+            texts[0] = text;
+            return store::forServer(
+                buildRefreshStatement(texts, std::array<int, 16>{}, QStringLiteral("KNach"), true));
+        };
+        shell =
+            psqlMedians(server, {store::forServer(buildRefreshStatement(
+                                     {}, std::array<int, 16>{}, QStringLiteral("Nr"), true)),
+                                 search(QStringLiteral("M")), search(QStringLiteral("Me")),
+                                 store::forServer(buildRefreshStatement(
+                                     {}, std::array<int, 16>{}, QStringLiteral("KNach"), false))});
+    }
 
     std::printf("\n%d records, medians of %d runs (table click: of 21)\n", n, Runs);
     printLine("open database and show first record", median(open), shell[0]);

@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
                     qFatal("export failed");
             }));
             const QString shellFile = dir.filePath(QStringLiteral("shell.csv"));
-            shellExports.push_back(shellRunMs(
-                {source}, ".mode csv\n.output " + QFile::encodeName(shellFile) +
-                              "\nSELECT * FROM Daten;\n"));
+            shellExports.push_back(shellRunMs({source}, ".mode csv\n.output " +
+                                                            QFile::encodeName(shellFile) +
+                                                            "\nSELECT * FROM Daten;\n"));
         }
     }
     const QByteArray bytes = [&] {
@@ -105,9 +105,9 @@ int main(int argc, char** argv) {
         imports.push_back(read + store);
 
         const QString shellTarget = dir.filePath(QStringLiteral("shell%1.db").arg(i));
-        shellImports.push_back(shellRunMs(
-            {shellTarget},
-            ".mode csv\n.separator ;\n.import " + QFile::encodeName(csvFile) + " Daten\n"));
+        shellImports.push_back(shellRunMs({shellTarget}, ".mode csv\n.separator ;\n.import " +
+                                                             QFile::encodeName(csvFile) +
+                                                             " Daten\n"));
     }
 
     printLine("full export (file written)", median(exports), median(shellExports), GoalRatio);
