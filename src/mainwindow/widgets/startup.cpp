@@ -198,9 +198,15 @@ bool TarvexMain::openServer(const QString& uri) {
                 const QString user = address.userName().isEmpty()
                                          ? QUrlQuery(address).queryItemValue(QStringLiteral("user"))
                                          : address.userName();
+                const QUrlQuery query(address);
+                const QString host = !address.host().isEmpty()
+                                         ? address.host()
+                                         : query.queryItemValue(QStringLiteral("host"));
                 QString prompt =
-                    QStringLiteral("Kennwort für \"%1\" am Datenbankserver\n%2:")
-                        .arg(user.isEmpty() ? QStringLiteral("(Ihr Benutzername)") : user, shown);
+                    QStringLiteral("Kennwort für \"%1\" (Datenbank \"%2\" auf %3):")
+                        .arg(user.isEmpty() ? QStringLiteral("Ihren Benutzernamen") : user,
+                             address.path().mid(1),
+                             host.isEmpty() ? QStringLiteral("diesem Rechner") : host);
                 if (e.number() == ErrorNumber::LoginRefused)
                     prompt = QStringLiteral("Der Datenbankserver hat die Anmeldung abgelehnt. "
                                             "Bitte prüfen Sie das Kennwort.\n\n") +
@@ -250,7 +256,8 @@ std::optional<QString> TarvexMain::askPassword(const QString& prompt) {
         return m_options.passwordRunner(prompt);
     bool ok = false;
     const QString password =
-        QInputDialog::getText(this, QStringLiteral("Anmeldung am Datenbankserver"), prompt,
+        QInputDialog::getText(this, QStringLiteral("Anmeldung am Datenbankserver"),
+                              QString(prompt).replace(QLatin1Char('&'), QLatin1String("&&")),
                               QLineEdit::Password, QString(), &ok);
     if (!ok)
         return std::nullopt;
