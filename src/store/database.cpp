@@ -1,6 +1,7 @@
 #include "sqlitedatabase.h"
 
 #include "fieldtable.h"
+#include "firstappearances.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"
 
@@ -419,6 +420,11 @@ std::unique_ptr<Snapshot> SqliteDatabase::openSnapshot(const QString& sql) {
     return store::readSnapshot(m_connection->db(), sql);
 }
 
+qint64 SqliteDatabase::recordCount() {
+    m_connection->requireFile();
+    return recordCountOf(m_connection->db());
+}
+
 std::optional<qint64> SqliteDatabase::highestNumber() {
     static const QByteArray kSql = QByteArrayLiteral("SELECT max(Nr) FROM Daten");
     m_connection->requireFile();
@@ -433,82 +439,27 @@ std::optional<qint64> SqliteDatabase::highestNumber() {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-namespace {
-
-// A map from UTF-8 texts that looks up a cell's bytes without copying them.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-};
-using FirstAppearance = std::unordered_map<std::string, qint64, TextHash, std::equal_to<>>;
-
-} // namespace
-
 QList<QStringList> SqliteDatabase::valuesInOrder(const QList<QStringList>& groups) {
-    // One pass over the table reads the number and every column named. Each value keeps the
-    // lowest position it was seen at, Nr * (columns in its group) + its column's place in the
-    // group, so sorting by that position gives the order of first appearance; the order in
-    // which the engine hands out the rows does not matter. The names written into the statement
-    // are the field table's, never the caller's text.
-    QByteArray sql = "SELECT Nr";
-    for (const QStringList& columns : groups) {
-        for (const QString& column : columns) {
-            const FieldDef* field = findField(column);
-            if (!field || !isTextType(field->type))
-                throw EngineError(ErrorNumber::UnknownName,
-                                  QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
-                                                 "Daten.")
-                                      .arg(column));
-            sql += QByteArray(", ") + field->name;
-        }
-    }
-    sql += " FROM Daten";
-
-    std::vector<FirstAppearance> seen(size_t(groups.size()));
+    // One pass over the table reads the number and every column named; the order in which the
+    // engine hands out the rows does not matter.
+    store::FirstAppearances values(groups);
     m_connection->requireFile();
     sqlite3* db = m_connection->db();
-    store::Statement statement(db, sql);
-    {
-        store::ResetGuard reset(statement.get());
-        sqlite3_stmt* stmt = statement.get();
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            const qint64 nr = sqlite3_column_int64(stmt, 0);
-            int column = 1;
-            for (size_t g = 0; g < seen.size(); ++g) {
-                const qint64 count = groups[qsizetype(g)].size();
-                for (qint64 k = 0; k < count; ++k, ++column) {
-                    const auto* text =
-                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-                    if (!text)
-                        continue; // Null is no value
-                    const std::string_view value(text, size_t(sqlite3_column_bytes(stmt, column)));
-                    const qint64 position = nr * count + k;
-                    auto it = seen[g].find(value);
-                    if (it == seen[g].end())
-                        seen[g].emplace(std::string(value), position);
-                    else if (position < it->second)
-                        it->second = position;
-                }
-            }
-        }
-        if (rc != SQLITE_DONE)
-            throw store::queryError(db, rc, QString::fromUtf8(sql));
-    }
-    QList<QStringList> result;
-    for (const FirstAppearance& values : seen) {
-        std::vector<std::pair<qint64, const std::string*>> ordered;
-        ordered.reserve(values.size());
-        for (const auto& [text, position] : values)
-            ordered.emplace_back(position, &text);
-        std::sort(ordered.begin(), ordered.end());
-        QStringList texts;
-        texts.reserve(qsizetype(ordered.size()));
-        for (const auto& entry : ordered)
-            texts << QString::fromUtf8(entry.second->data(), qsizetype(entry.second->size()));
-        result << texts;
-    }
-    return result;
+    store::Statement statement(db, values.statement());
+    store::ResetGuard reset(statement.get());
+    sqlite3_stmt* stmt = statement.get();
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        values.add(
+            sqlite3_column_int64(stmt, 0), [stmt](int column) -> std::optional<std::string_view> {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                if (!text)
+                    return std::nullopt;
+                return std::string_view(text, size_t(sqlite3_column_bytes(stmt, column)));
+            });
+    if (rc != SQLITE_DONE)
+        throw store::queryError(db, rc, QString::fromUtf8(values.statement()));
+    return values.lists();
 }
 
 void SqliteDatabase::setBusyTimeout(int milliseconds) {

@@ -1,10 +1,12 @@
 #include "pgdatabase.h"
 
 #include "fieldtable.h"
+#include "firstappearances.h"
 #include "pgwrap.h"
 #include "recordsets.h"
 #include "sqltext.h"
 #include "storeerrors.h"
+#include "transaction.h"
 
 #include <QUrl>
 
@@ -267,32 +269,10 @@ void prepareTable(PgConnection& connection, bool create) {
     }
 }
 
-// Rolls back on every way out that did not commit.
-class Transaction {
-  public:
-    explicit Transaction(PgConnection& connection) : m_connection(connection) {}
-    ~Transaction() {
-        if (!m_done)
-            m_connection.rollback();
-    }
-    void commit() {
-        m_done = true;
-        m_connection.commit();
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-  private:
-    PgConnection& m_connection;
-    bool m_done = false;
-};
-
 // Records sent to the server in one statement when many are added.
 constexpr int BatchSize = 250;
 // How many records are added between two calls of the feed's progress.
 constexpr int ProgressEvery = 250;
-
-using TextMap = std::unordered_map<std::string, qint64>;
 
 } // namespace
 
@@ -376,50 +356,16 @@ qint64 PgDatabase::recordCount() {
 
 QList<QStringList> PgDatabase::valuesInOrder(const QList<QStringList>& groups) {
     // As the file does it: one pass, each value keeping the lowest position it was seen at.
-    QByteArray sql = "SELECT Nr";
-    for (const QStringList& columns : groups) {
-        for (const QString& column : columns) {
-            const FieldDef* field = findField(column);
-            if (!field || !isTextType(field->type))
-                throw EngineError(ErrorNumber::UnknownName,
-                                  QStringLiteral("Das Feld \"%1\" ist kein Textfeld der Tabelle "
-                                                 "Daten.")
-                                      .arg(column));
-            sql += QByteArray(", ") + field->name;
-        }
-    }
-    sql += " FROM Daten";
-    std::vector<store::TextMap> seen(size_t(groups.size()));
-    m_connection->stream(sql, [&](const PgResult& row) {
-        const qint64 nr = row.whole(0, 0);
-        int column = 1;
-        for (size_t g = 0; g < seen.size(); ++g) {
-            const qint64 count = groups[qsizetype(g)].size();
-            for (qint64 k = 0; k < count; ++k, ++column) {
-                if (row.isNull(0, column))
-                    continue;
-                std::string value(row.value(0, column), size_t(row.length(0, column)));
-                const qint64 position = nr * count + k;
-                auto [it, added] = seen[g].emplace(std::move(value), position);
-                if (!added && position < it->second)
-                    it->second = position;
-            }
-        }
+    store::FirstAppearances values(groups);
+    m_connection->stream(values.statement(), [&](const PgResult& row) {
+        values.add(row.whole(0, 0), [&row](int column) -> std::optional<std::string_view> {
+            if (row.isNull(0, column))
+                return std::nullopt;
+            return std::string_view(row.value(0, column), size_t(row.length(0, column)));
+        });
         return true;
     });
-    QList<QStringList> result;
-    for (const store::TextMap& values : seen) {
-        std::vector<std::pair<qint64, const std::string*>> ordered;
-        ordered.reserve(values.size());
-        for (const auto& [text, position] : values)
-            ordered.emplace_back(position, &text);
-        std::sort(ordered.begin(), ordered.end());
-        QStringList texts;
-        for (const auto& entry : ordered)
-            texts << QString::fromUtf8(entry.second->data(), qsizetype(entry.second->size()));
-        result << texts;
-    }
-    return result;
+    return values.lists();
 }
 
 void PgDatabase::readAll(const std::function<bool(const RawRecord&)>& record) {

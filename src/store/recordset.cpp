@@ -5,6 +5,7 @@
 #include "recordsets.h"
 #include "sqlitewrap.h"
 #include "sqltext.h"
+#include "transaction.h"
 
 #include <algorithm>
 #include <array>
@@ -530,50 +531,35 @@ void FileRows::write(const QByteArray& sql, const std::vector<int>& columns,
 void FileRows::insert(const std::vector<int>& columns,
                       const std::array<QVariant, FieldCount>& values, const QVariant& number) {
     m_connection->beginImmediate();
-    try {
-        write(insertStatement(columns, "?"), columns, values, number, std::nullopt);
-        m_connection->commit();
-    } catch (...) {
-        m_connection->rollback();
-        throw;
-    }
+    Transaction transaction(*m_connection);
+    write(insertStatement(columns, "?"), columns, values, number, std::nullopt);
+    transaction.commit();
 }
 
 bool FileRows::update(qint64 key, const std::vector<int>& columns,
                       const std::array<QVariant, FieldCount>& values, const QVariant& number) {
-    try {
-        if (!columns.empty()) {
-            write(updateStatement(columns, "?"), columns, values, number, key);
-            if (sqlite3_changes(db()) != 1) {
-                m_connection->rollback();
-                return false;
-            }
-        }
-        m_connection->commit();
-    } catch (...) {
-        m_connection->rollback();
-        throw;
+    // Edit took the lock; the change ends here, stored or rolled back.
+    Transaction transaction(*m_connection);
+    if (!columns.empty()) {
+        write(updateStatement(columns, "?"), columns, values, number, key);
+        if (sqlite3_changes(db()) != 1)
+            return false;
     }
+    transaction.commit();
     return true;
 }
 
 bool FileRows::remove(qint64 key) {
     m_connection->beginImmediate();
-    try {
-        Statement statement(db(), QByteArrayLiteral("DELETE FROM Daten WHERE Nr = ?"));
-        sqlite3_bind_int64(statement.get(), 1, key);
-        const int rc = sqlite3_step(statement.get());
-        if (rc != SQLITE_DONE)
-            throw writeRefused(db(), rc, QVariant(key));
-        if (sqlite3_changes(db()) != 1) {
-            m_connection->rollback();
-            return false;
-        }
-        m_connection->commit();
-    } catch (...) {
-        m_connection->rollback();
-        throw;
-    }
+    Transaction transaction(*m_connection);
+    Statement statement(db(), QByteArrayLiteral("DELETE FROM Daten WHERE Nr = ?"));
+    sqlite3_bind_int64(statement.get(), 1, key);
+    const int rc = sqlite3_step(statement.get());
+    if (rc != SQLITE_DONE)
+        throw writeRefused(db(), rc, QVariant(key));
+    if (sqlite3_changes(db()) != 1)
+        return false;
+    transaction.commit();
     return true;
 }
 

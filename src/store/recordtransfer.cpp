@@ -3,6 +3,7 @@
 
 #include "sqlitedatabase.h"
 #include "sqlitewrap.h"
+#include "transaction.h"
 
 namespace {
 
@@ -51,43 +52,10 @@ void bindRaw(sqlite3_stmt* statement, int index, const RawValue& value) {
     }
 }
 
-// Rolls back on every way out that did not commit, so neither a refusal nor an exception of the
-// feed leaves the write lock or half the records behind.
-class Transaction {
-  public:
-    explicit Transaction(store::Connection& connection) : m_connection(connection) {}
-    ~Transaction() {
-        if (!m_done)
-            m_connection.rollback();
-    }
-    void commit() {
-        m_done = true;
-        m_connection.commit();
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-  private:
-    store::Connection& m_connection;
-    bool m_done = false;
-};
-
 // How many records are added between two calls of the feed's progress.
 constexpr int ProgressEvery = 250;
 
 } // namespace
-
-qint64 SqliteDatabase::recordCount() {
-    m_connection->requireFile();
-    sqlite3* db = m_connection->db();
-    static const QByteArray kSql = QByteArrayLiteral("SELECT count(*) FROM Daten");
-    store::Statement statement(db, kSql);
-    store::ResetGuard reset(statement.get());
-    const int rc = sqlite3_step(statement.get());
-    if (rc != SQLITE_ROW)
-        throw store::queryError(db, rc, QString::fromUtf8(kSql));
-    return sqlite3_column_int64(statement.get(), 0);
-}
 
 void SqliteDatabase::readAll(const std::function<bool(const RawRecord&)>& record) {
     m_connection->requireFile();
@@ -112,7 +80,7 @@ std::optional<int> SqliteDatabase::addRecords(RecordFeed& feed) {
     store::Connection& connection = *m_connection;
     sqlite3* db = connection.db();
     connection.beginImmediate();
-    Transaction transaction(connection);
+    store::Transaction transaction(connection);
 
     QSet<qint64> stored;
     {

@@ -4,6 +4,7 @@
 #include "tarvexmain.h"
 
 #include "backupfolder.h"
+#include "busypointer.h"
 #include "database.h"
 #include "editstate.h"
 #include "listdocument.h"
@@ -18,15 +19,6 @@
 #include <QRegularExpression>
 
 namespace {
-
-// Shows the busy pointer while a long step runs.
-class BusyPointer {
-  public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
 
 // A part of a file name made of a name: characters a folder cannot hold and blanks become "_".
 QString fileNamePart(const QString& name) {

@@ -3,6 +3,7 @@
 
 #include "tarvexmain.h"
 
+#include "busypointer.h"
 #include "csvexport.h"
 #include "csvimport.h"
 #include "database.h"
@@ -26,15 +27,6 @@ namespace {
 constexpr qint64 LargestImport = qint64(1) << 30;
 
 const QString kCsvFilter = QStringLiteral("CSV-Dateien (*.csv *.txt);;Alle Dateien (*)");
-
-// Shows the busy pointer while a step without progress runs.
-class BusyPointer {
-  public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
 
 } // namespace
 
