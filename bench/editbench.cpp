@@ -6,7 +6,7 @@
 //   editbench [records]        (default 100000)
 
 #include "benchtiming.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "sampledata.h"
 #include "testsupport.h"
 

@@ -1,7 +1,7 @@
 #include "sampledata.h"
 
 #include "database.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 
 #include <QFile>
 #include <QHash>

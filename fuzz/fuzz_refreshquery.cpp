@@ -2,7 +2,7 @@
 // runs it (German collation added): it must prepare as one statement on the table Daten, read
 // exactly the chosen columns, and hand each search text unchanged (without NULs, plus "*") to
 // like(), with no other argument. The record numbers' statement made from it must prepare too.
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "refreshquery.h"
 #include "sqlitewrap.h"
 #include "sqltext.h"

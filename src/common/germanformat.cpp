@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -67,10 +68,8 @@ std::optional<qint64> parseWholeNumber(QStringView text) {
     return static_cast<qint64>(r);
 }
 
-static QString format(double value, int significant) {
-    if (std::isnan(value) || std::isinf(value))
-        return QString();
-    QString s = QString::number(value, 'g', significant);
+// A number's digits written out plainly, without exponent, with a decimal comma.
+static QString plain(QString s) {
     const qsizetype e = s.indexOf(QLatin1Char('e'));
     if (e >= 0) {
         // Written out plainly, the same digits: "1.5e-07" as "0.00000015", "1.234568e+08" as
@@ -95,8 +94,22 @@ static QString format(double value, int significant) {
     return s;
 }
 
+static QString format(double value, int significant) {
+    if (std::isnan(value) || std::isinf(value))
+        return QString();
+    return plain(QString::number(value, 'g', significant));
+}
+
 QString formatSingle(float value) {
     return format(static_cast<double>(value), 7);
+}
+
+QString formatSingleExact(float value) {
+    if (std::isnan(value) || std::isinf(value))
+        return QString();
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general);
+    return plain(QString::fromLatin1(digits, end.ptr - digits));
 }
 
 QString formatDouble(double value) {

@@ -23,6 +23,11 @@ std::optional<qint64> parseWholeNumber(QStringView text);
 // comma: 2.5 -> "2,5", 3 -> "3".
 QString formatSingle(float value);
 
+// A single-precision value in the shortest form that reads back as the same single (at most nine
+// significant digits), written out plainly with a decimal comma: the single 123456792 stays
+// "123456792", where formatSingle gives "123456800", another single.
+QString formatSingleExact(float value);
+
 // A double with at most fifteen significant digits in the same form (the general number format).
 QString formatDouble(double value);
 

@@ -1,8 +1,9 @@
 #include "inputrules.h"
 
-#include "fieldtable.h"
+#include "formfields.h"
 #include "germanformat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace InputRules {
@@ -10,7 +11,7 @@ namespace InputRules {
 namespace {
 
 int indexOf(const char* name) {
-    return fieldIndex(QString::fromLatin1(name));
+    return fieldIndex(QLatin1String(name));
 }
 
 bool isDigit(QChar c) {
@@ -21,85 +22,87 @@ bool isLineBreak(QChar c) {
     return c == QLatin1Char('\n') || c == QLatin1Char('\r');
 }
 
-// Whether a typed character (neither Backspace nor Enter) may go into a control of this kind,
-// the length rule left aside.
-bool takesCharacter(Kind kind, QChar c, int textLength, int selectionLength) {
+bool takesCharacters(Kind kind, QStringView text) {
     switch (kind) {
     case Kind::Text:
     case Kind::Remark:
     case Kind::Lunch:
         return true;
     case Kind::Number:
-        return isDigit(c);
+        return std::all_of(text.begin(), text.end(), isDigit);
     case Kind::Fee:
-        return isDigit(c) || c == QLatin1Char(',');
+        return text.count(QLatin1Char(',')) <= 1 &&
+               std::all_of(text.begin(), text.end(),
+                           [](QChar c) { return isDigit(c) || c == QLatin1Char(','); });
     case Kind::SiblingCount:
-        // One digit only: it goes into an empty box or replaces the whole text.
-        return c >= QLatin1Char('0') && c <= QLatin1Char('3') && selectionLength >= textLength;
+        return text.isEmpty() ||
+               (text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('3'));
     }
     return false;
 }
 
-// Kinds whose typed characters are bound by the limit.
-bool hasLengthRule(Kind kind) {
-    return kind != Kind::SiblingCount && kind != Kind::Lunch;
+// Characters as the column counts them: a character outside the basic plane is one.
+qsizetype characterCount(QStringView text) {
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
+            ++count;
+    return count;
 }
 
 } // namespace
 
-KeyResult keyResult(Kind kind, QChar key, int textLength, int selectionLength, int limit) {
-    if (key == Backspace)
-        return KeyResult::Accept;
-    if (key == Enter && kind != Kind::Remark)
-        return KeyResult::MoveFocus;
-    if (!takesCharacter(kind, key, textLength, selectionLength))
-        return KeyResult::Discard;
-    if (hasLengthRule(kind) && selectionLength == 0 && textLength >= limit)
-        return KeyResult::TooLong;
-    return KeyResult::Accept;
+Kind kindOf(int field) {
+    switch (formField(field).control) {
+    case FieldControl::Number:
+        return Kind::Number;
+    case FieldControl::Remark:
+        return Kind::Remark;
+    case FieldControl::Fee:
+        return Kind::Fee;
+    case FieldControl::Siblings:
+        return Kind::SiblingCount;
+    case FieldControl::Lunch:
+        return Kind::Lunch;
+    case FieldControl::Details:
+        break;
+    }
+    return Kind::Text;
 }
 
-KeyResult pasteResult(Kind kind, QStringView pasted, int textLength, int selectionLength,
-                      int limit) {
-    for (QChar c : pasted) {
-        const bool refused = isLineBreak(c) ? kind != Kind::Remark
-                                            : !takesCharacter(kind, c, textLength, selectionLength);
-        if (refused)
-            return KeyResult::Discard;
+QString cleanLine(const QString& text, int* position) {
+    qsizetype end = text.size();
+    while (end > 0 && isLineBreak(text[end - 1]))
+        --end;
+    QString cleaned;
+    cleaned.reserve(end);
+    qsizetype moved = -1;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (position && i == *position)
+            moved = cleaned.size();
+        const QChar c = text[i];
+        // "\r\n" is one break: its "\n" becomes the blank.
+        if (c == QLatin1Char('\r') && i + 1 < end && text[i + 1] == QLatin1Char('\n'))
+            continue;
+        cleaned += isLineBreak(c) || c == QLatin1Char('\t') ? QChar(QLatin1Char(' ')) : c;
     }
-    if (kind == Kind::Lunch)
-        return KeyResult::Accept;
-    if (textLength - selectionLength + pasted.size() > limit)
-        return KeyResult::TooLong;
-    return KeyResult::Accept;
+    if (position)
+        *position = int(moved < 0 ? cleaned.size() : moved);
+    return cleaned;
+}
+
+Verdict lineInput(Kind kind, QStringView text, int limit) {
+    if (!takesCharacters(kind, text))
+        return Verdict::RefusedCharacter;
+    if (kind != Kind::SiblingCount && kind != Kind::Lunch && characterCount(text) > limit)
+        return Verdict::TooLong;
+    return Verdict::Accept;
 }
 
 QString tooLongMessage(int limit) {
     return QStringLiteral("Die Eingabe ist zu lang.\r\rEs können nur max. %1 Zeichen eingegeben "
                           "werden.")
         .arg(limit);
-}
-
-QString fillerOnLeave(int field, bool choiceBox) {
-    if (field < 0 || field >= FieldCount)
-        return QString();
-    // The choice boxes of the child's nationality and of the parents' religions get "o.K."; the
-    // other choice boxes "-", as every text box does.
-    if (choiceBox &&
-        (field == indexOf("KNat") || field == indexOf("MKonf") || field == indexOf("VKonf")))
-        return QStringLiteral("o.K.");
-    switch (fieldTable()[size_t(field)].control) {
-    case FieldControl::Details:
-        return QStringLiteral("-");
-    case FieldControl::Fee:
-        return QStringLiteral("1");
-    case FieldControl::Number:
-    case FieldControl::Remark:
-    case FieldControl::Lunch:
-    case FieldControl::Siblings:
-        break;
-    }
-    return QString();
 }
 
 bool takesProposal(QStringView text) {

@@ -1,61 +1,48 @@
 #pragma once
 
-#include <QChar>
 #include <QList>
 #include <QString>
 #include <QStringView>
 
 #include <optional>
 
-// The key-by-key rules of the record controls while a record is entered or changed, without
-// widgets. The form's event filter asks these for every key, paste and focus change.
+// The rules of the record controls while a record is entered or changed, without widgets. The
+// form's validators ask lineInput for every change of a box's text, whatever way it came in
+// (typed, pasted by keyboard, menu or mouse, dropped); its focus rules ask the rest.
 namespace InputRules {
-
-inline constexpr QChar Backspace = QChar(8);
-inline constexpr QChar Enter = QChar(13);
 
 // The rule set a control follows.
 enum class Kind {
-    Text,         // txtAngaben and the six choice boxes: the length rule, everything else typed
+    Text,         // txtAngaben and the six choice boxes: the length rule, any character
     Remark,       // txtBem: the length rule; Enter breaks the line
-    Number,       // txtNr: digits and Backspace only
+    Number,       // txtNr: digits only
     SiblingCount, // txtGAnz: one digit 0 to 3
-    Fee,          // txtBerechnung: digits, comma and Backspace
+    Fee,          // txtBerechnung: digits and at most one comma
     Lunch,        // chckKEssen: only Enter has a rule
 };
 
-enum class KeyResult {
-    Accept,    // the key goes into the control
-    Discard,   // the key is dropped without a word
-    TooLong,   // the key is dropped and tooLongMessage(limit) is shown
-    MoveFocus, // Enter: the focus moves on (the field table's enterTo / enterElse)
+// The kind of the control that shows a field (index in the record).
+Kind kindOf(int field);
+
+// A text as a one-line box takes it: line breaks at its end dropped (a copied spreadsheet cell
+// ends with one), line breaks and tabs inside it as one blank each ("\r\n" is one break).
+// *position, a place in text, moves with the characters before it.
+QString cleanLine(const QString& text, int* position = nullptr);
+
+enum class Verdict {
+    Accept,
+    RefusedCharacter, // refused without a word, as a key that does nothing
+    TooLong,          // refused with tooLongMessage(limit)
 };
 
-// key is a typed character, Backspace or Enter. textLength and selectionLength describe the
-// control's text before the key. The length rule: a key other than Backspace into a text that
-// already holds limit characters, with nothing selected, is TooLong (with a selection it replaces
-// it). Enter is MoveFocus for every kind but Remark, where it is a typed line break (length rule).
-// Number: digits and Backspace; other keys Discard; the length rule applies to digits. Fee:
-// digits, comma and Backspace; others Discard; the length rule applies. SiblingCount: Backspace;
-// a digit 0 to 3 when the text is empty or selected; everything else Discard. Lunch: every key
-// but Enter is Accept.
-KeyResult keyResult(Kind kind, QChar key, int textLength, int selectionLength, int limit);
-
-// Pasted text follows the same rules: Discard when any of its characters would be discarded
-// (a line break counts as Enter, which only the remark takes), TooLong when the text after the
-// paste (the selection replaced) would be longer than limit, else Accept.
-KeyResult pasteResult(Kind kind, QStringView pasted, int textLength, int selectionLength,
-                      int limit);
+// Whether a box of this kind may hold text (already cleaned): Number digits only; Fee digits with
+// at most one comma; SiblingCount empty or one digit 0 to 3; Text and Remark anything. Then the
+// length rule: at most limit characters (one for a character outside the basic plane); the sibling
+// count has none beyond its one digit.
+Verdict lineInput(Kind kind, QStringView text, int limit);
 
 // "Die Eingabe ist zu lang.\r\rEs können nur max. 30 Zeichen eingegeben werden."
 QString tooLongMessage(int limit);
-
-// The filler an empty box gets when it is left (field index of the field table; choiceBox: the
-// religion or nationality choice box rather than its text box): "-" for every txtAngaben box,
-// for the child's religion choice box and for the parents' nationality choice boxes; "o.K." for
-// the child's nationality and the parents' religion choice boxes; "1" for a fee field. Empty
-// where a box gets no filler (number, remark, sibling count).
-QString fillerOnLeave(int field, bool choiceBox);
 
 // A proposal is written only into a box that is empty or holds a filler ("-" or "o.K."), so
 // nothing typed is overwritten.

@@ -25,9 +25,8 @@ int fieldOf(const char* name) {
 RecordTexts blankNewRecord(const QString& nr) {
     RecordTexts t;
     t[size_t(fieldOf("Nr"))] = nr;
-    for (const FieldDef& f : fieldTable())
-        if (f.control == FieldControl::Fee)
-            t[size_t(fieldOf(f.name))] = QStringLiteral("0");
+    for (const char* fee : {"KBasis", "KFaktor", "KBuchFak", "KSumme"})
+        t[size_t(fieldOf(fee))] = QStringLiteral("0");
     t[size_t(fieldOf("KEssen"))] = QStringLiteral("nein");
     return t;
 }
@@ -37,6 +36,14 @@ QString numberText(qint64 nr) {
 }
 
 } // namespace
+
+QString statusText(const QString& nr, const QString& surname, const QString& firstName) {
+    return QStringLiteral("aktueller Datensatz : Nr. %1 - %2, %3").arg(nr, surname, firstName);
+}
+
+QString emptyStatusText() {
+    return QStringLiteral("aktueller Datensatz : -");
+}
 
 QString RowSummary::line() const {
     return nr + QStringLiteral(" - ") + surname + QStringLiteral(", ") + firstName;

@@ -3,6 +3,7 @@
 #include "choicelists.h"
 #include "database.h"
 #include "editstate.h"
+#include "recordcheck.h"
 #include "recordtexts.h"
 
 #include <QString>
@@ -15,6 +16,10 @@ class MessageBoxes;
 class QWidget;
 
 // A row of the window's record set as the questions name it: "17 - Muster, Anna".
+// "aktueller Datensatz : Nr. 12 - Maier, Anna"; "aktueller Datensatz : -" without a record.
+QString statusText(const QString& nr, const QString& surname, const QString& firstName);
+QString emptyStatusText();
+
 struct RowSummary {
     QString nr;
     QString surname;

@@ -1,6 +1,6 @@
 #include "refreshquery.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <span>
 
 namespace {
 
@@ -15,43 +16,49 @@ enum class Section { Child, Mother, Father, Siblings, Remark, Booking, Count };
 const char* const kSectionTitles[] = {"Kind",        "Mutter",    "Vater",
                                       "Geschwister", "Bemerkung", "Buchung und Beiträge"};
 
-// The child's fields that belong to the booking: its times, lunch and the fees.
-bool isBooking(const FieldDef& f) {
-    const QLatin1String name(f.name);
-    return f.control == FieldControl::Fee || f.control == FieldControl::Lunch ||
-           name.startsWith(QLatin1String("KBuch"));
-}
+// The fields of the child's own section and of the booking, in the form's order; the other
+// sections take their people's fields in the record's order, the count before the siblings.
+const char* const kChildOrder[] = {"Nr",    "KNach", "KVor",  "KGeb",   "KGebin", "KKonf",
+                                   "KNat",  "KStr",  "KPLZ",  "KOrt",   "KTel1",  "KTel2",
+                                   "KArzt", "KSorge", "KEin", "KPKNr", "KGrp"};
+const char* const kBookingOrder[] = {"KBuchvon", "KBuchbis", "KEssen",  "KBasis",
+                                     "KFaktor",  "KBuchFak", "KSumme"};
 
 Section sectionOf(const FieldDef& f) {
-    if (f.control == FieldControl::Remark)
-        return Section::Remark;
-    if (f.control == FieldControl::Siblings || f.name[0] == 'G')
-        return Section::Siblings;
-    if (f.name[0] == 'M')
+    switch (f.owner) {
+    case FieldOwner::Mother:
         return Section::Mother;
-    if (f.name[0] == 'V')
+    case FieldOwner::Father:
         return Section::Father;
-    return isBooking(f) ? Section::Booking : Section::Child;
+    case FieldOwner::Sibling1:
+    case FieldOwner::Sibling2:
+    case FieldOwner::Sibling3:
+        return Section::Siblings;
+    case FieldOwner::Child:
+    case FieldOwner::Record:
+        break;
+    }
+    const QLatin1String name(f.name);
+    if (name == QLatin1String("Bem"))
+        return Section::Remark;
+    if (name == QLatin1String("GAnz"))
+        return Section::Siblings;
+    for (const char* booked : kBookingOrder)
+        if (name == QLatin1String(booked))
+            return Section::Booking;
+    return Section::Child;
 }
 
-// The form's order: the number first, then the boxes by their index; in the booking the times,
-// the lunch box after them, then the fees; the siblings' count before their rows.
 double formOrder(const FieldDef& f) {
-    switch (f.control) {
-    case FieldControl::Number:
+    const QLatin1String name(f.name);
+    for (std::span<const char* const> order : {std::span<const char* const>(kChildOrder),
+                                                std::span<const char* const>(kBookingOrder)})
+        for (size_t i = 0; i < order.size(); ++i)
+            if (name == QLatin1String(order[i]))
+                return double(i);
+    if (name == QLatin1String("GAnz"))
         return -1;
-    case FieldControl::Details:
-        return f.index;
-    case FieldControl::Lunch:
-        return DetailCount + 1;
-    case FieldControl::Fee:
-        return DetailCount + 2 + f.index;
-    case FieldControl::Siblings:
-        return 43.5;
-    case FieldControl::Remark:
-        return DetailCount + 10;
-    }
-    return 0;
+    return double(&f - fieldTable().data());
 }
 
 constexpr double CaptionIndent = 2; // the captions start this far right of the left margin, mm
@@ -178,7 +185,7 @@ ListPlan InfoPlanner::run(const std::vector<InfoSection>& sections, const QStrin
 
 } // namespace
 
-std::vector<InfoSection> childInfoSections(const ChildTexts& texts) {
+std::vector<InfoSection> childInfoSections(const RecordTexts& texts) {
     std::map<std::pair<int, double>, const FieldDef*> ordered;
     for (const FieldDef& f : fieldTable())
         ordered[{int(sectionOf(f)), formOrder(f)}] = &f;

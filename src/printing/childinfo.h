@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fieldtable.h"
+#include "recordtexts.h"
 #include "pageplan.h"
 
 #include <QString>
@@ -11,8 +11,6 @@
 // The information for parents: every field stored for one child under its caption, grouped as
 // the record form groups them, on pages with the kindergarten's letterhead and the date. What
 // the office hands over when parents ask what is stored about their child.
-
-using ChildTexts = std::array<QString, FieldCount>;
 
 struct InfoLine {
     QString caption; // empty for a line that heads the lines below it ("1. Geschwisterkind")
@@ -25,9 +23,9 @@ struct InfoSection {
 };
 
 // The sections in their order: Kind, Mutter, Vater, Geschwister, Bemerkung, Buchung und
-// Beiträge. Every field of the field table is in exactly one of them, with its caption and its
-// text as the form shows it; within a section the fields stand in the form's order.
-std::vector<InfoSection> childInfoSections(const ChildTexts& texts);
+// Beiträge. Every field of the record is in exactly one of them, with its caption and its text as
+// the form shows it; within a section the fields stand in the form's order.
+std::vector<InfoSection> childInfoSections(const RecordTexts& texts);
 
 // "Auskunft über die gespeicherten Daten"
 QString childInfoTitle();

@@ -62,7 +62,7 @@ ListDocument::ListDocument(ListPlan plan, const QString& title, const Settings& 
 
 ListDocument::~ListDocument() = default;
 
-std::unique_ptr<ListDocument> childInfoDocument(const ChildTexts& texts, const Settings& settings,
+std::unique_ptr<ListDocument> childInfoDocument(const RecordTexts& texts, const Settings& settings,
                                                 const QString& date) {
     // A sheet as a printer would take it; the settings' margins lie within.
     const PageGeometry geometry =

@@ -73,7 +73,7 @@ class ListDocument {
 
 // The information for parents about the child whose texts are given (childinfo.h), on an A4
 // sheet upright, dated date.
-std::unique_ptr<ListDocument> childInfoDocument(const ChildTexts& texts, const Settings& settings,
+std::unique_ptr<ListDocument> childInfoDocument(const RecordTexts& texts, const Settings& settings,
                                                 const QString& date);
 
 // Called before each page is drawn, with the pages done and the pages in all; returning false

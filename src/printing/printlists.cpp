@@ -1,6 +1,6 @@
 #include "printlists.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "snapshot.h"
 
 const std::array<PrintList, 3>& printLists() {
@@ -21,7 +21,7 @@ QString listCaption(const QString& field) {
     const FieldDef* def = findField(field);
     if (def == nullptr)
         return QString();
-    return QString::fromUtf8(def->gridCaption != nullptr ? def->gridCaption : def->caption);
+    return QString::fromUtf8(def->tableCaption != nullptr ? def->tableCaption : def->caption);
 }
 
 QString listQuery(const PrintList& list) {

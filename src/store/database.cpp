@@ -1,6 +1,6 @@
 #include "sqlitedatabase.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "firstappearances.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"

@@ -1,7 +1,7 @@
 #include "firstappearances.h"
 
 #include "engineerror.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "pgdatabase.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "firstappearances.h"
 #include "pgwrap.h"
 #include "recordsets.h"

@@ -1,6 +1,6 @@
 // The record sets of the server engine: the dynaset's access to the rows, and snapshots.
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "pgwrap.h"
 #include "recordsets.h"
 #include "sqltext.h"

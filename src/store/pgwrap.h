@@ -114,7 +114,7 @@ EngineError serverError(const PGresult* result, const QString& sql, const QVaria
 
 } // namespace store
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "rawrecord.h"
 
 namespace store {

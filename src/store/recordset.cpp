@@ -1,6 +1,6 @@
 #include "recordset.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "germanformat.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"

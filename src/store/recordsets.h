@@ -2,7 +2,7 @@
 
 // Constructors of the record set implementations, for Database.
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "recordset.h"
 #include "snapshot.h"
 

@@ -1,6 +1,6 @@
 #include "sqlitewrap.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "jetpattern.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "engineerror.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "jetpattern.h"
 #include "sqlitewrap.h"
 

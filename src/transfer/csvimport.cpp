@@ -3,7 +3,7 @@
 #include "database.h"
 #include "engineerror.h"
 #include "germanformat.h"
-#include "recordtexts.h"
+#include "recordcheck.h"
 
 #include <algorithm>
 #include <charconv>
@@ -133,7 +133,7 @@ int fieldOfHeading(const QString& heading) {
     if (field >= 0)
         return field;
     for (int i = 0; i < FieldCount; ++i) {
-        const char* caption = fieldTable()[size_t(i)].gridCaption;
+        const char* caption = fieldTable()[size_t(i)].tableCaption;
         if (caption && name.compare(QString::fromUtf8(caption), Qt::CaseInsensitive) == 0)
             return i;
     }

@@ -2,7 +2,7 @@
 
 #include "database.h"
 #include "datacontrol.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "importdialog.h"
 #include "infobox.h"
 #include "restoredialog.h"

@@ -1,7 +1,7 @@
 #include "choicelists.h"
 #include "editstate.h"
 #include "inputrules.h"
-#include "recordtexts.h"
+#include "recordfields.h"
 
 #include <QSet>
 #include <QTest>
@@ -14,203 +14,72 @@ int field(const QString& name) {
     return fieldIndex(name);
 }
 
-// A record that can be stored: an empty form with its placeholders.
-RecordTexts storableRecord() {
-    RecordTexts texts;
-    texts[size_t(field("KEssen"))] = QStringLiteral("nein");
-    applyPlaceholders(texts);
-    return texts;
-}
-
 } // namespace
 
 class TestEditRules : public QObject {
     Q_OBJECT
 
   private slots:
-    // ---- Showing and storing a record --------------------------------------------------------
+    // ---- What a box takes, on every way text comes in ---------------------------------------
 
-    void shownTexts_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("Null") << "GAnz" << QVariant() << "";
-        QTest::newRow("whole number") << "Nr" << QVariant(qint64(12)) << "12";
-        QTest::newRow("Single") << "KBasis" << QVariant(2.5) << "2,5";
-        QTest::newRow("Single to seven digits") << "KFaktor" << QVariant(double(0.1f)) << "0,1";
-        QTest::newRow("text unchanged") << "Bem" << QVariant(" a\nb ") << " a\nb ";
-        QTest::newRow("lunch ja") << "KEssen" << QVariant("ja") << "ja";
-        QTest::newRow("lunch Ja") << "KEssen" << QVariant("Ja") << "nein";
-        QTest::newRow("lunch Null") << "KEssen" << QVariant() << "nein";
-    }
-    void shownTexts() {
-        QFETCH(QString, name);
-        QFETCH(QVariant, value);
-        QFETCH(QString, shown);
-        RecordValues values;
-        values[size_t(field(name))] = value;
-        QCOMPARE(displayTexts(values)[size_t(field(name))], shown);
-    }
-
-    // What an empty box gets when it is left (its text box or its choice box) and when the
-    // record is saved.
-    void fillers_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("choiceBox");
-        QTest::addColumn<QString>("onLeave");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("onSave");
-        auto row = [](const char* name, bool choiceBox, const char* onLeave, const char* typed,
-                      const char* onSave) {
-            const QString tag =
-                QStringLiteral("%1%2, typed \"%3\"")
-                    .arg(QLatin1String(name), QLatin1String(choiceBox ? " choice box" : ""),
-                         QLatin1String(typed));
-            QTest::newRow(qPrintable(tag))
-                << name << choiceBox << onLeave << typed << QString::fromUtf8(onSave);
-        };
-        row("G3Gebin", false, "-", "", "-");
-        row("KVor", false, "-", " ", " "); // blanks are kept
-        row("KKonf", true, "-", "", "o.K.");
-        row("KNat", false, "-", "", "-");
-        row("KNat", true, "o.K.", "", "-");
-        row("MKonf", true, "o.K.", "", "o.K.");
-        row("VKonf", true, "o.K.", "", "o.K.");
-        row("VNat", true, "-", "", "-");
-        row("KPKNr", false, "-", "", "0000000");
-        row("KPKNr", false, "-", "-", "0000000");
-        row("KSumme", false, "1", "", "0");
-        row("KBasis", false, "1", "-", "0");
-        row("Nr", false, "", "", "9999");
-        row("GAnz", false, "", "", "0");
-    }
-    void fillers() {
-        QFETCH(QString, name);
-        QFETCH(bool, choiceBox);
-        QFETCH(QString, onLeave);
-        QFETCH(QString, typed);
-        QFETCH(QString, onSave);
-        QCOMPARE(fillerOnLeave(field(name), choiceBox), onLeave);
-        RecordTexts texts;
-        texts[size_t(field(name))] = typed;
-        applyPlaceholders(texts);
-        QCOMPARE(texts[size_t(field(name))], onSave);
-        // The import gives a field of a row the same, one field at a time.
-        const char* placeholder = savedPlaceholder(field(name), typed);
-        QCOMPARE(placeholder ? QString::fromLatin1(placeholder) : typed, onSave);
-    }
-
-    void checkRecord_data() {
-        QTest::addColumn<QString>("name");
+    void cleanedLines_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("newRecord");
-        QTest::addColumn<QString>("message"); // a part of it; empty: the record can be stored
-        auto row = [](const char* tag, const char* name, const QString& text, const char* message,
-                      bool newRecord = true) {
-            QTest::newRow(tag) << name << text << newRecord << QString::fromUtf8(message);
-        };
-        row("not a number", "KBasis", "1,,5",
-            "Im Feld \"Basiswert\" steht \"1,,5\". Das ist keine Zahl; erlaubt sind Ziffern mit "
-            "höchstens einem Komma, zum Beispiel 2,5.");
-        row("number too large", "Nr", "3000000000",
-            "Die Nummer 3000000000 ist zu groß: Eine Nummer kann höchstens 2147483647 sein.");
-        row("highest number", "Nr", "2147483647", "");
-        row("lowest number", "Nr", "-2147483648", "");
-        row("fraction in number", "Nr", "12,5", "\"Nummer\" steht \"12,5\". Das ist keine ganze");
-        row("number not written on change", "Nr", "x", "", false);
-        row("count too large", "GAnz", "32768", "\"Geschw. Anzahl\" ist zu groß");
-        row("Single too large", "KBasis", "350000000000000000000000000000000000000", "zu groß");
-        row("shortest form of the largest Single", "KBasis",
-            "340282350000000000000000000000000000000", "");
-        row("Single rounding to infinity", "KBasis", "340282357000000000000000000000000000000",
-            "zu groß");
-        row("text at its size", "MNach", QString(30, u'x'), "");
-        row("text too long", "MNach", QString(35, u'x'),
-            "Der Text im Feld \"Nachname (Mutter)\" ist 35 Zeichen lang; gespeichert werden "
-            "können höchstens 30 Zeichen.");
-        row("characters beyond the basic plane", "KNach", QString::fromUtf8("😀").repeated(30), "");
-        row("empty text", "KVor", "", "Das Feld \"Vorname (Kind)\" ist leer");
-        row("father's empty text", "VArbTel", "", "\"Telefon Arbeitspl. (Vater)\" ist leer");
-        row("sibling's text too long", "G2Vor", QString(31, u'x'),
-            "\"Vorname (2. Geschwisterkind)\" ist 31 Zeichen lang");
-        row("child's group too long", "KGrp", QString(16, u'x'),
-            "\"Gruppe (Kind)\" ist 16 Zeichen");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("cleaned");
+        QTest::addColumn<int>("moved");
+        QTest::newRow("a copied cell") << "Müller\n" << 7 << "Müller" << 6;
+        QTest::newRow("a cell from Windows") << "Müller\r\n" << 8 << "Müller" << 6;
+        QTest::newRow("a tab inside") << "Anna\tMaria" << 10 << "Anna Maria" << 10;
+        QTest::newRow("lines inside") << "a\r\nb\nc\r" << 6 << "a b c" << 5;
+        QTest::newRow("cursor behind a pair") << "a\r\nbc" << 3 << "a bc" << 2;
+        QTest::newRow("pasted in the middle") << "x\ny|z" << 3 << "x y|z" << 3;
+        QTest::newRow("nothing to clean") << "Anna" << 2 << "Anna" << 2;
     }
-    void checkRecord() {
-        QFETCH(QString, name);
+    void cleanedLines() {
         QFETCH(QString, text);
-        QFETCH(bool, newRecord);
-        QFETCH(QString, message);
-        RecordTexts texts = storableRecord();
-        texts[size_t(field(name))] = text;
-        const std::optional<InputProblem> problem = ::checkRecord(texts, newRecord);
-        QCOMPARE(problem.has_value(), !message.isEmpty());
-        if (problem) {
-            QCOMPARE(problem->field, field(name));
-            QVERIFY2(problem->message.contains(message), qPrintable(problem->message));
-        }
+        QFETCH(int, position);
+        QFETCH(QString, cleaned);
+        QFETCH(int, moved);
+        QCOMPARE(cleanLine(text, &position), cleaned);
+        QCOMPARE(position, moved);
     }
 
-    void firstProblemInWritingOrder() {
-        RecordTexts texts = storableRecord();
-        texts[size_t(field("KBasis"))] = QStringLiteral("x");
-        texts[size_t(field("KBuchvon"))] = QStringLiteral("123456789");
-        QCOMPARE(::checkRecord(texts, true)->field, field("KBuchvon"));
-        const QList<int> all = writeColumns(true);
-        QCOMPARE(QSet<int>(all.begin(), all.end()).size(), FieldCount);
-        QCOMPARE(writeColumns(false), all.mid(1));
-    }
-
-    // ---- Keys, pastes and leaving a box ------------------------------------------------------
-
-    void keys_data() {
+    void lineInputs_data() {
         QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QString>("keys"); // one key: typed; more: pasted
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("selection");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("limit");
-        QTest::addColumn<KeyResult>("result");
-        auto row = [](const char* tag, Kind kind, const QString& keys, int length, int selection,
-                      int limit, KeyResult result) {
-            QTest::newRow(tag) << kind << keys << length << selection << limit << result;
+        QTest::addColumn<Verdict>("verdict");
+        auto row = [](const char* tag, Kind kind, const QString& text, int limit, Verdict verdict) {
+            QTest::newRow(tag) << kind << text << limit << verdict;
         };
         using K = Kind;
-        using R = KeyResult;
-        const QString enter(Enter), backspace(Backspace);
-        row("text below limit", K::Text, "a", 29, 0, 30, R::Accept);
-        row("text at limit", K::Text, "a", 30, 0, 30, R::TooLong);
-        row("text at limit replaces selection", K::Text, "a", 30, 1, 30, R::Accept);
-        row("backspace at limit", K::Text, backspace, 30, 0, 30, R::Accept);
-        row("enter moves on", K::Text, enter, 0, 0, 30, R::MoveFocus);
-        row("remark enter", K::Remark, enter, 9, 0, 10, R::Accept);
-        row("remark enter at limit", K::Remark, enter, 10, 0, 10, R::TooLong);
-        row("number digit at limit", K::Number, "7", 10, 0, 10, R::TooLong);
-        row("number letter", K::Number, "a", 0, 0, 10, R::Discard);
-        row("fee comma", K::Fee, ",", 1, 0, 15, R::Accept);
-        row("fee point", K::Fee, ".", 1, 0, 15, R::Discard);
-        row("count 3", K::SiblingCount, "3", 0, 0, 1, R::Accept);
-        row("count 4", K::SiblingCount, "4", 0, 0, 1, R::Discard);
-        row("count beside a digit", K::SiblingCount, "2", 1, 0, 1, R::Discard);
-        row("count over a selected digit", K::SiblingCount, "2", 1, 1, 1, R::Accept);
-        row("lunch space", K::Lunch, " ", 0, 0, 0, R::Accept);
-        row("paste to the limit", K::Text, "abc", 27, 0, 30, R::Accept);
-        row("paste beyond the limit", K::Text, "abc", 28, 0, 30, R::TooLong);
-        row("paste over a selection", K::Text, "abc", 30, 3, 30, R::Accept);
-        row("paste a line break", K::Text, "a\nb", 0, 0, 30, R::Discard);
-        row("paste lines into the remark", K::Remark, "a\r\nb", 0, 0, 100, R::Accept);
-        row("paste a letter into a number", K::Number, "12a", 0, 0, 10, R::Discard);
+        using V = Verdict;
+        row("text at its limit", K::Text, QString(30, u'x'), 30, V::Accept);
+        row("text beyond", K::Text, QString(31, u'x'), 30, V::TooLong);
+        row("characters beyond the basic plane", K::Text, QString::fromUtf8("😀").repeated(30), 30,
+            V::Accept);
+        row("remark beyond", K::Remark, "a\nbc", 3, V::TooLong);
+        row("number", K::Number, "0123456789", 10, V::Accept);
+        row("number beyond", K::Number, "12345678901", 10, V::TooLong);
+        row("letter in a number", K::Number, "4x", 10, V::RefusedCharacter);
+        row("blank in a number", K::Number, "4 ", 10, V::RefusedCharacter);
+        row("minus in a number", K::Number, "-4", 10, V::RefusedCharacter);
+        row("fee with a comma", K::Fee, "1,5", 15, V::Accept);
+        row("fee with two commas", K::Fee, "1,5,", 15, V::RefusedCharacter);
+        row("fee with a point", K::Fee, "1.5", 15, V::RefusedCharacter);
+        row("fee beyond", K::Fee, QString(16, u'1'), 15, V::TooLong);
+        row("empty count", K::SiblingCount, "", 1, V::Accept);
+        row("count 3", K::SiblingCount, "3", 1, V::Accept);
+        row("count 4", K::SiblingCount, "4", 1, V::RefusedCharacter);
+        row("count 7 pasted", K::SiblingCount, "7", 1, V::RefusedCharacter);
+        row("count of two digits", K::SiblingCount, "12", 1, V::RefusedCharacter);
     }
-    void keys() {
+    void lineInputs() {
         QFETCH(Kind, kind);
-        QFETCH(QString, keys);
-        QFETCH(int, length);
-        QFETCH(int, selection);
+        QFETCH(QString, text);
         QFETCH(int, limit);
-        QFETCH(KeyResult, result);
-        if (keys.size() == 1)
-            QCOMPARE(keyResult(kind, keys[0], length, selection, limit), result);
-        else
-            QCOMPARE(pasteResult(kind, keys, length, selection, limit), result);
+        QFETCH(Verdict, verdict);
+        QCOMPARE(lineInput(kind, text, limit), verdict);
     }
 
     void proposals() {

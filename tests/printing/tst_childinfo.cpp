@@ -23,8 +23,8 @@ class FakeMeasure final : public TextMeasure {
 
 // A record whose every field holds a value of its own: numbers where the field takes one,
 // otherwise a text with an umlaut made from the field's name, cut to the field's size.
-ChildTexts fullRecord(const QString& remark) {
-    ChildTexts texts;
+RecordTexts fullRecord(const QString& remark) {
+    RecordTexts texts;
     for (int i = 0; i < FieldCount; ++i) {
         const FieldDef& f = fieldTable()[size_t(i)];
         QString value = QStringLiteral("ä") + QLatin1String(f.name);
@@ -59,7 +59,7 @@ class TestChildInfo : public QObject {
 };
 
 void TestChildInfo::sectionsHoldEveryFieldOnce() {
-    const ChildTexts texts = fullRecord(QStringLiteral("Bemerkung"));
+    const RecordTexts texts = fullRecord(QStringLiteral("Bemerkung"));
     const std::vector<InfoSection> sections = childInfoSections(texts);
     QStringList titles;
     std::multiset<QString> values;
@@ -136,7 +136,7 @@ void TestChildInfo::pdfHoldsEveryFieldUnderItsCaption() {
     QStringList remarkLines;
     for (int i = 1; i <= 60; ++i)
         remarkLines << QStringLiteral("Zeile%1 der Bemerkung über Allergien").arg(i);
-    const ChildTexts texts = fullRecord(remarkLines.join(QStringLiteral("\r\n")));
+    const RecordTexts texts = fullRecord(remarkLines.join(QStringLiteral("\r\n")));
     Settings settings;
     settings.Name = QStringLiteral("Kindergarten Sonnenschein");
     settings.Strasse = QStringLiteral("Lindenweg 3");
@@ -167,7 +167,7 @@ void TestChildInfo::pdfHoldsEveryFieldUnderItsCaption() {
     QVERIFY(all.contains(QRegularExpression("äKVor äKNach, Nr. 4711, geboren am äKGeb")));
     // Every field on a line of its own, its caption before its value.
     for (const FieldDef& f : fieldTable()) {
-        if (f.control == FieldControl::Remark)
+        if (f.type == FieldType::Memo)
             continue;
         const QString value = texts[size_t(&f - fieldTable().data())];
         const QRegularExpression line(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fieldtable.h"
+#include "recordfields.h"
 
 #include <QString>
 #include <QVariant>

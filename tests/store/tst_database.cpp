@@ -1,5 +1,5 @@
 #include "engineerror.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "sqlitedatabase.h"
 #include "sqltext.h"
 

@@ -1,6 +1,6 @@
 #include "database.h"
 #include "engineerror.h"
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "jetpattern.h"
 #include "testengine.h"
 

@@ -164,9 +164,6 @@ void MainMenus::mnuEditSub_Click(int element) {
     const bool changes = element == 0 || element == 1 || element == 3;
     if (changes && t.readOnly())
         return;
-    if (element == 1 && pasteAllowed &&
-        !pasteAllowed(t.widget(), QGuiApplication::clipboard()->text()))
-        return;
     if (t.line)
         runEditCommand(t.line, element);
     else

@@ -26,10 +26,6 @@ class MainMenus : public QObject {
     QAction* entry(Menu menu, int element) const;
     QMenu* menu(Menu menu) const { return m_menus[menu]; }
 
-    // Paste into a record control follows its input rules: the window decides whether the text
-    // may go in (and says why not).
-    std::function<bool(QWidget* target, const QString& text)> pasteAllowed;
-
     // Enables the entries of the edit menu for the control that had the focus (run when the menu
     // opens).
     void mnuEdit_Click();

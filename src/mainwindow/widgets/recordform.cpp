@@ -1,8 +1,10 @@
 #include "recordform.h"
 
 #include "choicelists.h"
+#include "formfields.h"
 #include "inputrules.h"
-#include "recordinputfilter.h"
+#include "messageboxes.h"
+#include "recordfocusrules.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,16 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
 int field(const char* name) {
     return fieldIndex(QString::fromLatin1(name));
-}
-
-const FieldDef& def(int f) {
-    return fieldTable()[size_t(f)];
 }
 
 QString labelName(const FieldDef& f) {
@@ -39,46 +39,103 @@ QGridLayout* compactGrid(QWidget* w) {
     return g;
 }
 
-// A line edit of the record: holds at most its field's typed limit, takes no drops (a drop
-// would pass by the input rules) and shows the beginning of a value longer than itself.
-QLineEdit* recordLineEdit(const QString& name, int limit, QWidget* parent) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setMaxLength(limit);
-    e->setAcceptDrops(false);
-    return e;
-}
+// What a record box may hold, on every way text comes in: typed, pasted by keyboard, menu or
+// middle button, dropped. A one-line box cleans what comes in first (a copied cell's line break,
+// tabs); then the box's rules decide, and a refused change leaves the text as it was.
+class RecordLineValidator : public QValidator {
+  public:
+    RecordLineValidator(InputRules::Kind kind, int limit, QObject* parent)
+        : QValidator(parent), m_kind(kind), m_limit(limit) {}
 
+    State validate(QString& input, int& position) const override {
+        input = InputRules::cleanLine(input, &position);
+        m_verdict = InputRules::lineInput(m_kind, input, m_limit);
+        return m_verdict == InputRules::Verdict::Accept ? Acceptable : Invalid;
+    }
+    // Why the last change was refused.
+    InputRules::Verdict verdict() const { return m_verdict; }
+    int limit() const { return m_limit; }
+
+  private:
+    InputRules::Kind m_kind;
+    int m_limit;
+    mutable InputRules::Verdict m_verdict = InputRules::Verdict::Accept;
+};
+
+// A shown value goes in as it is stored: the rules are for what the user changes.
 void setLineText(QLineEdit* e, const QString& text) {
+    const QValidator* validator = e->validator();
+    e->setValidator(nullptr);
     e->setText(text);
+    e->setValidator(validator);
     e->setCursorPosition(0);
 }
 
 } // namespace
 
 RecordForm::RecordForm(MessageBoxes& boxes, QWidget* parent)
-    : QTabWidget(parent), m_boxes(boxes), m_filter(new RecordInputFilter(this)) {
+    : QTabWidget(parent), m_boxes(boxes), m_focusRules(new RecordFocusRules(this)) {
     setObjectName(QStringLiteral("SSTab1"));
     addTab(buildChildTab(), QStringLiteral("Kind"));
     addTab(buildParentsTab(), QStringLiteral("Eltern"));
     addTab(buildSiblingsTab(), QStringLiteral("Geschwister / Bem."));
     for (QWidget* w : m_box)
-        m_filter->watch(w);
+        m_focusRules->watch(w);
     for (QComboBox* c : m_choice)
         if (c)
-            m_filter->watch(c);
+            m_focusRules->watch(c);
     showSiblingRows(QString());
     setEditState(EditState::Browse, ChoiceLists());
 }
 
 RecordForm::~RecordForm() {
     // The controls go after the form's own members; the rules must not see their last events.
-    delete m_filter;
+    delete m_focusRules;
+}
+
+void RecordForm::applyInputRules(QLineEdit* e, int f) {
+    auto* validator = new RecordLineValidator(InputRules::kindOf(f), fieldDef(f).typedLimit(), e);
+    e->setValidator(validator);
+    connect(e, &QLineEdit::inputRejected, this, [this, validator] {
+        if (validator->verdict() == InputRules::Verdict::TooLong)
+            tooLong(validator->limit());
+    });
+}
+
+QLineEdit* RecordForm::recordLineEdit(const QString& name, int f, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    applyInputRules(e, f);
+    return e;
+}
+
+// The message opens once the change that was refused is done with.
+void RecordForm::tooLong(int limit) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, limit] {
+            m_boxes.show(this, InputRules::tooLongMessage(limit), MessageBoxes::Buttons::Ok,
+                         MessageBoxes::Icon::Information);
+        },
+        Qt::QueuedConnection);
+}
+
+// The remark takes at most its limit: whatever comes in beyond it is taken out again at once.
+void RecordForm::limitRemark(int position, int added) {
+    const int limit = fieldDef(field("Bem")).typedLimit();
+    const int excess = txtBem->document()->characterCount() - 1 - limit;
+    if (m_showing || excess <= 0 || added <= 0)
+        return;
+    QTextCursor cursor(txtBem->document());
+    cursor.setPosition(position + added - std::min(excess, added));
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    tooLong(limit);
 }
 
 QLabel* RecordForm::caption(int f, QWidget* parent) {
-    auto* l = new QLabel(QString::fromUtf8(def(f).caption), parent);
-    l->setObjectName(labelName(def(f)));
+    auto* l = new QLabel(QString::fromUtf8(fieldDef(f).caption), parent);
+    l->setObjectName(labelName(fieldDef(f)));
     return l;
 }
 
@@ -86,9 +143,8 @@ QLabel* RecordForm::caption(int f, QWidget* parent) {
 // long field take the whole width.
 QLineEdit* RecordForm::placeDetail(int index, QWidget* parent, QGridLayout* g, int row, int column,
                                    int span) {
-    const FieldDef& f = *detailField(index);
-    const int fi = fieldIndex(QString::fromLatin1(f.name));
-    auto* edit = recordLineEdit(QStringLiteral("txtAngaben_%1").arg(index), f.typedLimit, parent);
+    const int fi = detailField(index);
+    auto* edit = recordLineEdit(QStringLiteral("txtAngaben_%1").arg(index), fi, parent);
     txtAngaben[size_t(index)] = edit;
     m_box[size_t(fi)] = edit;
     g->addWidget(caption(fi, parent), row, column);
@@ -102,8 +158,7 @@ QComboBox* RecordForm::placeChoice(const char* name, QWidget* parent, QGridLayou
     auto* c = new QComboBox(parent);
     c->setObjectName(QStringLiteral("cmb") + QString::fromLatin1(name));
     c->setEditable(true);
-    c->lineEdit()->setMaxLength(def(fi).typedLimit);
-    c->lineEdit()->setAcceptDrops(false);
+    applyInputRules(c->lineEdit(), fi);
     c->setInsertPolicy(QComboBox::NoInsert);
     // Completion keeps the case: "ev." and "Ev." are different values.
     c->completer()->setCaseSensitivity(Qt::CaseSensitive);
@@ -123,7 +178,7 @@ QWidget* RecordForm::buildChildTab() {
     auto* top = new QHBoxLayout;
     const int nr = field("Nr");
     top->addWidget(caption(nr, page));
-    txtNr = recordLineEdit(QStringLiteral("txtNr"), def(nr).typedLimit, page);
+    txtNr = recordLineEdit(QStringLiteral("txtNr"), nr, page);
     txtNr->setMaximumWidth(90);
     m_box[size_t(nr)] = txtNr;
     top->addWidget(txtNr);
@@ -154,7 +209,7 @@ QWidget* RecordForm::buildChildTab() {
     placeDetail(15, box, g, 10, 0);
     placeDetail(16, box, g, 10, 2);
     const int essen = field("KEssen");
-    chckKEssen = new QCheckBox(QString::fromUtf8(def(essen).caption), box);
+    chckKEssen = new QCheckBox(QString::fromUtf8(fieldDef(essen).caption), box);
     chckKEssen->setObjectName(QStringLiteral("chckKEssen"));
     m_box[size_t(essen)] = chckKEssen;
     g->addWidget(chckKEssen, 11, 1);
@@ -173,8 +228,7 @@ QWidget* RecordForm::buildChildTab() {
         auto* label = caption(fi, fees);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         fg->addWidget(label, 0, i * 2);
-        auto* edit =
-            recordLineEdit(QStringLiteral("txtBerechnung_%1").arg(i), def(fi).typedLimit, fees);
+        auto* edit = recordLineEdit(QStringLiteral("txtBerechnung_%1").arg(i), fi, fees);
         edit->setAlignment(Qt::AlignRight);
         txtBerechnung[size_t(i)] = edit;
         m_box[size_t(fi)] = edit;
@@ -246,7 +300,7 @@ QWidget* RecordForm::buildSiblingsTab() {
     auto* top = new QHBoxLayout;
     const int anz = field("GAnz");
     top->addWidget(caption(anz, page));
-    txtGAnz = recordLineEdit(QStringLiteral("txtGAnz"), def(anz).typedLimit, page);
+    txtGAnz = recordLineEdit(QStringLiteral("txtGAnz"), anz, page);
     txtGAnz->setMaximumWidth(40);
     m_box[size_t(anz)] = txtGAnz;
     // The sibling rows follow the count in every state, whoever sets it.
@@ -267,7 +321,7 @@ QWidget* RecordForm::buildSiblingsTab() {
         placeDetail(b + 3, box, g, r + 1, 2);
         for (int k = 0; k < 4; ++k)
             siblingLabels[size_t(row * 4 + k)] =
-                box->findChild<QLabel*>(labelName(*detailField(b + k)));
+                box->findChild<QLabel*>(labelName(fieldDef(detailField(b + k))));
         if (row < 2)
             g->setRowMinimumHeight(r + 2, 8);
     }
@@ -280,7 +334,8 @@ QWidget* RecordForm::buildSiblingsTab() {
     txtBem = new QPlainTextEdit(page);
     txtBem->setObjectName(QStringLiteral("txtBem"));
     txtBem->setTabChangesFocus(true);
-    txtBem->setAcceptDrops(false);
+    connect(txtBem->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { limitRemark(position, added); });
     m_box[size_t(bem)] = txtBem;
     v->addWidget(txtBem, 1);
     return page;
@@ -344,7 +399,7 @@ void RecordForm::updateChoiceLists(const ChoiceLists& lists) {
         QComboBox* c = m_choice[size_t(f)];
         if (!c)
             continue;
-        const bool religion = QByteArray(def(f).name).endsWith("Konf");
+        const bool religion = QByteArray(fieldDef(f).name).endsWith("Konf");
         const QStringList& values = religion ? lists.religions() : lists.nationalities();
         if (c->count() >= values.size())
             continue;
@@ -384,9 +439,11 @@ void RecordForm::setText(int f, const QString& value) {
         setLineText(c->lineEdit(), value);
     else if (auto* e = qobject_cast<QLineEdit*>(w))
         setLineText(e, value);
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) {
+        m_showing = true; // a stored remark is shown whole
         p->setPlainText(value);
-    else if (auto* b = qobject_cast<QCheckBox*>(w))
+        m_showing = false;
+    } else if (auto* b = qobject_cast<QCheckBox*>(w))
         b->setChecked(value == QLatin1String("ja"));
 }
 
@@ -437,7 +494,7 @@ void RecordForm::focusField(int f) {
     // Already focused (the user was typing there), it gets no focus event: its text is
     // selected here, so typing replaces it as after any move of the focus.
     if (w->hasFocus())
-        m_filter->enterAgain(w);
+        m_focusRules->enterAgain(w);
     w->setFocus(Qt::OtherFocusReason);
 }
 
@@ -450,9 +507,5 @@ void RecordForm::recalculateSum() {
 }
 
 void RecordForm::commitFocusedField() {
-    m_filter->leave(focusWidget());
-}
-
-bool RecordForm::pasteAllowed(QWidget* target, const QString& pasted) {
-    return m_filter->pasteAllowed(target, pasted);
+    m_focusRules->leave(focusWidget(), false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editstate.h"
+#include "formfields.h"
 #include "recordtexts.h"
 
 #include <QPointer>
@@ -15,13 +16,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class RecordInputFilter;
+class RecordFocusRules;
 
 // The record form (SSTab1): the tabs "Kind", "Eltern" and "Geschwister / Bem." with one control
 // per field of the record, the six religion and nationality choice boxes used while editing, and
 // the sibling rows. It shows a record's texts and hands back what is typed; while a record is
-// entered or changed its controls follow the input rules (RecordInputFilter), while browsing they
-// take no input and pass the focus on to the table.
+// entered or changed its controls follow the input rules (a validator on each box, a limit on the
+// remark, RecordFocusRules as the focus moves), while browsing they take no input and pass the
+// focus on to the table.
 class RecordForm : public QTabWidget {
     Q_OBJECT
   public:
@@ -52,12 +54,9 @@ class RecordForm : public QTabWidget {
     // Runs the leave rules of the control that has the focus (fillers, the fee sum), as if it had
     // been left: a save right after typing stores what leaving the field would have made of it.
     void commitFocusedField();
-    // Whether a paste of text into target (a record control or its line edit) follows the input
-    // rules; a text too long is refused with the message, one with refused characters silently.
-    bool pasteAllowed(QWidget* target, const QString& text);
 
   private:
-    friend class RecordInputFilter;
+    friend class RecordFocusRules;
 
     QWidget* buildChildTab();
     QWidget* buildParentsTab();
@@ -67,6 +66,11 @@ class RecordForm : public QTabWidget {
     QComboBox* placeChoice(const char* field, QWidget* parent, class QGridLayout* g, int row,
                            int column);
     QLabel* caption(int field, QWidget* parent);
+    // A line edit of the record that follows its field's input rules.
+    QLineEdit* recordLineEdit(const QString& name, int field, QWidget* parent);
+    void applyInputRules(QLineEdit* edit, int field);
+    void tooLong(int limit);
+    void limitRemark(int position, int added);
     void showSiblingRows(const QString& count);
     void setText(int field, const QString& text);
     QString text(int field) const;
@@ -77,7 +81,8 @@ class RecordForm : public QTabWidget {
     void recalculateSum();
 
     MessageBoxes& m_boxes;
-    RecordInputFilter* m_filter;
+    RecordFocusRules* m_focusRules;
+    bool m_showing = false; // a stored remark is being shown
     QPointer<QWidget> m_browseFocus;
     EditState m_state = EditState::Browse;
 

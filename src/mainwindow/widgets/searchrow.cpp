@@ -1,6 +1,6 @@
 #include "searchrow.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "refreshquery.h"
 
 #include <QFontMetrics>

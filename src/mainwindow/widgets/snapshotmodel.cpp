@@ -1,6 +1,6 @@
 #include "snapshotmodel.h"
 
-#include "fieldtable.h"
+#include "recordfields.h"
 #include "snapshot.h"
 
 SnapshotModel::SnapshotModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -48,7 +48,7 @@ QVariant SnapshotModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole) {
         // Captions by field name; a column whose field has no caption stays empty.
         const FieldDef* f = findField(fieldName(section));
-        return f && f->gridCaption ? QString::fromUtf8(f->gridCaption) : QString();
+        return f && f->tableCaption ? QString::fromUtf8(f->tableCaption) : QString();
     }
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);

@@ -119,9 +119,6 @@ void TarvexMain::buildWindow() {
     statusBar()->setSizeGripEnabled(true);
 
     m_menus = new MainMenus(this, m_kMain);
-    m_menus->pasteAllowed = [this](QWidget* target, const QString& text) {
-        return m_form->pasteAllowed(target, text);
-    };
     updateMenus();
 
     m_layout = designLayout();

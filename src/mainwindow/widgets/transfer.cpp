@@ -71,7 +71,7 @@ void TarvexMain::exportTable() {
     QStringList captions;
     for (int c = 0; c < rows->columnCount(); ++c) {
         const FieldDef* field = findField(rows->columnName(c));
-        captions << (field && field->gridCaption ? QString::fromUtf8(field->gridCaption)
+        captions << (field && field->tableCaption ? QString::fromUtf8(field->tableCaption)
                                                  : rows->columnName(c));
     }
     exportTo(
