@@ -283,6 +283,8 @@ void WindowUnderTest::close() {
 }
 
 QStringList WindowUnderTest::takeBoxes() {
+    // Messages about refused input open once the change is done with.
+    QCoreApplication::sendPostedEvents();
     QStringList texts;
     for (const auto& s : boxes.shown)
         texts << s.text;

@@ -141,17 +141,18 @@ void RecordFocusRules::leave(QWidget* control, bool report) {
                 reportLater(*problem);
         return;
     }
-    const int sumField = fieldIndex(u"KSumme");
-    const QString sumBefore = m_form->text(sumField);
     m_form->recalculateSum();
     if (!report)
         return;
     if (const auto problem = fieldProblem(field, m_form->text(field)))
         reportLater(*problem);
+    // A sum the column cannot hold is said once, not again at every fee box left.
+    const int sumField = fieldIndex(u"KSumme");
     const QString sum = m_form->text(sumField);
-    if (field != sumField && sum != sumBefore)
-        if (const auto problem = fieldProblem(sumField, sum))
-            reportLater(*problem);
+    const auto sumProblem = fieldProblem(sumField, sum);
+    if (sumProblem && sum != m_sumReported && field != sumField)
+        reportLater(*sumProblem);
+    m_sumReported = sumProblem ? sum : QString();
 }
 
 // A message box opened while the focus is moving would move it again; it opens once the focus

@@ -122,13 +122,16 @@ void RecordForm::tooLong(int limit) {
 
 // The remark takes at most its limit: whatever comes in beyond it is taken out again at once.
 void RecordForm::limitRemark(int position, int added) {
+    QTextDocument* document = txtBem->document();
     const int limit = fieldDef(field("Bem")).typedLimit();
-    const int excess = txtBem->document()->characterCount() - 1 - limit;
+    const int excess = document->characterCount() - 1 - limit;
     if (m_showing || excess <= 0 || added <= 0)
         return;
-    QTextCursor cursor(txtBem->document());
-    cursor.setPosition(position + added - std::min(excess, added));
-    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    // The change as reported may count the document's final paragraph mark.
+    const int end = std::min(position + added, document->characterCount() - 1);
+    QTextCursor cursor(document);
+    cursor.setPosition(std::max(position, end - excess));
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     tooLong(limit);
 }
