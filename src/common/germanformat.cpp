@@ -108,7 +108,8 @@ QString formatSingleExact(float value) {
     if (std::isnan(value) || std::isinf(value))
         return QString();
     char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general);
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general);
     return plain(QString::fromLatin1(digits, end.ptr - digits));
 }
 

@@ -18,10 +18,10 @@ const char* const kSectionTitles[] = {"Kind",        "Mutter",    "Vater",
 
 // The fields of the child's own section and of the booking, in the form's order; the other
 // sections take their people's fields in the record's order, the count before the siblings.
-const char* const kChildOrder[] = {"Nr",    "KNach", "KVor",  "KGeb",   "KGebin", "KKonf",
-                                   "KNat",  "KStr",  "KPLZ",  "KOrt",   "KTel1",  "KTel2",
+const char* const kChildOrder[] = {"Nr",    "KNach",  "KVor", "KGeb",  "KGebin", "KKonf",
+                                   "KNat",  "KStr",   "KPLZ", "KOrt",  "KTel1",  "KTel2",
                                    "KArzt", "KSorge", "KEin", "KPKNr", "KGrp"};
-const char* const kBookingOrder[] = {"KBuchvon", "KBuchbis", "KEssen",  "KBasis",
+const char* const kBookingOrder[] = {"KBuchvon", "KBuchbis", "KEssen", "KBasis",
                                      "KFaktor",  "KBuchFak", "KSumme"};
 
 Section sectionOf(const FieldDef& f) {
@@ -51,8 +51,8 @@ Section sectionOf(const FieldDef& f) {
 
 double formOrder(const FieldDef& f) {
     const QLatin1String name(f.name);
-    for (std::span<const char* const> order : {std::span<const char* const>(kChildOrder),
-                                                std::span<const char* const>(kBookingOrder)})
+    for (std::span<const char* const> order :
+         {std::span<const char* const>(kChildOrder), std::span<const char* const>(kBookingOrder)})
         for (size_t i = 0; i < order.size(); ++i)
             if (name == QLatin1String(order[i]))
                 return double(i);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "recordtexts.h"
 #include "pageplan.h"
+#include "recordtexts.h"
 
 #include <QString>
 

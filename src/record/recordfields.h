@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QString>
-#include <QAnyStringView>
 
 #include <array>
 

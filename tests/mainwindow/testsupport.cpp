@@ -2,9 +2,9 @@
 
 #include "database.h"
 #include "datacontrol.h"
-#include "recordfields.h"
 #include "importdialog.h"
 #include "infobox.h"
+#include "recordfields.h"
 #include "restoredialog.h"
 #include "twips.h"
 

@@ -390,8 +390,7 @@ class TestEdit : public WindowTest {
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("limit"); // of the message shown; 0: none
         const QString x30(30, u'x');
-        for (const char* how :
-             {"Ctrl+V", "edit menu", "context menu", "drop", "middle button"}) {
+        for (const char* how : {"Ctrl+V", "edit menu", "context menu", "drop", "middle button"}) {
             auto row = [how](const char* tag, const char* control, const QString& before,
                              const QString& input, const QString& after, int limit = 0) {
                 QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(how, tag)))
@@ -399,7 +398,8 @@ class TestEdit : public WindowTest {
             };
             row("copied cell", "txtAngaben_0", "", "Müller\n", "Müller");
             row("cell of exactly the size", "txtAngaben_0", "", x30 + "\r\n", x30);
-            row("tab and line inside", "txtAngaben_1", "", "Anna\tMaria\nLuise", "Anna Maria Luise");
+            row("tab and line inside", "txtAngaben_1", "", "Anna\tMaria\nLuise",
+                "Anna Maria Luise");
             row("name too long", "txtAngaben_0", "", QString(41, u'y'), "", 30);
             row("appended beyond the size", "txtAngaben_7", "8033", "1234", "8033", 7);
             row("choice box", "cmbMNat", "", QString(21, u'd'), "", 20);
@@ -610,7 +610,9 @@ class TestEdit : public WindowTest {
         const double fees[] = {double(999999999999999.0f), double(123456792.0f), double(0.1f),
                                double(3.4028235e38f)};
         startWith({childRecord(1, "Maier", "Anna",
-                               {{"KBasis", fees[0]}, {"KFaktor", fees[1]}, {"KBuchFak", fees[2]},
+                               {{"KBasis", fees[0]},
+                                {"KFaktor", fees[1]},
+                                {"KBuchFak", fees[2]},
                                 {"KSumme", fees[3]}})});
         command(Aendern);
         save();

@@ -114,7 +114,8 @@ class TestRecord : public QObject {
     // A character outside the basic plane counts once, as the column counts it.
     void charactersAreCountedAsTheColumnCountsThem() {
         QVERIFY(!saveWith(field("KNach"), QString::fromUtf8("😀").repeated(30)));
-        QVERIFY(!textProblem(field("KNach"), QByteArrayView("\xc3\xa4").toByteArray().repeated(30)));
+        QVERIFY(
+            !textProblem(field("KNach"), QByteArrayView("\xc3\xa4").toByteArray().repeated(30)));
         QVERIFY(textProblem(field("KNach"), QByteArray(31, 'x')));
     }
 
@@ -152,7 +153,7 @@ class TestRecord : public QObject {
             }
         }
         RecordTexts texts;
-        texts[size_t(field("KVor"))] = QStringLiteral(" "); // blanks are kept
+        texts[size_t(field("KVor"))] = QStringLiteral(" ");  // blanks are kept
         texts[size_t(field("KKonf"))] = QStringLiteral("-"); // a dash typed as religion stays
         applyPlaceholders(texts);
         QCOMPARE(texts[size_t(field("KVor"))], QStringLiteral(" "));
@@ -185,9 +186,9 @@ class TestRecord : public QObject {
 
     // A Single shown and read back is the same single, for every kind of value a fee can hold.
     void shownSinglesReadBackExactly() {
-        const float values[] = {0.1f,          1.2f,    153.0f, 123.45f, 999999999999999.0f,
-                                123456792.0f,  1e-7f,   FLT_MAX, -FLT_MAX, FLT_MIN,
-                                16777217.0f,   0.333333343f};
+        const float values[] = {0.1f,         1.2f,        153.0f,  123.45f,  999999999999999.0f,
+                                123456792.0f, 1e-7f,       FLT_MAX, -FLT_MAX, FLT_MIN,
+                                16777217.0f,  0.333333343f};
         for (float v : values) {
             RecordValues stored;
             stored[size_t(field("KSumme"))] = double(v);

@@ -14,6 +14,7 @@ struct ContractField {
     const char* placeholder; // what a save stores for an empty box; nullptr: none
 };
 
+// clang-format off
 inline constexpr std::array<ContractField, 64> kContract{{
     {"Nr", FieldType::Long, 0, "9999"},
     {"KSorge", FieldType::Text, 20, "-"},
@@ -80,6 +81,7 @@ inline constexpr std::array<ContractField, 64> kContract{{
     {"G3Geb", FieldType::Text, 17, "-"},
     {"G3Gebin", FieldType::Text, 30, "-"},
 }};
+// clang-format on
 
 // The numbers the number columns hold.
 inline constexpr double kLongLowest = -2147483648.0, kLongHighest = 2147483647.0;

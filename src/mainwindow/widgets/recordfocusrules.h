@@ -36,5 +36,5 @@ class RecordFocusRules : public QObject {
 
     RecordForm* m_form;
     QPointer<QWidget> m_selectOnRelease; // focused by the mouse: select once the click is done
-    QString m_sumReported; // a fee sum beyond its column, said already
+    QString m_sumReported;               // a fee sum beyond its column, said already
 };

@@ -72,7 +72,7 @@ void TarvexMain::exportTable() {
     for (int c = 0; c < rows->columnCount(); ++c) {
         const FieldDef* field = findField(rows->columnName(c));
         captions << (field && field->tableCaption ? QString::fromUtf8(field->tableCaption)
-                                                 : rows->columnName(c));
+                                                  : rows->columnName(c));
     }
     exportTo(
         QStringLiteral("Tabelle exportieren"), QStringLiteral("Tabelle"),
