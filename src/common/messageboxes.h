@@ -11,7 +11,9 @@ class QWidget;
 class MessageBoxes {
   public:
     enum class Icon { None, Critical, Question, Warning, Information };
-    enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
+    // YesNoOrBack: "Ja" and "Nein", and Escape or the window's close button answer Cancel, for a
+    // question where "Nein" throws something away.
+    enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel, YesNoOrBack };
     enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~MessageBoxes() = default;

@@ -54,6 +54,10 @@ void NavHistory::recordMove(const QString& leftNr, const QString& newNr) {
         m_back.prepend(leftNr);
         cut(m_back);
     }
+    // No record was left (the one shown was deleted): a back step to the record now shown would
+    // change nothing.
+    if (leftNr.isEmpty() && !m_back.isEmpty() && m_back.first() == newNr)
+        m_back.removeFirst();
     if (!m_forward.isEmpty() && m_forward.first() == newNr)
         m_forward.removeFirst();
     else

@@ -46,9 +46,10 @@ class NavHistory {
     // The bookkeeping of every move in browse state, run after the move and before the record is
     // displayed. After a history step it only completes the step. After any other move leftNr
     // (the record left; empty when none was shown) goes to the front of the back list unless it is
-    // already there or is the record moved to; then the forward list loses its first entry when
-    // that is newNr (the user walked the next forward step by other means) and is cleared
-    // otherwise. A move to the record already shown changes neither list.
+    // already there or is the record moved to; with no record left (the shown one was deleted)
+    // the back list loses its first entry when that is newNr; then the forward list loses its first
+    // entry when that is newNr (the user walked the next forward step by other means) and is
+    // cleared otherwise. A move to the record already shown changes neither list.
     void recordMove(const QString& leftNr, const QString& newNr);
 
     bool operator==(const NavHistory&) const = default;

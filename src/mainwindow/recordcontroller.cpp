@@ -265,6 +265,18 @@ RecordController::Deletion RecordController::DS_Loeschen(const std::optional<Row
         m_rsDaten->deleteCurrent();
     } catch (const EngineError& e) {
         showError(QStringLiteral("TarvexMain.DS_Loeschen"), e.number(), e.description());
+        // Refused (another workstation holds the record, the connection failed): nothing was
+        // deleted, and the record stays shown. Only a record that is gone makes way for its
+        // neighbour.
+        if (e.number() != ErrorNumber::NoCurrentRecord) {
+            result.refresh = false;
+            result.neighbour.reset();
+            try {
+                findInDynaset(*nr);
+            } catch (const EngineError&) {
+                // The set is read again at the next step anyway.
+            }
+        }
     }
     return result;
 }
@@ -315,10 +327,10 @@ RecordController::SaveResult RecordController::DS_Speichern(const RecordTexts& t
     const QString typedNr = typed[size_t(fieldOf("Nr"))];
     applyPlaceholders(result.texts);
 
-    const auto answer =
-        m_boxes.show(m_boxParent, kSaveQuestion,
-                     closing ? MessageBoxes::Buttons::YesNoCancel : MessageBoxes::Buttons::YesNo,
-                     MessageBoxes::Icon::Question, QStringLiteral("Speichern"));
+    const auto answer = m_boxes.show(m_boxParent, kSaveQuestion,
+                                     closing ? MessageBoxes::Buttons::YesNoCancel
+                                             : MessageBoxes::Buttons::YesNoOrBack,
+                                     MessageBoxes::Icon::Question, QStringLiteral("Speichern"));
     if (answer == MessageBoxes::Answer::Cancel)
         return kept(result);
     if (answer != MessageBoxes::Answer::Yes)
@@ -336,10 +348,16 @@ RecordController::SaveResult RecordController::storeNew(SaveResult result) {
     const qint64 nr = *GermanFormat::parseWholeNumber(result.texts[size_t(nrField)]);
     try {
         if (const auto existing = storedSummary(nr)) {
+            // The number "Neu" would give, as the way out that is sure to be free.
+            const std::optional<qint64> next = nextNumber(m_db->highestNumber());
+            const QString free = next
+                                     ? QStringLiteral("Die nächste freie Nummer ist %1.").arg(*next)
+                                     : QStringLiteral("Nach der höchsten Nummer ist keine "
+                                                      "Nummer mehr frei.");
             refuse(QStringLiteral("Die Nummer %1 ist bereits vergeben:\r%2\r\rBitte geben Sie "
-                                  "eine andere Nummer ein.")
+                                  "eine andere Nummer ein. %3")
                        .arg(nr)
-                       .arg(existing->line()));
+                       .arg(existing->line(), free));
             return kept(result, nrField);
         }
         m_rsDaten->addNew();

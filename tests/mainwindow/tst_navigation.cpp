@@ -118,6 +118,8 @@ class TestNavigation : public QObject {
         row("move to the record shown", "3 5 8 < 5", "3|8");
         row("back from an empty set", "3 5 8 < - <", "|8");
         row("left again after an empty set", "1 2 - 1 2", "1|");
+        // After a delete the first step back must go somewhere: not to the neighbour now shown.
+        row("deleted, the one before shown", "3 5 9 - 5", "3|");
         row("at most 15", twenty.join(' '), limit.join(' ') + "|");
     }
     void history() {

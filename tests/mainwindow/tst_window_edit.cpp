@@ -3,10 +3,16 @@
 // workstations on one file, and the input rules of the record controls.
 
 #include "testsupport.h"
+#include "widgetmessageboxes.h"
 
 #include <QClipboard>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QTabBar>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -140,6 +146,37 @@ class TestEdit : public WindowTest {
         QCOMPARE(m().items(m().cmbBack), QStringList{"1"});
     }
 
+    // Escape and the window's close button on the save question go back to the input, which
+    // stays as typed; only "Nein" throws it away.
+    void saveQuestionClosedGoesBackToTheInput() {
+        startWith({childRecord(12, "Huber", "Ben", {{"KTel1", "089 1"}})});
+        command(Aendern);
+        typeInto(m().txtAngaben[9], "0821 5");
+        save(Answer::Cancel);
+        QCOMPARE(w->boxes.shown.back().buttons, MessageBoxes::Buttons::YesNoOrBack);
+        QCOMPARE(m().txtAngaben[9]->text(), QStringLiteral("0821 5"));
+        QVERIFY(m().mnuDSSub[Speichern]->isEnabled());
+        QCOMPARE(storedRecord(db(), 12)["KTel1"].toString(), QStringLiteral("089 1"));
+
+        WidgetMessageBoxes real;
+        const auto answerBy = [&real](const std::function<void(QMessageBox*)>& act) {
+            QTimer::singleShot(
+                0, [act] { act(qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); });
+            return real.show(nullptr, QStringLiteral("Möchten Sie die Daten übernehmen?"),
+                             MessageBoxes::Buttons::YesNoOrBack, MessageBoxes::Icon::Question);
+        };
+        QCOMPARE(answerBy([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }),
+                 Answer::Cancel);
+        QCOMPARE(answerBy([](QMessageBox* box) { box->close(); }), Answer::Cancel);
+        QCOMPARE(answerBy([](QMessageBox* box) { box->button(QMessageBox::No)->click(); }),
+                 Answer::No);
+        QCOMPARE(answerBy([](QMessageBox* box) {
+                     QVERIFY(!box->button(QMessageBox::Cancel)->isVisible());
+                     box->button(QMessageBox::Yes)->click();
+                 }),
+                 Answer::Yes);
+    }
+
     void duplicateNumberIsRefusedAndCorrected() {
         startWith({childRecord(3, "Muster", "Anna"), childRecord(4, "Huber", "Ben")});
         w->boxes.answers = {Answer::No};
@@ -149,7 +186,8 @@ class TestEdit : public WindowTest {
         save();
         const QString refusal = w->boxes.shown.back().text;
         QVERIFY2(refusal.contains("Die Nummer 3 ist bereits vergeben") &&
-                     refusal.contains("3 - Muster, Anna"),
+                     refusal.contains("3 - Muster, Anna") &&
+                     refusal.contains("Die nächste freie Nummer ist 5."),
                  qPrintable(refusal));
         // Still entering the new record, with every input and "&Speichern" at hand.
         QCOMPARE(w->window->windowTitle(),
@@ -236,6 +274,22 @@ class TestEdit : public WindowTest {
         QCOMPARE(m().txtNr->text(), shown);
         QCOMPARE(m().column(0).size(), left.size());
         QVERIFY(!m().items(m().cmbBack).contains(nr)); // no step back to a deleted record
+    }
+
+    // A delete another workstation refuses (it holds the record) deletes nothing, and the record
+    // stays shown.
+    void refusedDeleteKeepsTheRecordShown() {
+        startWith({childRecord(2, "Adler", "Cem"), childRecord(5, "Muster", "Anna"),
+                   childRecord(9, "Huber", "Ben")});
+        m().clickRow(1);
+        OtherConnection other(db());
+        QVERIFY(other.exec("BEGIN IMMEDIATE"));
+        w->boxes.answers = {Answer::Yes};
+        command(Loeschen);
+        QVERIFY(w->boxes.shown.back().text.contains(QStringLiteral("Nummer :3260 - ")));
+        QCOMPARE(storedNumbers(db()), (QList<int>{2, 5, 9}));
+        QCOMPARE(m().txtNr->text(), QStringLiteral("5"));
+        QCOMPARE(m().caption(), QStringLiteral("aktueller Datensatz : Nr. 5 - Muster, Anna"));
     }
 
     void menuOffersOnlySaveWhileEditing() {
@@ -536,6 +590,35 @@ class TestEdit : public WindowTest {
         m().txtBem->moveCursor(QTextCursor::End);
         QTest::keyClick(m().txtBem, Qt::Key_Return);
         QCOMPARE(m().txtBem->toPlainText(), QStringLiteral("a\n"));
+    }
+
+    // A click on a tab shows its page without putting the focus into a box; the box left gets
+    // its filler, and a click into a box selects its text, so typing replaces it.
+    void tabClickShowsThePageOnly() {
+        startWith(
+            {childRecord(1, "Maier", "Anna", {{"KOrt", "Gießen"}, {"Bem", "Zeile 1\nZeile 2"}})});
+        command(Aendern);
+        QLineEdit* place = m().txtAngaben[8];
+        typeInto(place, "\b");
+        QTabBar* tabs = m().SSTab1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QCOMPARE(m().SSTab1->currentIndex(), 1);
+        QCOMPARE(place->text(), QStringLiteral("-"));
+        QVERIFY(!m().SSTab1->currentWidget()->isAncestorOf(focus()));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        QVERIFY(!m().SSTab1->currentWidget()->isAncestorOf(focus()));
+        QTest::mouseClick(place, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(place, "Gießen");
+        QCOMPARE(place->text(), QStringLiteral("Gießen"));
+        // The remark, entered by its tab or by Enter, is never selected: the cursor is at its end.
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+        m().txtGAnz->setFocus();
+        m().pressEnter(m().txtGAnz);
+        QCOMPARE(focus(), m().txtBem);
+        QVERIFY(!m().txtBem->textCursor().hasSelection());
+        QVERIFY(m().txtBem->textCursor().atEnd());
+        QTest::keyClicks(m().txtBem, "!");
+        QCOMPARE(m().txtBem->toPlainText(), QStringLiteral("Zeile 1\nZeile 2!"));
     }
 
     void leavingFieldsWritesFillersAndProposals() {

@@ -55,7 +55,10 @@ bool RecordFocusRules::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
         enter(control, field);
-        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+        // A click into a box selects its text once the click is done, as Tab does; a click into
+        // the remark places the cursor where it went.
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason &&
+            InputRules::kindOf(field) != InputRules::Kind::Remark)
             m_selectOnRelease = control;
         return false;
     case QEvent::MouseButtonPress:
@@ -113,7 +116,12 @@ void RecordFocusRules::enter(QWidget* control, int field) {
         if (!InputRules::takesProposal(surname) && InputRules::takesProposal(m_form->text(field)))
             m_form->setText(field, surname);
     }
-    selectAll(control);
+    // The remark, often many lines, is never selected: the first key must not replace it. The
+    // cursor waits at its end.
+    if (auto* remark = qobject_cast<QPlainTextEdit*>(control))
+        remark->moveCursor(QTextCursor::End);
+    else
+        selectAll(control);
 }
 
 void RecordFocusRules::leave(QWidget* control, bool report) {

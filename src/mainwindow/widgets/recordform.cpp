@@ -6,6 +6,7 @@
 #include "messageboxes.h"
 #include "recordfocusrules.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -79,6 +81,14 @@ RecordForm::RecordForm(MessageBoxes& boxes, QWidget* parent)
     addTab(buildChildTab(), QStringLiteral("Kind"));
     addTab(buildParentsTab(), QStringLiteral("Eltern"));
     addTab(buildSiblingsTab(), QStringLiteral("Geschwister / Bem."));
+    // A click on a tab shows its page and leaves the box being typed in (its filler is written);
+    // it does not put the focus into a box of the page, where the next click would only place
+    // the cursor instead of selecting as a click into a box does.
+    connect(tabBar(), &QTabBar::tabBarClicked, this, [this] {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && isAncestorOf(focus))
+            tabBar()->setFocus(Qt::MouseFocusReason);
+    });
     for (QWidget* w : m_box)
         m_focusRules->watch(w);
     for (QComboBox* c : m_choice)

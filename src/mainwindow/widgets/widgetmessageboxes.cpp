@@ -1,5 +1,6 @@
 #include "widgetmessageboxes.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& text, Buttons buttons,
@@ -30,6 +31,15 @@ MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& te
     case Buttons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
+    case Buttons::YesNoOrBack: {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        // Escape and the close button take the way back, which has no button of its own.
+        QAbstractButton* back = box.button(QMessageBox::Cancel);
+        back->hide();
+        box.setEscapeButton(back);
+        break;
+    }
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -40,7 +50,8 @@ MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& te
         return Answer::Cancel;
     default:
         // Closed by the window's button or Escape: the answer that changes nothing.
-        if (buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel)
+        if (buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel ||
+            buttons == Buttons::YesNoOrBack)
             return Answer::Cancel;
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
