@@ -48,16 +48,28 @@ constexpr char kTemplate[] = "[Angaben]\r\n"
                              "Ausrichtung=1\r\n"
                              "\r\n"
                              "[Tabelle]\r\n"
-                             "AnzahlSp=6\r\n"
-                             "SpBreite0=1050\r\n"
-                             "SpBreite1=1050\r\n"
-                             "SpBreite2=1050\r\n"
-                             "SpBreite3=1050\r\n"
-                             "SpBreite4=1050\r\n"
-                             "SpBreite5=1050\r\n"
-                             "\r\n"
-                             "[Intern]\r\n"
-                             "Tabelle=0000000000000000\r\n";
+                             "AnzahlSp=6\r\n";
+// Then the six columns' widths (SpBreite0 to SpBreite5), then:
+constexpr char kTemplateEnd[] = "\r\n"
+                                "[Intern]\r\n"
+                                "Tabelle=0000000000000000\r\n";
+
+QByteArray settingsTemplate() {
+    QByteArray text(kTemplate);
+    for (int i = 0; i < 6; ++i)
+        text += "SpBreite" + QByteArray::number(i) + "=" +
+                QByteArray::number(Settings::defaultColumnTwips(i)) + "\r\n";
+    return text + kTemplateEnd;
+}
+
+} // namespace
+
+int Settings::defaultColumnTwips(int position) {
+    static const int kFixed[] = {600, 1425, 1275, 1200, 1575, 630};
+    return position >= 0 && position < int(std::size(kFixed)) ? kFixed[position] : 1425;
+}
+
+namespace {
 
 QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -140,8 +152,7 @@ void SettingsFile::writeTemplateIfMissing() const {
                               .arg(shownPath(m_path)));
     if (info.exists())
         return;
-    const qsizetype size = static_cast<qsizetype>(sizeof(kTemplate) - 1);
-    if (const auto problem = IniFile::replaceFile(m_path, QByteArray(kTemplate, size)))
+    if (const auto problem = IniFile::replaceFile(m_path, settingsTemplate()))
         throw EngineError(FileAccessError,
                           QStringLiteral("Die Einstellungsdatei »%1« kann nicht angelegt werden: "
                                          "%2")
@@ -234,8 +245,8 @@ void SettingsFile::readTable(Settings& s) const {
     s.SpBreite.resize(count);
     for (int i = 0; i < count; ++i) {
         const std::optional<qint64> w = GermanFormat::parseWholeNumber(
-            ini.value(u"Tabelle", QStringLiteral("SpBreite%1").arg(i), QStringLiteral("1050")));
-        s.SpBreite[i] = w && *w >= 0 ? static_cast<int>(*w) : 1050;
+            ini.value(u"Tabelle", QStringLiteral("SpBreite%1").arg(i), QString()));
+        s.SpBreite[i] = w && *w >= 0 ? static_cast<int>(*w) : Settings::defaultColumnTwips(i);
     }
 }
 

@@ -42,6 +42,11 @@ struct Settings {
     // [Tabelle]
     int AnzahlSp = 6;
     QVector<int> SpBreite; // AnzahlSp entries, twips
+
+    // The width a table column at this position has until the user drags it, twips: the six
+    // fixed columns (number, surname, first name, date of birth, group, lunch) fit their usual
+    // values at the default font, a date whole; the columns chosen beside them a name.
+    static int defaultColumnTwips(int position);
     // [Intern]
     std::array<int, 16> Tabelle{};
 };
@@ -68,10 +73,11 @@ class SettingsFile {
     QString readNameDB() const;
     // Returns whether the value reached the file; problem gets why not.
     bool writeLetzterAufruf(const QDateTime& now, QString* problem = nullptr) const;
-    void readAddress(Settings& s) const;      // Name, Strasse, Ort, Tel, Email
-    void readPrint(Settings& s) const;        // Schrift1 .. Ausrichtung
-    void readWindow(Settings& s) const;       // Hoehe, Breite, Links, Oben, Tab with minimums
-    void readTable(Settings& s) const;        // AnzahlSp, SpBreite0 .. (a negative width: 1050)
+    void readAddress(Settings& s) const; // Name, Strasse, Ort, Tel, Email
+    void readPrint(Settings& s) const;   // Schrift1 .. Ausrichtung
+    void readWindow(Settings& s) const;  // Hoehe, Breite, Links, Oben, Tab with minimums
+    // AnzahlSp, SpBreite0 .. (a missing or negative width: the position's default)
+    void readTable(Settings& s) const;
     void readColumnChoice(Settings& s) const; // Tabelle of [Intern]
 
     // Writes the keys in shutdown order (Links and Oben as 50). Returns false when the file

@@ -1,6 +1,9 @@
 // The main window driven offscreen: start-up, shutdown and the start screen.
 
+#include "settings.h"
 #include "testsupport.h"
+
+#include <QStyle>
 
 #include "database.h"
 #include "datacontrol.h"
@@ -169,7 +172,7 @@ class TestStartup : public QObject {
             WindowView& m = *w.view;
             QCOMPARE(m.twipsX(m.DataGrid->columnWidth(0)), 600);
             QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 1050);
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), Settings::defaultColumnTwips(2));
             m.DataGrid->setColumnWidth(2, m.pixelsX(3000)); // the user drags a border
             // A new record set keeps the widths where they were.
             m.txtSuch[0]->setText(QStringLiteral("M"));
@@ -180,7 +183,31 @@ class TestStartup : public QObject {
         QByteArray ini = folder.read("Tarvex.ini");
         QCOMPARE(iniValue(ini, "SpBreite0"), QStringLiteral("600"));
         QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
-        QCOMPARE(iniValue(ini, "SpBreite5"), QStringLiteral("1050"));
+        QCOMPARE(iniValue(ini, "SpBreite5"), QString::number(Settings::defaultColumnTwips(5)));
+    }
+
+    // A new settings file's widths show a date of birth and a usual name whole.
+    void defaultColumnsFitTheirValues() {
+        ProgramFolder folder;
+        createDatabase(folder.file("TarvexDB.mdb"),
+                       {childRecord(1, "Zimmermann", "Maximilian",
+                                    {{"KGeb", "28.12.2019"}, {"KGrp", "Schmetterlinge"}})});
+        WindowUnderTest w(folder.path());
+        QVERIFY(w.start());
+        QTableView* grid = w.view->DataGrid;
+        // A cell's text stands between the style's margins, as the item delegate draws it.
+        const int margins =
+            2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+        for (int column = 0; column < 6; ++column) {
+            const QString value = grid->model()->index(0, column).data().toString();
+            const int needed = grid->fontMetrics().horizontalAdvance(value) + margins;
+            QVERIFY2(grid->columnWidth(column) >= needed,
+                     qPrintable(QStringLiteral("\"%1\": %2 < %3")
+                                    .arg(value)
+                                    .arg(grid->columnWidth(column))
+                                    .arg(needed)));
+        }
+        w.close();
     }
 
     void secondInstanceEndsSilently() {

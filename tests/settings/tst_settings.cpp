@@ -80,7 +80,8 @@ QStringList fields(const Settings& s) {
 
 Settings defaults() {
     Settings s;
-    s.SpBreite = QVector<int>(6, 1050);
+    for (int i = 0; i < 6; ++i)
+        s.SpBreite << Settings::defaultColumnTwips(i);
     return s;
 }
 
@@ -244,7 +245,9 @@ class TestSettings : public QObject {
             {"[Tabelle]AnzahlSp=-2", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=0", "AnzahlSp", "6"},
             {"[Tabelle]AnzahlSp=1000", "AnzahlSp", "64"},
-            {"[Tabelle]AnzahlSp=3|SpBreite1=breit|SpBreite2=-5", "SpBreite", "1050,1050,1050"},
+            // A width that is no width is its position's default.
+            {"[Tabelle]AnzahlSp=3|SpBreite0=700|SpBreite1=breit|SpBreite2=-5", "SpBreite",
+             "700,1425,1275"},
             {"[Intern]Tabelle=1100000000000001", "Tabelle", "1100000000000001"},
             {"[Intern]Tabelle=abcdefghijklmnop", "Tabelle", "0000000000000000"},
         };

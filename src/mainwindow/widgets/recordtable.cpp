@@ -1,5 +1,6 @@
 #include "recordtable.h"
 
+#include "settings.h"
 #include "snapshot.h"
 #include "snapshotmodel.h"
 #include "sortcolumn.h"
@@ -11,11 +12,7 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
-namespace {
-
-constexpr int DefaultColumnTwips = 1050;
-
-} // namespace
+namespace {} // namespace
 
 RecordTable::RecordTable(QWidget* parent) : QTableView(parent), m_model(new SnapshotModel(this)) {
     setObjectName(QStringLiteral("DataGrid"));
@@ -37,7 +34,8 @@ RecordTable::RecordTable(QWidget* parent) : QTableView(parent), m_model(new Snap
                 if (m_applyingWidths || column < 0)
                     return;
                 if (column >= m_widths.size())
-                    m_widths.resize(column + 1, DefaultColumnTwips);
+                    for (int c = int(m_widths.size()); c <= column; ++c)
+                        m_widths.append(Settings::defaultColumnTwips(c));
                 m_widths[column] = pixelsToTwips(newSize, dpi());
             });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -174,7 +172,7 @@ void RecordTable::setColumnWidthsTwips(const QVector<int>& widths) {
 void RecordTable::applyColumnWidths() {
     QScopedValueRollback<bool> guard(m_applyingWidths, true);
     for (int c = 0; c < m_model->columnCount(); ++c) {
-        const int tw = c < m_widths.size() ? m_widths[c] : DefaultColumnTwips;
+        const int tw = c < m_widths.size() ? m_widths[c] : Settings::defaultColumnTwips(c);
         setColumnWidth(c, std::max(0, twipsToPixels(tw, dpi())));
     }
 }
@@ -186,7 +184,7 @@ QVector<int> RecordTable::columnWidthsTwips() const {
         n = int(m_widths.size());
     QVector<int> widths;
     for (int c = 0; c < n; ++c)
-        widths.append(c < m_widths.size() ? m_widths[c] : DefaultColumnTwips);
+        widths.append(c < m_widths.size() ? m_widths[c] : Settings::defaultColumnTwips(c));
     return widths;
 }
 

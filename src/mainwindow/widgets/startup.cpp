@@ -156,9 +156,7 @@ bool TarvexMain::Start_Init() {
             m_form->setCurrentIndex(m_settings.Tab);
         // 9. Column widths of the table, by position.
         m_settingsFile.readTable(m_settings);
-        QVector<int> widths = m_settings.SpBreite;
-        widths.resize(m_settings.AnzahlSp, 1050);
-        m_table->setColumnWidthsTwips(widths);
+        m_table->setColumnWidthsTwips(m_settings.SpBreite);
         // 10. Column choice.
         m_settingsFile.readColumnChoice(m_settings);
         // 11. History controls start disabled.
