@@ -2,7 +2,8 @@
 # Installs the program into a temporary prefix and checks one side of it:
 #   installcheck.sh files      <build dir> <app id> <contents.txt>
 #                                                     the files where a desktop expects them,
-#                                                     exactly those of contents.txt
+#                                                     exactly those of contents.txt, which the
+#                                                     Debian package holds below /usr
 #   installcheck.sh manpage    <build dir> <app id>   the manual page read as man reads it
 #   installcheck.sh desktop    <build dir> <app id>   desktop-file-validate on the desktop entry
 #   installcheck.sh appstream  <build dir> <app id>   appstreamcli on the AppStream metadata
