@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the program into a temporary prefix and checks one side of it:
-#   installcheck.sh files      <build dir> <app id>   the files where a desktop expects them
+#   installcheck.sh files      <build dir> <app id> <contents.txt>
+#                                                     the files where a desktop expects them,
+#                                                     exactly those of contents.txt, which the
+#                                                     Debian package holds below /usr
+#   installcheck.sh manpage    <build dir> <app id>   the manual page read as man reads it
 #   installcheck.sh desktop    <build dir> <app id>   desktop-file-validate on the desktop entry
 #   installcheck.sh appstream  <build dir> <app id>   appstreamcli on the AppStream metadata
 #   installcheck.sh readonly   <build dir> <app id> <makesample>
@@ -35,17 +39,11 @@ need_tool() {
 
 case "$mode" in
 files)
-    expected=(
-        "bin/tarvex"
-        "share/applications/$id.desktop"
-        "share/metainfo/$id.metainfo.xml"
-    )
-    for size in 16 24 32 48 64 128 256; do
-        expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
-    done
-    for f in "${expected[@]}"; do
-        [ -e "$prefix/$f" ] || fail "$f is not installed"
-    done
+    # What contents.txt lists, and nothing else.
+    installed="$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)"
+    expected="$(LC_ALL=C sort "$4")"
+    [ "$installed" = "$expected" ] ||
+        fail "installed files differ from $4:"$'\n'"$(diff <(echo "$expected") <(echo "$installed"))"
     [ -x "$prefix/bin/tarvex" ] || fail "bin/tarvex is not executable"
     # Every icon has the size of its folder.
     for size in 16 24 32 48 64 128 256; do
@@ -54,9 +52,6 @@ files)
             awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
         [ "$w" = "$size" ] && [ "$h" = "$size" ] || fail "$png is ${w}x$h"
     done
-    installed="$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)"
-    [ "$installed" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
-        fail "installed files differ: $installed"
     desktop="$prefix/share/applications/$id.desktop"
     for line in "Name=Tarvex" "Comment=Kinderdaten für das Kindergartenbüro verwalten" \
         "Categories=Office;" "Exec=tarvex" "Icon=$id"; do
@@ -64,6 +59,18 @@ files)
     done
     grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
         "$prefix/share/metainfo/$id.metainfo.xml" || fail "the metadata names no desktop entry"
+    # The changelog starts with the version the metadata names.
+    version="$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$prefix/share/metainfo/$id.metainfo.xml")"
+    zcat "$prefix/share/doc/tarvex/changelog.gz" | head -1 | grep -q "^tarvex ($version) " ||
+        fail "share/doc/tarvex/changelog.gz does not start with version $version"
+    ;;
+manpage)
+    need_tool man
+    page="$prefix/share/man/man1/tarvex.1.gz"
+    # Every warning of groff fails.
+    warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)"
+    [ -z "$warnings" ] || fail "$page: $warnings"
+    LC_ALL=C.UTF-8 lexgrog "$page" | grep -qF 'tarvex - Kinderdaten' || fail "$page: no name line"
     ;;
 desktop)
     need_tool desktop-file-validate
