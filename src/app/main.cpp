@@ -31,7 +31,9 @@ int main(int argc, char* argv[]) {
     WidgetMessageBoxes boxes;
     TarvexMain::Options options;
     options.programFolder = QCoreApplication::applicationDirPath();
-    options.files = fileLocations(options.programFolder, isWritableFolder(options.programFolder));
+    options.files =
+        fileLocations(options.programFolder, isWritableFolder(options.programFolder) &&
+                                                 !isSystemFolder(options.programFolder));
     QStringList args = QCoreApplication::arguments();
     if (!args.isEmpty())
         args.removeFirst(); // the program's own path never counts

@@ -19,6 +19,16 @@ bool isWritableFolder(const QString& folder) {
     return info.isDir() && info.isWritable();
 }
 
+bool isSystemFolder(const QString& folder) {
+    const QString path = QFileInfo(folder).canonicalFilePath();
+    for (const char* system : {"/usr", "/bin", "/sbin"}) {
+        const QLatin1String root(system);
+        if (path == root || path.startsWith(root + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 QString databasePath(const FileLocations& locations, const QString& nameDB) {
     return QDir(locations.dataFolder).absoluteFilePath(nameDB);
 }

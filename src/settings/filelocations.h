@@ -18,5 +18,10 @@ FileLocations fileLocations(const QString& programFolder, bool programFolderWrit
 // Whether this user may create files in the folder.
 bool isWritableFolder(const QString& folder);
 
+// Whether the folder belongs to the system's installed programs (under /usr, /bin, /sbin): the
+// program installed there keeps its files in the user's folders even when root could write
+// there, so that removing the package leaves nothing behind.
+bool isSystemFolder(const QString& folder);
+
 // The database file NameDB names: an absolute path as it is, a relative one in the data folder.
 QString databasePath(const FileLocations& locations, const QString& nameDB);

@@ -18,6 +18,7 @@ class TestFileLocations : public QObject {
     void foldersAndDatabase();
     void writableFolder_data();
     void writableFolder();
+    void systemFolders();
 
   private:
     QTemporaryDir m_home;
@@ -95,6 +96,15 @@ void TestFileLocations::writableFolder() {
     if (name == QStringLiteral("nurLesen") && ::geteuid() == 0)
         QSKIP("root may write into any folder");
     QCOMPARE(isWritableFolder(name.isEmpty() ? dir.path() : dir.filePath(name)), writable);
+}
+
+// Root may write anywhere; an installed program still keeps the user's files out of /usr.
+void TestFileLocations::systemFolders() {
+    for (const char* folder : {"/usr/bin", "/usr/local/bin", "/usr", "/bin"})
+        QVERIFY2(isSystemFolder(QString::fromLatin1(folder)), folder);
+    QTemporaryDir portable;
+    QVERIFY(!isSystemFolder(portable.path()));
+    QVERIFY(!isSystemFolder(QStringLiteral("/usrlocal")));
 }
 
 QTEST_GUILESS_MAIN(TestFileLocations)
