@@ -1,6 +1,7 @@
 #include "inputrules.h"
 
 #include "formfields.h"
+#include "recordcheck.h"
 #include "germanformat.h"
 
 #include <algorithm>
@@ -39,15 +40,6 @@ bool takesCharacters(Kind kind, QStringView text) {
                (text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('3'));
     }
     return false;
-}
-
-// Characters as the column counts them: a character outside the basic plane is one.
-qsizetype characterCount(QStringView text) {
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
-            ++count;
-    return count;
 }
 
 } // namespace

@@ -25,16 +25,7 @@ QString owner(FieldOwner owner) {
     return QString();
 }
 
-// Characters as the column counts them: a character outside the basic plane is one, not two.
-qsizetype characterCount(QStringView text) {
-    qsizetype count = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
-            ++count;
-    return count;
-}
-
-// The same for UTF-8: every byte that does not continue a character.
+// Characters of UTF-8 text as the column counts them: every byte that does not continue a character.
 qsizetype characterCount(QByteArrayView utf8) {
     qsizetype count = 0;
     for (char c : utf8)
@@ -72,6 +63,14 @@ QString rangeText(FieldType type, double bound) {
 }
 
 } // namespace
+
+qsizetype characterCount(QStringView text) {
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
+            ++count;
+    return count;
+}
 
 QString fieldLabel(int field) {
     if (field < 0 || field >= FieldCount)

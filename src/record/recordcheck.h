@@ -17,6 +17,9 @@
 // caption alone: "Nummer", "Bemerkung", "Basiswert", "Geschw. Anzahl", "Essen".
 QString fieldLabel(int field);
 
+// Characters as a Text column counts them: a character outside the basic plane is one, not two.
+qsizetype characterCount(QStringView text);
+
 // Why a value cannot be stored.
 enum class ValueFault { Empty, TooLong, NotANumber, NotWhole, TooLarge, TooSmall };
 
