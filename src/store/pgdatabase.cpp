@@ -195,24 +195,25 @@ QByteArray createTableSql() {
             sql += " integer";
             if (name == "Nr")
                 sql += " NOT NULL CONSTRAINT \"Index\" PRIMARY KEY";
-            sql += rule + "Bereich\" CHECK (" + name + " BETWEEN -2147483648 AND 2147483647)";
             break;
         case FieldType::Integer:
-            sql += " smallint" + rule + "Bereich\" CHECK (" + name + " BETWEEN -32768 AND 32767)";
+            sql += " smallint";
             break;
         case FieldType::Single:
-            sql += " real" + rule + "Bereich\" CHECK (" + name +
-                   " BETWEEN -3.4028234663852886e38 AND 3.4028234663852886e38)";
+            sql += " real";
             break;
         case FieldType::Text:
             sql += " text" + collate + rule + "Laenge\" CHECK (length(" + name +
                    ") <= " + QByteArray::number(field.size) + ")";
-            sql += rule + "leer\" CHECK (length(" + name + ") > 0)";
             break;
         case FieldType::Memo:
-            sql += " text" + collate + rule + "leer\" CHECK (length(" + name + ") > 0)";
+            sql += " text" + collate;
             break;
         }
+        if (isTextType(field.type))
+            sql += rule + "leer\" CHECK (length(" + name + ") > 0)";
+        else
+            sql += rule + "Bereich\" CHECK (" + name + " " + rangeCondition(field.type) + ")";
     }
     sql += "\n)";
     return sql;
