@@ -1,5 +1,7 @@
 #include "choicelists.h"
 
+#include "recordfields.h"
+
 #include <QSet>
 
 namespace {
@@ -30,7 +32,8 @@ bool ChoiceLists::add(const QStringList& religions, const QStringList& nationali
 std::optional<qint64> nextNumber(std::optional<qint64> highest) {
     if (!highest)
         return 1;
-    if (*highest >= 2147483647)
+    static const qint64 largest = qint64(valueRange(fieldDef(fieldIndex(u"Nr")).type).highest);
+    if (*highest >= largest)
         return std::nullopt;
     return *highest + 1;
 }

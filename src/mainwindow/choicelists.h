@@ -22,6 +22,6 @@ class ChoiceLists {
 };
 
 // The number a new record gets: one more than the highest stored number, 1 for an empty table
-// (no highest number). Nothing when the highest number is already the largest a record can have
-// (2147483647): the user then types a free number.
+// (no highest number). Nothing when the highest number is already the largest the field Nr holds:
+// the user then types a free number.
 std::optional<qint64> nextNumber(std::optional<qint64> highest);

@@ -34,14 +34,19 @@ qsizetype characterCount(QByteArrayView utf8) {
     return count;
 }
 
-std::optional<ValueProblem> lengthProblem(int field, bool empty, qsizetype length) {
+// Empty, or longer than a Text column. A character takes at least one unit of the text, so only
+// a text with more units than the column has characters is counted.
+template <typename Text> std::optional<ValueProblem> lengthProblem(int field, Text text) {
     const FieldDef& f = fieldDef(field);
-    if (empty)
+    if (text.isEmpty())
         return ValueProblem{ValueFault::Empty,
                             QStringLiteral("Das Feld \"%1\" ist leer; es muss mindestens ein "
                                            "Zeichen enthalten.")
                                 .arg(fieldLabel(field))};
-    if (f.type == FieldType::Text && length > f.size)
+    if (f.type != FieldType::Text || text.size() <= f.size)
+        return std::nullopt;
+    const qsizetype length = characterCount(text);
+    if (length > f.size)
         return ValueProblem{ValueFault::TooLong,
                             QStringLiteral("Der Text im Feld \"%1\" ist %2 Zeichen lang; "
                                            "gespeichert werden können höchstens %3 Zeichen.")
@@ -82,11 +87,11 @@ QString fieldLabel(int field) {
 }
 
 std::optional<ValueProblem> textProblem(int field, QStringView text) {
-    return lengthProblem(field, text.isEmpty(), characterCount(text));
+    return lengthProblem(field, text);
 }
 
 std::optional<ValueProblem> textProblem(int field, QByteArrayView utf8) {
-    return lengthProblem(field, utf8.isEmpty(), characterCount(utf8));
+    return lengthProblem(field, utf8);
 }
 
 std::optional<ValueProblem> numberProblem(int field, double value, const QString& shown) {

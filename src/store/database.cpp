@@ -1,7 +1,7 @@
 #include "sqlitedatabase.h"
 
-#include "recordfields.h"
 #include "firstappearances.h"
+#include "recordfields.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"
 
@@ -30,8 +30,9 @@ using store::Connection;
 
 // The table Daten as the engine's rules: each column's type, Nr as the primary key that must
 // be given (an INT key, so the engine never numbers a record by itself), and named CHECK
-// constraints for sizes, empty texts and number ranges. The names ("<Field>_Laenge",
-// "<Field>_leer", "<Field>_Bereich") let a refusal be reported with its field.
+// constraints for sizes, empty texts and number ranges, taken from the field table; they hold
+// for any program that writes to the file. The names ("<Field>_Laenge", "<Field>_leer",
+// "<Field>_Bereich") let a refusal be reported with its field.
 QByteArray createTableSql() {
     QByteArray sql = "CREATE TABLE Daten (";
     bool first = true;
@@ -45,26 +46,26 @@ QByteArray createTableSql() {
             sql += " INT";
             if (name == "Nr")
                 sql += " NOT NULL CONSTRAINT \"Index\" PRIMARY KEY";
-            sql += " CONSTRAINT " + name + "_Bereich CHECK (" + name +
-                   " BETWEEN -2147483648 AND 2147483647)";
             break;
         case FieldType::Integer:
-            sql += " INT CONSTRAINT " + name + "_Bereich CHECK (" + name +
-                   " BETWEEN -32768 AND 32767)";
+            sql += " INT";
             break;
         case FieldType::Single:
-            sql += " REAL CONSTRAINT " + name + "_Bereich CHECK (" + name +
-                   " BETWEEN -3.4028234663852886e38 AND 3.4028234663852886e38)";
+            sql += " REAL";
             break;
         case FieldType::Text:
             sql += " TEXT CONSTRAINT " + name + "_Laenge CHECK (length(" + name +
                    ") <= " + QByteArray::number(field.size) + ")";
-            sql += " CONSTRAINT " + name + "_leer CHECK (" + name + " <> '')";
             break;
         case FieldType::Memo:
-            sql += " TEXT CONSTRAINT " + name + "_leer CHECK (" + name + " <> '')";
+            sql += " TEXT";
             break;
         }
+        if (isTextType(field.type))
+            sql += " CONSTRAINT " + name + "_leer CHECK (" + name + " <> '')";
+        else
+            sql += " CONSTRAINT " + name + "_Bereich CHECK (" + name + " " +
+                   rangeCondition(field.type) + ")";
     }
     sql += "\n) STRICT";
     return sql;

@@ -91,9 +91,9 @@ class Database {
     // while other workstations save.
     virtual void readAll(const std::function<bool(const RawRecord& record)>& record) = 0;
     // Stores the records feed hands over, in one transaction under the write lock: all of them,
-    // or none when one is refused (EngineError with the engine's reason and the record's
-    // number), the feed cancels, or anything fails. Returns how many were stored, nothing when
-    // the feed cancelled. Another workstation's lock is EngineError 3260.
+    // or none when one is refused (a value by the record check, see store::storableValue; a
+    // record by the engine, with its number), the feed cancels, or anything fails. Returns how many
+    // were stored, nothing when the feed cancelled. Another workstation's lock is EngineError 3260.
     virtual std::optional<int> addRecords(RecordFeed& feed) = 0;
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).

@@ -1,18 +1,18 @@
 #include "pgdatabase.h"
 
-#include "recordfields.h"
 #include "firstappearances.h"
 #include "pgwrap.h"
+#include "recordfields.h"
 #include "recordsets.h"
 #include "sqltext.h"
 #include "storeerrors.h"
 #include "transaction.h"
+#include "valuecheck.h"
 
 #include <QUrl>
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -31,22 +31,6 @@ std::optional<qint64> wholeOf(QByteArrayView text) {
     if (parsed.ec != std::errc() || parsed.ptr != end || text.isEmpty())
         return std::nullopt;
     return value;
-}
-
-std::optional<double> realOf(QByteArrayView text) {
-    const std::string copy(text.data(), size_t(text.size()));
-    char* end = nullptr;
-    const double value = std::strtod(copy.c_str(), &end);
-    if (copy.empty() || end != copy.c_str() + copy.size())
-        return std::nullopt;
-    return value;
-}
-
-EngineError notANumber(const FieldDef& field, QByteArrayView text) {
-    return EngineError(ErrorNumber::ConversionFailed,
-                       QStringLiteral("Der Wert \"%1\" kann nicht im Feld \"%2\" gespeichert "
-                                      "werden: Das Feld nimmt nur Zahlen auf.")
-                           .arg(QString::fromUtf8(text), QLatin1String(field.name)));
 }
 
 } // namespace
@@ -99,82 +83,6 @@ QVariant cellValue(const PgResult& result, int row, int column) {
     return QVariant(QString::fromUtf8(value.text.data(), value.text.size()));
 }
 
-void addFieldValue(PgParams& params, const FieldDef& field, const RawValue& value) {
-    if (value.kind == RawValue::Kind::Null) {
-        params.addNull();
-        return;
-    }
-    switch (field.type) {
-    case FieldType::Long:
-    case FieldType::Integer: {
-        qint64 whole = value.whole;
-        if (value.kind == RawValue::Kind::Real) {
-            if (value.real != std::trunc(value.real) || std::fabs(value.real) > 9e18)
-                throw notANumber(field, QByteArray::number(value.real));
-            whole = qint64(value.real);
-        } else if (value.kind == RawValue::Kind::Text) {
-            const std::optional<qint64> parsed = wholeOf(value.text);
-            if (!parsed)
-                throw notANumber(field, value.text);
-            whole = *parsed;
-        }
-        const qint64 limit = field.type == FieldType::Long ? 2147483647 : 32767;
-        if (whole < -limit - 1 || whole > limit)
-            throw rangeError(field.name);
-        params.add(whole);
-        return;
-    }
-    case FieldType::Single: {
-        double real = value.real;
-        if (value.kind == RawValue::Kind::Whole) {
-            real = double(value.whole);
-        } else if (value.kind == RawValue::Kind::Text) {
-            const std::optional<double> parsed = realOf(value.text);
-            if (!parsed)
-                throw notANumber(field, value.text);
-            real = *parsed;
-        }
-        if (!(std::fabs(real) <= 3.4028234663852886e38))
-            throw rangeError(field.name);
-        params.add(real);
-        return;
-    }
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    switch (value.kind) {
-    case RawValue::Kind::Whole:
-        params.add(value.whole);
-        break;
-    case RawValue::Kind::Real:
-        params.add(value.real);
-        break;
-    default:
-        params.add(QByteArray(value.text.data(), value.text.size()));
-        break;
-    }
-}
-
-void addFieldValue(PgParams& params, const FieldDef& field, const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::UnknownType:
-        addFieldValue(params, field, RawValue());
-        break;
-    case QMetaType::LongLong:
-        addFieldValue(params, field, RawValue::fromWhole(value.toLongLong()));
-        break;
-    case QMetaType::Double:
-        addFieldValue(params, field, RawValue::fromReal(value.toDouble()));
-        break;
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        addFieldValue(params, field, RawValue::fromText(text));
-        break;
-    }
-    }
-}
-
 namespace {
 
 // The table Daten as the server's rules, with the names the file's table gives them so a
@@ -195,24 +103,25 @@ QByteArray createTableSql() {
             sql += " integer";
             if (name == "Nr")
                 sql += " NOT NULL CONSTRAINT \"Index\" PRIMARY KEY";
-            sql += rule + "Bereich\" CHECK (" + name + " BETWEEN -2147483648 AND 2147483647)";
             break;
         case FieldType::Integer:
-            sql += " smallint" + rule + "Bereich\" CHECK (" + name + " BETWEEN -32768 AND 32767)";
+            sql += " smallint";
             break;
         case FieldType::Single:
-            sql += " real" + rule + "Bereich\" CHECK (" + name +
-                   " BETWEEN -3.4028234663852886e38 AND 3.4028234663852886e38)";
+            sql += " real";
             break;
         case FieldType::Text:
             sql += " text" + collate + rule + "Laenge\" CHECK (length(" + name +
                    ") <= " + QByteArray::number(field.size) + ")";
-            sql += rule + "leer\" CHECK (length(" + name + ") > 0)";
             break;
         case FieldType::Memo:
-            sql += " text" + collate + rule + "leer\" CHECK (length(" + name + ") > 0)";
+            sql += " text" + collate;
             break;
         }
+        if (isTextType(field.type))
+            sql += rule + "leer\" CHECK (length(" + name + ") > 0)";
+        else
+            sql += rule + "Bereich\" CHECK (" + name + " " + rangeCondition(field.type) + ")";
     }
     sql += "\n)";
     return sql;
@@ -266,6 +175,24 @@ void prepareTable(PgConnection& connection, bool create) {
     } catch (...) {
         connection.rollback();
         throw;
+    }
+}
+
+// A value checked by storableValue, in its text form.
+void addStorable(PgParams& params, const RawValue& value) {
+    switch (value.kind) {
+    case RawValue::Kind::Null:
+        params.addNull();
+        break;
+    case RawValue::Kind::Whole:
+        params.add(value.whole);
+        break;
+    case RawValue::Kind::Real:
+        params.add(value.real);
+        break;
+    case RawValue::Kind::Text:
+        params.add(QByteArray(value.text.data(), value.text.size()));
+        break;
     }
 }
 
@@ -452,8 +379,9 @@ std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
     while (feed.next(record)) {
         PgParams own;
         for (int i = 0; i < FieldCount; ++i) {
-            store::addFieldValue(params, fieldTable()[size_t(i)], record[size_t(i)]);
-            store::addFieldValue(own, fieldTable()[size_t(i)], record[size_t(i)]);
+            const RawValue value = store::storableValue(i, record[size_t(i)]);
+            store::addStorable(params, value);
+            store::addStorable(own, value);
         }
         single.push_back(std::move(own));
         batchNumbers.push_back(numberOf(record));

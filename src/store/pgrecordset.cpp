@@ -1,7 +1,7 @@
 // The record sets of the server engine: the dynaset's access to the rows, and snapshots.
 
-#include "recordfields.h"
 #include "pgwrap.h"
+#include "recordfields.h"
 #include "recordsets.h"
 #include "sqltext.h"
 #include "storeerrors.h"
@@ -46,11 +46,12 @@ class ServerRows final : public DynasetRows {
         params.add(key);
         return m_connection->exec(sql, params);
     }
+    // The values the dynaset has checked, in their columns' forms.
     static PgParams valuesOf(const std::vector<int>& columns,
                              const std::array<QVariant, FieldCount>& values) {
         PgParams params;
         for (int column : columns)
-            addFieldValue(params, fieldTable()[size_t(column)], values[size_t(column)]);
+            params.add(values[size_t(column)]);
         return params;
     }
 

@@ -1,6 +1,7 @@
 #include "pgwrap.h"
 
 #include "storeerrors.h"
+#include "valuecheck.h"
 
 #include <QStringList>
 

@@ -114,8 +114,8 @@ EngineError serverError(const PGresult* result, const QString& sql, const QVaria
 
 } // namespace store
 
-#include "recordfields.h"
 #include "rawrecord.h"
+#include "recordfields.h"
 
 namespace store {
 
@@ -136,13 +136,6 @@ enum : Oid {
 RawValue rawCell(const PgResult& result, int row, int column);
 // The same as a record buffer holds it: invalid (Null), qint64, double or QString.
 QVariant cellValue(const PgResult& result, int row, int column);
-
-// Adds a value to be written into the field, checked as the file's table checks it: whole
-// numbers within their column's range (3349), Singles finite and within the single range, and
-// a text in a number column only when it is a number (3421). Numbers for a text column are
-// written as their text.
-void addFieldValue(PgParams& params, const FieldDef& field, const RawValue& value);
-void addFieldValue(PgParams& params, const FieldDef& field, const QVariant& value);
 
 // The 64 field names, for statements that name every column.
 QByteArray fieldList();

@@ -1,18 +1,17 @@
 #include "recordset.h"
 
-#include "recordfields.h"
 #include "germanformat.h"
+#include "recordfields.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"
 #include "sqltext.h"
 #include "transaction.h"
+#include "valuecheck.h"
 
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cfloat>
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -49,11 +48,11 @@ EngineError rowGone(qint64 key) {
                            .arg(key));
 }
 
-EngineError conversionFailed(const FieldDef& field, const QString& shown) {
+EngineError noText(int field) {
     return EngineError(ErrorNumber::ConversionFailed,
-                       QStringLiteral("Der Wert \"%1\" kann nicht im Feld \"%2\" gespeichert "
-                                      "werden: Das Feld nimmt nur Zahlen auf.")
-                           .arg(shown, QLatin1String(field.name)));
+                       QStringLiteral("Der Wert kann nicht als Text im Feld \"%1\" gespeichert "
+                                      "werden.")
+                           .arg(fieldLabel(field)));
 }
 
 bool isIntegral(const QVariant& value) {
@@ -75,52 +74,39 @@ bool isIntegral(const QVariant& value) {
 
 // What a column holds for an assigned value: Text and Memo a QString; Long and Integer a
 // qint64; Single a double rounded to single precision. A text is read as a German number
-// ("2,5"); whole-number columns round half to even, as the old conversions did. Whether the
-// number fits its column's range is the engine's rule and checked when the record is stored.
-QVariant convertForColumn(const FieldDef& field, const QVariant& value) {
+// ("2,5") and refused at once when it is none; whole-number columns round half to even, as the
+// old conversions did. A number that does not fit its column stays a double in the buffer,
+// and the check at the update refuses it.
+QVariant convertForColumn(int field, const QVariant& value) {
+    const FieldType type = fieldDef(field).type;
     if (!value.isValid())
         return QVariant();
-    if (isTextType(field.type)) {
+    if (isTextType(type)) {
         if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
             return GermanFormat::formatDouble(value.toDouble());
         if (!value.canConvert<QString>())
-            throw conversionFailed(field, QString());
+            throw noText(field);
         return value.toString();
     }
-    if (isIntegral(value) && field.type != FieldType::Single)
+    if (isIntegral(value) && type != FieldType::Single)
         return QVariant(value.toLongLong());
-    if (value.typeId() == QMetaType::ULongLong) {
-        if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
-            throw rangeError(field.name);
-        return field.type == FieldType::Single ? QVariant(double(float(value.toULongLong())))
-                                               : QVariant(value.toLongLong());
-    }
     double number;
     if (value.typeId() == QMetaType::Bool) {
         number = value.toBool() ? -1 : 0; // the old engine's True
     } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float ||
-               isIntegral(value)) {
+               value.typeId() == QMetaType::ULongLong || isIntegral(value)) {
         number = value.toDouble();
     } else {
         const QString text = value.toString();
         const std::optional<double> parsed = GermanFormat::parseNumber(text);
         if (!parsed)
-            throw conversionFailed(field, text);
+            throw notANumber(field, text);
         number = *parsed;
     }
-    if (!std::isfinite(number))
-        throw rangeError(field.name);
-    if (field.type == FieldType::Single) {
-        // Every number that rounds to a finite single fits: the shortest text of the largest
-        // single (3,4028235 * 10^38) lies a little above it.
-        if (std::fabs(number) >= 0x1.ffffffp127)
-            throw rangeError(field.name);
-        return QVariant(double(float(number)));
-    }
+    if (type == FieldType::Single)
+        return fitsColumn(type, number) ? QVariant(double(float(number))) : QVariant(number);
     const double whole = std::nearbyint(number);
-    if (whole < -9.2e18 || whole > 9.2e18)
-        throw rangeError(field.name);
-    return QVariant(static_cast<qint64>(whole));
+    return fitsColumn(type, whole) ? QVariant(static_cast<qint64>(whole)) : QVariant(whole);
 }
 
 // The dynaset: the record numbers of its statement's rows, in order, and the current row read
@@ -324,7 +310,7 @@ void Dynaset::setField(QStringView name, const QVariant& value) {
     if (index < 0)
         throw unknownField(name);
     const auto i = static_cast<size_t>(index);
-    m_buffer[i] = convertForColumn(fieldTable()[i], value);
+    m_buffer[i] = convertForColumn(index, value);
     m_assigned.set(i);
 }
 
@@ -363,6 +349,15 @@ void Dynaset::update() {
     for (int i = 0; i < FieldCount; ++i)
         if (m_assigned.test(static_cast<size_t>(i)))
             columns.push_back(i);
+    // Every value is checked before anything is written; a refusal ends the change as a refused
+    // write would.
+    try {
+        for (int column : columns)
+            checkValue(column, m_buffer[static_cast<size_t>(column)]);
+    } catch (...) {
+        dropChange();
+        throw;
+    }
     // The change ends here, stored or refused; an Edit's lock is given back either way.
     const std::array<QVariant, FieldCount> values = m_buffer;
     m_mode = Mode::Browse;

@@ -53,7 +53,9 @@ class RecordSet {
     // AddNew and Edit start a change; Update stores it. Edit takes the write lock at once
     // (another workstation's lock: EngineError 3260); Update releases it whether or not it
     // succeeds; a refused Update (duplicate Nr, too long a text, an empty text, a number out of
-    // range) is EngineError with the engine's reason. CancelUpdate drops the change.
+    // range) is EngineError with the reason: for a value, the record check's message, which
+    // names the field by its label. Every value is checked before anything is written.
+    // CancelUpdate drops the change.
     virtual void addNew() = 0;
     virtual void edit() = 0;
     virtual void update() = 0;

@@ -4,6 +4,7 @@
 #include "sqlitedatabase.h"
 #include "sqlitewrap.h"
 #include "transaction.h"
+#include "valuecheck.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ std::optional<int> SqliteDatabase::addRecords(RecordFeed& feed) {
     while (feed.next(record)) {
         store::ResetGuard reset(insert.get());
         for (int i = 0; i < FieldCount; ++i)
-            bindRaw(insert.get(), i + 1, record[size_t(i)]);
+            bindRaw(insert.get(), i + 1, store::storableValue(i, record[size_t(i)]));
         const int rc = sqlite3_step(insert.get());
         if (rc != SQLITE_DONE) {
             const RawValue& nr = record[size_t(fieldIndex(u"Nr"))];

@@ -1,7 +1,7 @@
 #include "sqlitewrap.h"
 
-#include "recordfields.h"
 #include "jetpattern.h"
+#include "valuecheck.h"
 
 #include <QFile>
 
@@ -181,49 +181,6 @@ EngineError lockedError() {
 
 EngineError noCurrentRecord() {
     return EngineError(ErrorNumber::NoCurrentRecord, QStringLiteral("Kein aktueller Datensatz."));
-}
-
-EngineError rangeError(const char* field) {
-    const FieldDef* def = findField(QString::fromLatin1(field));
-    QString range;
-    switch (def ? def->type : FieldType::Text) {
-    case FieldType::Integer:
-        range = QStringLiteral(" (-32768 bis 32767)");
-        break;
-    case FieldType::Long:
-        range = QStringLiteral(" (-2147483648 bis 2147483647)");
-        break;
-    default:
-        break;
-    }
-    return EngineError(ErrorNumber::NumericOverflow,
-                       QStringLiteral("Die Zahl im Feld \"%1\" liegt außerhalb des erlaubten "
-                                      "Bereichs%2.")
-                           .arg(QLatin1String(field), range));
-}
-
-EngineError ruleRefused(const QString& constraint, const QString& message) {
-    const QString field = constraint.section(QLatin1Char('_'), 0, 0);
-    const QString rule = constraint.section(QLatin1Char('_'), 1);
-    const FieldDef* def = findField(field);
-    if (def && rule == QLatin1String("Laenge"))
-        return EngineError(ErrorNumber::FieldTooSmall,
-                           QStringLiteral("Der Text im Feld \"%1\" ist zu lang: erlaubt sind "
-                                          "höchstens %2 Zeichen.")
-                               .arg(QLatin1String(def->name))
-                               .arg(def->size));
-    if (def && rule == QLatin1String("leer"))
-        return EngineError(ErrorNumber::ZeroLengthText,
-                           QStringLiteral("Das Feld \"%1\" darf keinen leeren Text enthalten.")
-                               .arg(QLatin1String(def->name)));
-    if (def && rule == QLatin1String("Bereich"))
-        return rangeError(def->name);
-    return EngineError(
-        ErrorNumber::UpdateRefused,
-        QStringLiteral(
-            "Der Datensatz wurde nicht gespeichert, weil ein Wert eine Regel der Tabelle "
-            "verletzt (%1).")
-            .arg(message));
 }
 
 EngineError duplicateNumber(const QVariant& number) {

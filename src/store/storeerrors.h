@@ -11,10 +11,6 @@ namespace store {
 
 EngineError lockedError();
 EngineError noCurrentRecord();
-EngineError rangeError(const char* field);
-// A record refused by one of the table's named rules ("<Field>_Laenge", "<Field>_leer",
-// "<Field>_Bereich"); message is the engine's own text, shown for a rule of another name.
-EngineError ruleRefused(const QString& constraint, const QString& message);
 // A record whose number is taken; number may be invalid when it is not known.
 EngineError duplicateNumber(const QVariant& number);
 EngineError numberMissing();

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <limits>
 
 namespace csvimport {
 
@@ -16,20 +14,6 @@ namespace {
 
 constexpr int ProgressEvery = 1000;
 const int kNr = fieldIndex(u"Nr");
-const int kLunch = fieldIndex(u"KEssen");
-
-// Half a unit of the last place above the largest single; as in a save, every number below it
-// rounds to a finite single.
-constexpr double kSingleLimit = 0x1.ffffffp127;
-
-// Characters as the column counts them: every UTF-8 byte that does not continue a character.
-qsizetype characterCount(QByteArrayView utf8) {
-    qsizetype count = 0;
-    for (char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    return count;
-}
 
 // The plain forms most numbers come in: an optional minus, digits, at most one decimal comma or
 // point. Anything else (blanks, "+", "&H") goes the slow way through the program's one
@@ -58,23 +42,6 @@ std::optional<double> plainNumber(QByteArrayView text) {
     return value;
 }
 
-bool fits(FieldType type, double value) {
-    switch (type) {
-    case FieldType::Long:
-        return value == std::trunc(value) && value >= -2147483648.0 && value <= 2147483647.0;
-    case FieldType::Integer:
-        return value == std::trunc(value) && value >= -32768.0 && value <= 32767.0;
-    default:
-        return std::fabs(value) < kSingleLimit;
-    }
-}
-
-QString problemOf(int field, QByteArrayView text) {
-    return fieldProblem(field, QString::fromUtf8(text))
-        .value_or(QStringLiteral("Der Wert \"%1\" im Feld \"%2\" kann nicht gespeichert werden.")
-                      .arg(QString::fromUtf8(text), fieldLabel(field)));
-}
-
 // One field's value as a save of a new record would store it, or why it cannot be stored.
 std::optional<QString> convertField(int field, const csv::Field* cell, RawValue& value) {
     const FieldDef& def = fieldTable()[size_t(field)];
@@ -83,15 +50,12 @@ std::optional<QString> convertField(int field, const csv::Field* cell, RawValue&
         return std::nullopt;
     }
     QByteArrayView text = cell ? cell->text : QByteArrayView();
-    if (field != kNr && (text.isEmpty() || text == "-")) {
+    if (field != kNr && (text.isEmpty() || text == "-"))
         if (const char* placeholder = savedPlaceholder(field, text.isEmpty() ? u"" : u"-"))
             text = placeholder;
-        else if (field == kLunch && text.isEmpty())
-            text = "nein"; // the lunch box of a new record, not ticked
-    }
     if (isTextType(def.type)) {
-        if (text.isEmpty() || (def.type == FieldType::Text && characterCount(text) > def.size))
-            return problemOf(field, text);
+        if (std::optional<ValueProblem> problem = textProblem(field, text))
+            return problem->message;
         value = RawValue::fromText(text);
         return std::nullopt;
     }
@@ -102,8 +66,8 @@ std::optional<QString> convertField(int field, const csv::Field* cell, RawValue&
             return problem;
         number = GermanFormat::parseNumber(shown);
     }
-    if (!number || !fits(def.type, *number))
-        return problemOf(field, text);
+    if (!fitsColumn(def.type, *number))
+        return numberProblem(field, *number, QString::fromUtf8(text))->message;
     value = def.type == FieldType::Single ? RawValue::fromReal(double(float(*number)))
                                           : RawValue::fromWhole(qint64(*number));
     return std::nullopt;
@@ -306,11 +270,12 @@ std::vector<std::optional<qint64>> Import::numbering(const QSet<qint64>& stored,
         } else if (clash == Clash::Skip) {
             numbers.push_back(std::nullopt);
         } else {
-            if (next > std::numeric_limits<qint32>::max())
+            if (!fitsColumn(fieldDef(kNr).type, double(next)))
                 throw EngineError(ErrorNumber::NumericOverflow,
                                   QStringLiteral("Für die Datensätze, deren Nummer schon "
                                                  "vergeben ist, ist keine freie Nummer mehr "
-                                                 "übrig (höchstens 2147483647)."));
+                                                 "übrig (höchstens %1).")
+                                      .arg(qint64(valueRange(fieldDef(kNr).type).highest)));
             numbers.push_back(next++);
         }
     }

@@ -2,6 +2,9 @@
 
 #include "recordfields.h"
 
+#include <QString>
+#include <QVariant>
+
 #include <array>
 
 // The table Daten as stored files and other workstations know it, written down apart from the
@@ -88,3 +91,52 @@ inline constexpr double kLongLowest = -2147483648.0, kLongHighest = 2147483647.0
 inline constexpr double kIntegerLowest = -32768.0, kIntegerHighest = 32767.0;
 // The largest single and the first number that no longer rounds to a finite one.
 inline constexpr double kSingleHighest = 3.4028234663852886e38, kSingleBeyond = 0x1.ffffffp127;
+
+// A value at an end of what a field holds: a text of the field's size (of two-byte characters at
+// the top, so that characters are counted, not bytes), a number at the top or the bottom of its
+// range (qint64 or double); a long remark.
+inline QVariant endValue(const ContractField& c, bool top) {
+    switch (c.type) {
+    case FieldType::Text:
+        return QString(c.size, top ? u'ä' : u'x');
+    case FieldType::Memo:
+        return QString(70000, u'm');
+    case FieldType::Long:
+        return qint64(top ? kLongHighest : kLongLowest);
+    case FieldType::Integer:
+        return qint64(top ? kIntegerHighest : kIntegerLowest);
+    case FieldType::Single:
+        break;
+    }
+    return top ? kSingleHighest : -kSingleHighest;
+}
+
+// One step beyond that end; nothing for a remark, which has none.
+inline QVariant beyondValue(const ContractField& c, bool top) {
+    switch (c.type) {
+    case FieldType::Text:
+        return QString(c.size + 1, top ? u'ä' : u'x');
+    case FieldType::Memo:
+        return QVariant();
+    case FieldType::Long:
+    case FieldType::Integer:
+        return endValue(c, top).toLongLong() + (top ? 1 : -1);
+    case FieldType::Single:
+        break;
+    }
+    return top ? kSingleBeyond : -kSingleBeyond;
+}
+
+// The value as digits or text, as another program writes it. The Singles' ends are whole
+// numbers, written with every digit: a shorter text of the first number beyond reads as the
+// largest single.
+inline QString writtenValue(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double:
+        return QString::number(value.toDouble(), 'f', 0);
+    default:
+        return value.toString();
+    }
+}

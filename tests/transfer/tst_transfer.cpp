@@ -7,6 +7,8 @@
 #include "csvimport.h"
 #include "database.h"
 #include "engineerror.h"
+#include "recordcheck.h"
+#include "recordcontract.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -112,6 +114,7 @@ class TestTransfer : public QObject {
     void fullExportReadBackGivesTheSameRecords();
     void tableExportHoldsWhatTheTableShows();
     void oldDatabaseFileWithBadRows();
+    void rowsKeepTheStoredSizesAndRanges();
     void takenNumbersAreSkippedOrRenumbered_data();
     void takenNumbersAreSkippedOrRenumbered();
     void filesThatAreNoTableAreRefused_data();
@@ -300,7 +303,8 @@ void TestTransfer::tableExportHoldsWhatTheTableShows() {
 
 void TestTransfer::oldDatabaseFileWithBadRows() {
     // As mdb-export writes table Daten: commas, texts in quotes, a decimal point, Null as
-    // nothing, here in Windows-1252. Rows 3, 5, 6, 7 and 8 must be refused, naming the field.
+    // nothing, here in Windows-1252. Rows 4 to 7 must be refused, naming the field, and row 8 is
+    // cut short.
     QByteArray header = fieldNames(',');
     auto row = [](const QByteArray& nr, const QByteArray& surname, const QByteArray& factor,
                   const QByteArray& siblings) {
@@ -325,8 +329,6 @@ void TestTransfer::oldDatabaseFileWithBadRows() {
         return cells.join(',');
     };
     const QByteArray file = header + "\n" + row("10", "\"M\xFCller\"", "1.20000005", "2") + "\n" +
-                            row("11", "\"" + QByteArray(31, 'a') + "\"", "1", "0") +
-                            "\n" +                                          // 31 > 30 characters
                             row("12", "\"Stra\xDF\x65r\"", "", "") + "\n" + // Null numbers
                             row("zw\xF6lf", "\"Huber\"", "1", "0") + "\n" + // no number
                             row("", "\"Ohne\"", "1", "0") + "\n" +          // no number at all
@@ -338,18 +340,17 @@ void TestTransfer::oldDatabaseFileWithBadRows() {
     QVERIFY2(import, qPrintable(problem));
     QCOMPARE(import->encoding(), QStringLiteral("Windows-1252"));
     QCOMPARE(import->separator(), ',');
-    QCOMPARE(import->rowCount(), 8);
+    QCOMPARE(import->rowCount(), 7);
     QStringList refused;
     for (const csvimport::Refusal& r : import->refused())
         refused << QStringLiteral("%1 %2: %3").arg(r.row).arg(r.nr, r.reason);
-    QCOMPARE(refused.size(), 6);
-    const QStringList expected{"3 11: Der Text im Feld \"Nachname (Kind)\" ist 31 Zeichen",
-                               "5 zwölf: Im Feld \"Nummer\" steht \"zwölf\"",
-                               "6 : Das Feld \"Nummer\" ist leer",
-                               "7 14: Im Feld \"Faktor Kind\" steht \"1.5.3\"",
-                               "8 15: Im Feld \"Geschw. Anzahl\" steht \"4.5\". Das ist keine "
+    QCOMPARE(refused.size(), 5);
+    const QStringList expected{"4 zwölf: Im Feld \"Nummer\" steht \"zwölf\"",
+                               "5 : Das Feld \"Nummer\" ist leer",
+                               "6 14: Im Feld \"Faktor Kind\" steht \"1.5.3\"",
+                               "7 15: Im Feld \"Geschw. Anzahl\" steht \"4.5\". Das ist keine "
                                "ganze Zahl",
-                               "9 16: Die Zeile hat 2 Felder, die erste Zeile aber 64."};
+                               "8 16: Die Zeile hat 2 Felder, die erste Zeile aber 64."};
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(refused[i].startsWith(expected[i]), qPrintable(refused[i]));
 
@@ -363,6 +364,72 @@ void TestTransfer::oldDatabaseFileWithBadRows() {
     QVERIFY(stored[0].contains(QStringLiteral("KFaktor=%1,").arg(double(1.2f), 0, 'g', 17)));
     QVERIFY(stored[1].contains("KNach=Straßer, "));
     QVERIFY(stored[1].contains("KFaktor=<null>, ") && stored[1].contains("GAnz=<null>, "));
+}
+
+// Every field of a table file is held to the sizes and ranges stored files know: rows with every
+// field at an end of what it holds are accepted and stored as they stand, a row with one field
+// beyond is refused, naming the field.
+void TestTransfer::rowsKeepTheStoredSizesAndRanges() {
+    QStringList names;
+    for (const ContractField& c : kContract)
+        names << QString::fromLatin1(c.name);
+    QStringList lines{names.join(u';')};
+    std::array<QVariant, FieldCount> ends[2];
+    for (bool top : {true, false}) {
+        QStringList cells;
+        for (const ContractField& c : kContract) {
+            const int f = fieldIndex(QLatin1String(c.name));
+            QVERIFY2(f >= 0, c.name);
+            ends[top][size_t(f)] = endValue(c, top);
+            cells << writtenValue(endValue(c, top));
+        }
+        lines << cells.join(u';');
+    }
+    QList<int> beyondFields; // the field each further row takes beyond its end
+    for (const ContractField& c : kContract)
+        for (bool top : {true, false}) {
+            if (c.type == FieldType::Memo)
+                continue;
+            QStringList cells;
+            for (const ContractField& other : kContract)
+                cells << (&other == &c                     ? writtenValue(beyondValue(c, top))
+                          : QByteArray(other.name) == "Nr" ? QStringLiteral("1")
+                                                           : QString());
+            lines << cells.join(u';');
+            beyondFields << fieldIndex(QLatin1String(c.name));
+        }
+
+    QString problem;
+    const auto import = csvimport::Import::read(lines.join(u'\n').toUtf8(), &problem);
+    QVERIFY2(import, qPrintable(problem));
+    QCOMPARE(import->acceptedCount(), 2);
+    QCOMPARE(import->refused().size(), beyondFields.size());
+    for (qsizetype i = 0; i < beyondFields.size(); ++i) {
+        const csvimport::Refusal& refusal = import->refused()[i];
+        const int f = beyondFields[i];
+        QVERIFY2(refusal.row == int(i) + 4 && refusal.reason.contains(fieldLabel(f)),
+                 qPrintable(QStringLiteral("%1: row %2, %3")
+                                .arg(QLatin1String(fieldDef(f).name))
+                                .arg(refusal.row)
+                                .arg(refusal.reason)));
+    }
+
+    const auto db = emptyDatabase("ends.db");
+    QCOMPARE(import->store(*db, csvimport::Clash::Skip), std::optional<int>(2));
+    QStringList differing;
+    db->readAll([&](const RawRecord& record) {
+        const std::array<QVariant, FieldCount>& expected = ends[record[0].whole > 0];
+        for (int i = 0; i < FieldCount; ++i) {
+            const RawValue& v = record[size_t(i)];
+            const QVariant stored = v.kind == RawValue::Kind::Whole  ? QVariant(v.whole)
+                                    : v.kind == RawValue::Kind::Real ? QVariant(v.real)
+                                                                     : QString::fromUtf8(v.text);
+            if (stored != expected[size_t(i)])
+                differing << QLatin1String(fieldDef(i).name);
+        }
+        return true;
+    });
+    QCOMPARE(differing, QStringList());
 }
 
 void TestTransfer::takenNumbersAreSkippedOrRenumbered_data() {
