@@ -66,6 +66,9 @@ class TestRecord : public QObject {
                          c.name);
                 QVERIFY2(saveWith(f, QStringLiteral("340282357000000000000000000000000000000")),
                          c.name);
+                // Halfway between the largest single and 2^128 rounds to infinity.
+                QVERIFY2(saveWith(f, QStringLiteral("340282356779733661637539395458142568448")),
+                         c.name);
                 QVERIFY2(saveWith(f, QStringLiteral("-340282357000000000000000000000000000000")),
                          c.name);
                 break;
