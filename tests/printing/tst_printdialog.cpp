@@ -85,6 +85,7 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [&] { return !action.contains("noprinter"); };
         std::optional<bool> setupShownPortrait;
         setup.pageSetupRunner = [&](QPageSetupDialog& dialog) {
+            QCOMPARE(dialog.printer(), setup.printer.get());
             setupShownPortrait =
                 dialog.printer()->pageLayout().orientation() == QPageLayout::Portrait;
             dialog.printer()->setPageOrientation(
@@ -105,7 +106,7 @@ class TestPrintDialog : public QObject {
         if (action.startsWith("opt")) {
             click(d, action.toLatin1().constData());
         } else if (action.startsWith("setup")) {
-            // The stand-in printer writes PDF files, which Qt's page set-up warns of.
+            // The test's printer writes PDF files, which Qt's page set-up warns of.
             if (!action.contains("noprinter"))
                 QTest::ignoreMessage(QtWarningMsg,
                                      "QPageSetupDialog: Cannot be used on non-native printers");
