@@ -27,6 +27,9 @@ constexpr double FirstColumnIndent = 2;
 constexpr int ProgressEvery = 256;
 
 const QString Ellipsis = QStringLiteral("...");
+// The least a column is narrowed to: five characters and the dots, so that a cut name still
+// tells the children apart. Digits stand for characters of an average width.
+const QString LeastShown = QStringLiteral("00000...");
 
 // The whole number nearest to x, a half going to the even neighbour.
 double nearest(double x) {
@@ -46,6 +49,41 @@ double finiteOr(double value, double fallback) {
 // The cut position m, moved back so that a character outside the basic plane stays whole.
 int whole(const QString& value, int m) {
     return m > 0 && value.at(m - 1).isHighSurrogate() ? m - 1 : m;
+}
+
+// Narrows the widest columns to one common width, none below its floor (nor below its own
+// width), until all widths together take no more than room. Returns false, leaving the widths
+// as they are, when even the floors take more.
+bool narrowWidest(std::vector<double>& widths, const std::vector<double>& floors, double room) {
+    double total = 0;
+    double least = 0;
+    double widest = 0;
+    for (size_t k = 0; k < widths.size(); ++k) {
+        total += widths[k];
+        least += std::min(widths[k], floors[k]);
+        widest = std::max(widest, widths[k]);
+    }
+    if (total <= room)
+        return true;
+    if (least > room)
+        return false;
+    auto narrowed = [&](size_t k, double common) {
+        return std::min(widths[k], std::max(floors[k], common));
+    };
+    // The common width grows with the room the columns take: halve between one that fits (none
+    // above the floors) and the widest column, which does not.
+    double low = 0;
+    double high = widest;
+    for (int step = 0; step < 64 && high - low > 1e-9; ++step) {
+        const double mid = (low + high) / 2;
+        double sum = 0;
+        for (size_t k = 0; k < widths.size(); ++k)
+            sum += narrowed(k, mid);
+        (sum <= room ? low : high) = mid;
+    }
+    for (size_t k = 0; k < widths.size(); ++k)
+        widths[k] = narrowed(k, low);
+    return true;
 }
 
 // The longest beginning of value that fits with "..." appended. Widths grow with every
@@ -115,6 +153,7 @@ class Planner {
     QHash<QString, int> m_literalIndex;
     PlanPage* m_page = nullptr;
     double m_y = 0;
+    bool m_fits = true;
 };
 
 bool Planner::report(int done) {
@@ -124,10 +163,11 @@ bool Planner::report(int done) {
 // Each column is as wide as its caption in the heading font or its widest value in the entry
 // font. The width of every cell is kept, so that a value that fits is not measured again.
 bool Planner::measureColumns(std::vector<float>& cellWidths) {
-    std::vector<double> widths(size_t(m_columnCount), 0.0);
+    std::vector<double> captions(size_t(m_columnCount), 0.0);
     for (int c = 0; c < m_columnCount; ++c)
-        widths[size_t(c)] =
+        captions[size_t(c)] =
             std::max(0.0, m_measure.width(PrintFont::Heading, m_request.captions.value(c)));
+    std::vector<double> widths = captions;
     const int rowCount = m_rows.rowCount();
     cellWidths.resize(size_t(rowCount) * size_t(m_columnCount));
     for (int r = 0; r < rowCount; ++r) {
@@ -141,7 +181,10 @@ bool Planner::measureColumns(std::vector<float>& cellWidths) {
             widths[size_t(c)] = std::max(widths[size_t(c)], double(w));
         }
     }
-    const ColumnFit fit = fitColumns(widths, m_width, m_left, m_right, m_gap);
+    const ColumnFit fit =
+        fitColumns(widths, captions, m_measure.width(PrintFont::Entry, LeastShown), m_width, m_left,
+                   m_right, m_gap);
+    m_fits = fit.fits;
     for (int c = 0; c < m_columnCount; ++c)
         m_plan.columns.push_back({m_request.fields[c], m_request.captions.value(c),
                                   fit.width[size_t(c)], fit.start[size_t(c)], fit.end[size_t(c)]});
@@ -210,10 +253,10 @@ void Planner::band() {
     addLine(m_left, m_y + 1, ruleEnd, m_y + 1);
     const double y = m_y + 2;
     for (const PlanColumn& c : m_plan.columns) {
-        const double x = c.field == QLatin1String("Nr")
-                             ? c.end - m_measure.width(PrintFont::Heading, c.caption)
-                             : c.start;
-        addText(x, y, PrintFont::Heading, c.caption);
+        // A caption wider than its column is cut as a value is.
+        const FittedValue fitted = fitValue(c.caption, c.width, m_measure, PrintFont::Heading);
+        const double x = c.field == QLatin1String("Nr") ? c.end - fitted.width : c.start;
+        addText(x, y, PrintFont::Heading, fittedText(c.caption, fitted.kept));
     }
     m_y = y + m_headingH + 1;
     addLine(m_left, m_y, ruleEnd, m_y);
@@ -231,8 +274,11 @@ void Planner::startPage(bool first) {
 
 void Planner::groupLines(const QString& group) {
     m_y += m_headingH; // an empty line in the heading font
-    addText(m_plan.columns.front().start, m_y, PrintFont::Heading,
-            QStringLiteral("Gruppe : ") + group);
+    const double x = m_plan.columns.front().start;
+    const QString heading = QStringLiteral("Gruppe : ") + group;
+    const FittedValue fitted =
+        fitValue(heading, m_width - m_right - x, m_measure, PrintFont::Heading);
+    addText(x, m_y, PrintFont::Heading, fittedText(heading, fitted.kept));
     m_y += m_headingH;
     band();
 }
@@ -261,6 +307,10 @@ ListPlan Planner::run() {
     std::vector<float> cellWidths;
     if (!measureColumns(cellWidths)) {
         m_plan.result = ListPlan::Result::Cancelled;
+        return m_plan;
+    }
+    if (!m_fits) {
+        m_plan.result = ListPlan::Result::TooWide;
         return m_plan;
     }
     const int rowCount = m_rows.rowCount();
@@ -349,8 +399,8 @@ double laterPagesHeaderBottom(const TextMeasure& measure, double top) {
     return top - LaterPagesRaise + 2 * measure.lineHeight(PrintFont::Header) + HeaderRuleGap;
 }
 
-ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth, double left,
-                     double right, double gap) {
+ColumnFit fitColumns(const std::vector<double>& measured, const std::vector<double>& captions,
+                     double least, double printableWidth, double left, double right, double gap) {
     ColumnFit fit;
     fit.width = measured;
     const int count = int(measured.size());
@@ -376,6 +426,13 @@ ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth,
                 if (w > avg)
                     w = (w - avg) * spare / excess + avg;
     }
+    // Values are cut before captions are.
+    const double room = printableWidth - right - left - FirstColumnIndent - gap * n;
+    std::vector<double> floors(size_t(count), least);
+    for (size_t k = 0; k < size_t(count) && k < captions.size(); ++k)
+        floors[k] = std::max(least, captions[k]);
+    fit.fits = narrowWidest(fit.width, floors, room) ||
+               narrowWidest(fit.width, std::vector<double>(size_t(count), least), room);
     fit.start.resize(size_t(count));
     fit.end.resize(size_t(count));
     double x = left + FirstColumnIndent;

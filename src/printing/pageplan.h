@@ -38,14 +38,22 @@ struct ColumnFit {
     std::vector<double> width;
     std::vector<double> start;
     std::vector<double> end;
+    bool fits = true; // false: even at their least widths the columns run past the right margin
 };
 
 // Fits the measured column widths to the printable width. Columns narrower than an even share
 // keep their width; the room they leave, less the gaps, goes to the wide columns in proportion
 // to how far each exceeds the share (which narrows them when the room is short). A list that
-// leaves no room is left as measured. The first column starts 2 mm right of the left margin.
-ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth, double left,
-                     double right, double gap);
+// leaves no room for that keeps its measured widths. The first column starts 2 mm right of the
+// left margin.
+//
+// A row that then still reaches past the right margin has its widest columns narrowed to one
+// common width, just so far that the last column ends on the margin. No column is narrowed below
+// its caption (captions) or below least; when that is not enough, the captions are given up and
+// the columns go down to least. When not even that fits, fits is false. A column narrower than
+// these keeps its width.
+ColumnFit fitColumns(const std::vector<double>& measured, const std::vector<double>& captions,
+                     double least, double printableWidth, double left, double right, double gap);
 
 // A value as it fits into a column: the whole value, or its longest beginning that fits with
 // "..." appended ("..." alone when not even one character fits).
@@ -92,6 +100,7 @@ struct ListPlan {
     enum class Result {
         Pages,     // the pages are planned
         NoRoom,    // margins and fonts leave no room for a row below the page header
+        TooWide,   // margins, gap and fonts leave no room for the columns side by side
         Cancelled, // the progress callback asked to stop
     };
     Result result = Result::Pages;

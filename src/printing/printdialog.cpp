@@ -344,6 +344,12 @@ std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry)
                             "Seitenlayout oder die Druckereinrichtung."),
              MessageBoxes::Icon::Warning);
         return nullptr;
+    case ListPlan::Result::TooWide:
+        tell(QStringLiteral("Die Spalten der Liste passen auch gekürzt nicht zwischen die "
+                            "Seitenränder.\r\rBitte wählen Sie das Querformat oder ändern Sie "
+                            "im Seitenlayout die Ränder, den Spaltenabstand oder die Schrift."),
+             MessageBoxes::Icon::Warning);
+        return nullptr;
     case ListPlan::Result::Cancelled:
         break;
     }
