@@ -21,6 +21,8 @@ constexpr double LogoSize = 16;
 constexpr double LaterPagesRaise = 5;
 // Space between the header and its rule.
 constexpr double HeaderRuleGap = 3;
+// Space kept free between a letterhead value and the next text on its line.
+constexpr double HeaderTextGap = 2;
 // The first column starts this far right of the left margin.
 constexpr double FirstColumnIndent = 2;
 // How many rows pass between two progress reports.
@@ -369,25 +371,53 @@ double planPageHeader(const PageText& text, const PageLine& line, const TextMeas
     const bool first = logo != nullptr;
     const double y = first ? frame.top : frame.top - LaterPagesRaise;
     const QString pageText = QString::number(page);
-    text(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
-    text(labelX, y + headerH, PrintFont::Header, QStringLiteral("Seite"));
-    text(colonX, y, PrintFont::Header, QStringLiteral(":"));
-    text(colonX, y + headerH, PrintFont::Header, QStringLiteral(":"));
-    text(right - measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
-    text(right - measure.width(PrintFont::Header, pageText), y + headerH, PrintFont::Header,
-         pageText);
+    // Every text written so far, to keep the letterhead values clear of them.
+    std::vector<QRectF> taken;
+    auto put = [&](double x, double ty, PrintFont font, const QString& t) {
+        text(x, ty, font, t);
+        taken.emplace_back(x, ty, measure.width(font, t), measure.lineHeight(font));
+    };
+    // The room right of x on a line of font from ty: up to the next text there, or to the right
+    // margin. A text there that reaches over x leaves none.
+    auto room = [&](double x, double ty, PrintFont font) {
+        const double bottom = ty + measure.lineHeight(font);
+        double end = right;
+        for (const QRectF& r : taken)
+            if (r.right() > x && r.top() < bottom && ty < r.bottom())
+                end = std::min(end, r.left() - HeaderTextGap);
+        return end - x;
+    };
+    auto putValue = [&](double x, double ty, PrintFont font, const QString& value) {
+        const double width = room(x, ty, font);
+        const FittedValue fitted = fitValue(value, width, measure, font);
+        if (fitted.width <= width)
+            put(x, ty, font, fittedText(value, fitted.kept));
+    };
+
+    put(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
+    put(labelX, y + headerH, PrintFont::Header, QStringLiteral("Seite"));
+    put(colonX, y, PrintFont::Header, QStringLiteral(":"));
+    put(colonX, y + headerH, PrintFont::Header, QStringLiteral(":"));
+    put(right - measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
+    put(right - measure.width(PrintFont::Header, pageText), y + headerH, PrintFont::Header,
+        pageText);
     double bottom = y + 2 * headerH;
     if (first) {
         const double letterX = frame.left + LetterheadFromLeft;
         const double contactX = frame.left + ContactFromLeft;
         *logo = QRectF(frame.left, frame.top, LogoSize, LogoSize);
-        text(letterX, frame.top, PrintFont::Letterhead, settings.Name);
+        const bool large = measure.width(PrintFont::Letterhead, settings.Name) <=
+                           room(letterX, frame.top, PrintFont::Letterhead);
+        putValue(letterX, frame.top, large ? PrintFont::Letterhead : PrintFont::LetterheadSmall,
+                 settings.Name);
+        // The address keeps its place below the name in either size.
         const double y2 = frame.top + measure.lineHeight(PrintFont::Letterhead);
-        text(letterX, y2, PrintFont::Header, settings.Strasse);
-        text(letterX, y2 + headerH, PrintFont::Header, settings.Ort);
-        text(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + settings.Tel);
-        text(contactX, y2 + headerH, PrintFont::Header,
-             QStringLiteral("e-mail: ") + settings.Email);
+        // The contact lines first: the address stops short of them.
+        putValue(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + settings.Tel);
+        putValue(contactX, y2 + headerH, PrintFont::Header,
+                 QStringLiteral("e-mail: ") + settings.Email);
+        putValue(letterX, y2, PrintFont::Header, settings.Strasse);
+        putValue(letterX, y2 + headerH, PrintFont::Header, settings.Ort);
         bottom = y2 + 2 * headerH;
     }
     bottom += HeaderRuleGap;

@@ -16,13 +16,15 @@ struct Settings;
 // the texts are measured through TextMeasure, and the printer, the PDF file and the preview
 // only paint the plan.
 
-// The four fonts of a list.
+// The fonts of a list.
 enum class PrintFont : quint8 {
-    Entry,      // Schrift1: the rows
-    Heading,    // Schrift2: column headings and group headings
-    Header,     // "Arial" 10: the date and page block and the address lines
-    Letterhead, // "Comic Sans MS" 18 bold: the kindergarten's name
+    Entry,           // Schrift1: the rows
+    Heading,         // Schrift2: column headings and group headings
+    Header,          // "Arial" 10: the date and page block and the address lines
+    Letterhead,      // "Comic Sans MS" 18 bold: the kindergarten's name
+    LetterheadSmall, // "Comic Sans MS" 12 bold: a name too long for the letterhead font
 };
+constexpr size_t PrintFontCount = 5;
 
 // Sizes of texts in millimetres, as the output draws them.
 class TextMeasure {
@@ -144,6 +146,10 @@ using PageLine = std::function<void(double x1, double y1, double x2, double y2)>
 // page; with logo (the first page) also the logo's square there, the kindergarten's name in the
 // letterhead font and its address. Ends on a rule across the printable width; returns where
 // that rule stands.
+//
+// A letterhead value never reaches the next text on its line or the right margin: a name too
+// long for the letterhead font is set in its smaller size, and what is still too long is cut
+// with "..." (left out where not even that fits).
 double planPageHeader(const PageText& text, const PageLine& line, const TextMeasure& measure,
                       const Settings& settings, const HeaderFrame& frame, const QString& date,
                       int page, QRectF* logo);

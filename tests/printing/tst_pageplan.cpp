@@ -9,12 +9,13 @@
 
 namespace {
 
-// Characters 2 mm wide (2.5 in the heading font); lines 4 mm high (5 in the heading font, 8 in
-// the letterhead).
+// Characters 2 mm wide (2.5 in the heading font, 3 in the letterhead); lines 4 mm high (5 in the
+// heading font, 8 in the letterhead).
 class FakeMeasure final : public TextMeasure {
   public:
     double width(PrintFont font, const QString& text) const override {
-        return (font == PrintFont::Heading ? 2.5 : 2) * double(text.size());
+        const double w = font == PrintFont::Heading ? 2.5 : font == PrintFont::Letterhead ? 3 : 2;
+        return w * double(text.size());
     }
     double lineHeight(PrintFont font) const override {
         return font == PrintFont::Heading ? 5 : font == PrintFont::Letterhead ? 8 : 4;
@@ -53,6 +54,27 @@ ListPlan plan(const FakeRows& rows, bool grouped, QSizeF printable = {190, 277},
     s.Email = QStringLiteral("kita@example.de");
     ListRequest r{fields, captions, grouped, printable, QStringLiteral("05.03.2024")};
     return planList(rows, r, s, FakeMeasure());
+}
+
+struct HeaderText {
+    QRectF box;
+    PrintFont font;
+    QString text;
+};
+
+// The first page's header on a printable width, margins 10 mm.
+std::vector<HeaderText> firstHeader(const Settings& s, double width) {
+    const FakeMeasure measure;
+    std::vector<HeaderText> texts;
+    QRectF logo;
+    planPageHeader(
+        [&](double x, double y, PrintFont font, const QString& text) {
+            texts.push_back(
+                {QRectF(x, y, measure.width(font, text), measure.lineHeight(font)), font, text});
+        },
+        [](double, double, double, double) {}, measure, s, HeaderFrame{10, 10, 10, width},
+        QStringLiteral("5.3.24"), 1, &logo); // a date of ten such wide digits would meet its colon
+    return texts;
 }
 
 // Where a text stands on a page: "text@x,y" for the first text that reads so.
@@ -217,6 +239,68 @@ class TestPagePlan : public QObject {
         QCOMPARE(at(p, 1, rows, "Kita Sonnenschein"), QString());
         QCOMPARE(rules(p, 1), (QStringList{"0,16-190,16", "10,21-180,21", "10,28-180,28"}));
         QCOMPARE(rowTops(p, 1).constFirst(), 29.0);
+    }
+
+    // The name has 114 mm up to the date block upright (57 characters in the smaller size, 38 in
+    // the letterhead's), 201 across; the street 38 mm up to the contact lines.
+    void letterheadNeverOverprints_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<int>("nameLength"); // 0: the usual values
+        QTest::addColumn<bool>("small");     // the name in the smaller size
+        QTest::addColumn<bool>("whole");     // every value printed whole
+
+        QTest::newRow("usual") << 190.0 << 0 << false << true;
+        QTest::newRow("usual, across") << 277.0 << 0 << false << true;
+        QTest::newRow("name of 38") << 190.0 << 38 << false << true;
+        QTest::newRow("name of 39") << 190.0 << 39 << true << true;
+        QTest::newRow("name of 54") << 190.0 << 54 << true << true;
+        QTest::newRow("name of 54, across") << 277.0 << 54 << false << true;
+        QTest::newRow("name of 58") << 190.0 << 58 << true << false;
+        QTest::newRow("every value at its longest") << 190.0 << 254 << true << false;
+        QTest::newRow("every value at its longest, across") << 277.0 << 254 << true << false;
+        // The date block starts left of the name: the name and the contact lines are left out.
+        QTest::newRow("narrow sheet") << 60.0 << 0 << false << false;
+    }
+
+    // No two texts of the header overlap and none reaches past the right margin.
+    void letterheadNeverOverprints() {
+        QFETCH(double, width);
+        QFETCH(int, nameLength);
+        QFETCH(bool, small);
+        QFETCH(bool, whole);
+        Settings s;
+        s.Name = QStringLiteral("Kita Sonnenschein");
+        s.Strasse = QStringLiteral("Lindenallee 3");
+        s.Ort = QStringLiteral("86150 Augsburg");
+        s.Tel = QStringLiteral("0821 4711");
+        s.Email = QStringLiteral("kita@example.de");
+        if (nameLength > 0)
+            s.Name = QString(nameLength, u'K');
+        if (nameLength == 254)
+            for (QString* v : {&s.Strasse, &s.Ort, &s.Tel, &s.Email})
+                *v = QString(254, u'a');
+        const std::vector<HeaderText> texts = firstHeader(s, width);
+
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const QRectF& box = texts[i].box;
+            QVERIFY2(box.left() >= 10 && box.right() <= width - 10 + 1e-9,
+                     qPrintable(texts[i].text));
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                QVERIFY2(!box.intersected(texts[j].box).isValid(),
+                         qPrintable(texts[i].text + " / " + texts[j].text));
+        }
+        int cut = 0;
+        for (const HeaderText& t : texts) {
+            cut += t.text.endsWith("...");
+            if (t.font == PrintFont::Letterhead || t.font == PrintFont::LetterheadSmall) {
+                QCOMPARE(t.font == PrintFont::LetterheadSmall, small);
+                QCOMPARE(t.text == s.Name, whole);
+            }
+        }
+        QCOMPARE(cut == 0, whole);
+        // The date block and all five values, but for the name and contact lines on the narrow
+        // sheet.
+        QCOMPARE(int(texts.size()), width < 100 ? 8 : 11);
     }
 
     // Rows from 42 on the first page, from 29 on later ones, 4 mm apart; a row fits while it ends
