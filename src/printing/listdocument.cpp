@@ -98,8 +98,8 @@ void ListDocument::paint(QPainter& painter, int page, QPointF originMm) const {
     if (p.logo)
         painter.drawImage(QRectF(m_plan.logo.topLeft() * u, m_plan.logo.size() * u), m_logo);
 
-    std::array<QFont, 4> fonts;
-    std::array<double, 4> ascent{};
+    std::array<QFont, PrintFontCount> fonts;
+    std::array<double, PrintFontCount> ascent{};
     for (size_t f = 0; f < fonts.size(); ++f) {
         fonts[f] = m_fonts.deviceFont(PrintFont(f), dpiY);
         ascent[f] = m_fonts.metrics(PrintFont(f)).ascent();

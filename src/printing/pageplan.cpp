@@ -21,12 +21,17 @@ constexpr double LogoSize = 16;
 constexpr double LaterPagesRaise = 5;
 // Space between the header and its rule.
 constexpr double HeaderRuleGap = 3;
+// Space kept free between a letterhead value and the next text on its line.
+constexpr double HeaderTextGap = 2;
 // The first column starts this far right of the left margin.
 constexpr double FirstColumnIndent = 2;
 // How many rows pass between two progress reports.
 constexpr int ProgressEvery = 256;
 
 const QString Ellipsis = QStringLiteral("...");
+// The least a column is narrowed to: five characters and the dots, so that a cut name still
+// tells the children apart. Digits stand for characters of an average width.
+const QString LeastShown = QStringLiteral("00000...");
 
 // The whole number nearest to x, a half going to the even neighbour.
 double nearest(double x) {
@@ -46,6 +51,41 @@ double finiteOr(double value, double fallback) {
 // The cut position m, moved back so that a character outside the basic plane stays whole.
 int whole(const QString& value, int m) {
     return m > 0 && value.at(m - 1).isHighSurrogate() ? m - 1 : m;
+}
+
+// Narrows the widest columns to one common width, none below its floor (nor below its own
+// width), until all widths together take no more than room. Returns false, leaving the widths
+// as they are, when even the floors take more.
+bool narrowWidest(std::vector<double>& widths, const std::vector<double>& floors, double room) {
+    double total = 0;
+    double least = 0;
+    double widest = 0;
+    for (size_t k = 0; k < widths.size(); ++k) {
+        total += widths[k];
+        least += std::min(widths[k], floors[k]);
+        widest = std::max(widest, widths[k]);
+    }
+    if (total <= room)
+        return true;
+    if (least > room)
+        return false;
+    auto narrowed = [&](size_t k, double common) {
+        return std::min(widths[k], std::max(floors[k], common));
+    };
+    // The common width grows with the room the columns take: halve between one that fits (none
+    // above the floors) and the widest column, which does not.
+    double low = 0;
+    double high = widest;
+    for (int step = 0; step < 64 && high - low > 1e-9; ++step) {
+        const double mid = (low + high) / 2;
+        double sum = 0;
+        for (size_t k = 0; k < widths.size(); ++k)
+            sum += narrowed(k, mid);
+        (sum <= room ? low : high) = mid;
+    }
+    for (size_t k = 0; k < widths.size(); ++k)
+        widths[k] = narrowed(k, low);
+    return true;
 }
 
 // The longest beginning of value that fits with "..." appended. Widths grow with every
@@ -115,6 +155,7 @@ class Planner {
     QHash<QString, int> m_literalIndex;
     PlanPage* m_page = nullptr;
     double m_y = 0;
+    bool m_fits = true;
 };
 
 bool Planner::report(int done) {
@@ -124,10 +165,11 @@ bool Planner::report(int done) {
 // Each column is as wide as its caption in the heading font or its widest value in the entry
 // font. The width of every cell is kept, so that a value that fits is not measured again.
 bool Planner::measureColumns(std::vector<float>& cellWidths) {
-    std::vector<double> widths(size_t(m_columnCount), 0.0);
+    std::vector<double> captions(size_t(m_columnCount), 0.0);
     for (int c = 0; c < m_columnCount; ++c)
-        widths[size_t(c)] =
+        captions[size_t(c)] =
             std::max(0.0, m_measure.width(PrintFont::Heading, m_request.captions.value(c)));
+    std::vector<double> widths = captions;
     const int rowCount = m_rows.rowCount();
     cellWidths.resize(size_t(rowCount) * size_t(m_columnCount));
     for (int r = 0; r < rowCount; ++r) {
@@ -141,7 +183,10 @@ bool Planner::measureColumns(std::vector<float>& cellWidths) {
             widths[size_t(c)] = std::max(widths[size_t(c)], double(w));
         }
     }
-    const ColumnFit fit = fitColumns(widths, m_width, m_left, m_right, m_gap);
+    const ColumnFit fit =
+        fitColumns(widths, captions, m_measure.width(PrintFont::Entry, LeastShown), m_width, m_left,
+                   m_right, m_gap);
+    m_fits = fit.fits;
     for (int c = 0; c < m_columnCount; ++c)
         m_plan.columns.push_back({m_request.fields[c], m_request.captions.value(c),
                                   fit.width[size_t(c)], fit.start[size_t(c)], fit.end[size_t(c)]});
@@ -210,10 +255,10 @@ void Planner::band() {
     addLine(m_left, m_y + 1, ruleEnd, m_y + 1);
     const double y = m_y + 2;
     for (const PlanColumn& c : m_plan.columns) {
-        const double x = c.field == QLatin1String("Nr")
-                             ? c.end - m_measure.width(PrintFont::Heading, c.caption)
-                             : c.start;
-        addText(x, y, PrintFont::Heading, c.caption);
+        // A caption wider than its column is cut as a value is.
+        const FittedValue fitted = fitValue(c.caption, c.width, m_measure, PrintFont::Heading);
+        const double x = c.field == QLatin1String("Nr") ? c.end - fitted.width : c.start;
+        addText(x, y, PrintFont::Heading, fittedText(c.caption, fitted.kept));
     }
     m_y = y + m_headingH + 1;
     addLine(m_left, m_y, ruleEnd, m_y);
@@ -231,8 +276,11 @@ void Planner::startPage(bool first) {
 
 void Planner::groupLines(const QString& group) {
     m_y += m_headingH; // an empty line in the heading font
-    addText(m_plan.columns.front().start, m_y, PrintFont::Heading,
-            QStringLiteral("Gruppe : ") + group);
+    const double x = m_plan.columns.front().start;
+    const QString heading = QStringLiteral("Gruppe : ") + group;
+    const FittedValue fitted =
+        fitValue(heading, m_width - m_right - x, m_measure, PrintFont::Heading);
+    addText(x, m_y, PrintFont::Heading, fittedText(heading, fitted.kept));
     m_y += m_headingH;
     band();
 }
@@ -261,6 +309,10 @@ ListPlan Planner::run() {
     std::vector<float> cellWidths;
     if (!measureColumns(cellWidths)) {
         m_plan.result = ListPlan::Result::Cancelled;
+        return m_plan;
+    }
+    if (!m_fits) {
+        m_plan.result = ListPlan::Result::TooWide;
         return m_plan;
     }
     const int rowCount = m_rows.rowCount();
@@ -319,25 +371,53 @@ double planPageHeader(const PageText& text, const PageLine& line, const TextMeas
     const bool first = logo != nullptr;
     const double y = first ? frame.top : frame.top - LaterPagesRaise;
     const QString pageText = QString::number(page);
-    text(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
-    text(labelX, y + headerH, PrintFont::Header, QStringLiteral("Seite"));
-    text(colonX, y, PrintFont::Header, QStringLiteral(":"));
-    text(colonX, y + headerH, PrintFont::Header, QStringLiteral(":"));
-    text(right - measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
-    text(right - measure.width(PrintFont::Header, pageText), y + headerH, PrintFont::Header,
-         pageText);
+    // Every text written so far, to keep the letterhead values clear of them.
+    std::vector<QRectF> taken;
+    auto put = [&](double x, double ty, PrintFont font, const QString& t) {
+        text(x, ty, font, t);
+        taken.emplace_back(x, ty, measure.width(font, t), measure.lineHeight(font));
+    };
+    // The room right of x on a line of font from ty: up to the next text there, or to the right
+    // margin. A text there that reaches over x leaves none.
+    auto room = [&](double x, double ty, PrintFont font) {
+        const double bottom = ty + measure.lineHeight(font);
+        double end = right;
+        for (const QRectF& r : taken)
+            if (r.right() > x && r.top() < bottom && ty < r.bottom())
+                end = std::min(end, r.left() - HeaderTextGap);
+        return end - x;
+    };
+    auto putValue = [&](double x, double ty, PrintFont font, const QString& value) {
+        const double width = room(x, ty, font);
+        const FittedValue fitted = fitValue(value, width, measure, font);
+        if (fitted.width <= width)
+            put(x, ty, font, fittedText(value, fitted.kept));
+    };
+
+    put(labelX, y, PrintFont::Header, QStringLiteral("Datum"));
+    put(labelX, y + headerH, PrintFont::Header, QStringLiteral("Seite"));
+    put(colonX, y, PrintFont::Header, QStringLiteral(":"));
+    put(colonX, y + headerH, PrintFont::Header, QStringLiteral(":"));
+    put(right - measure.width(PrintFont::Header, date), y, PrintFont::Header, date);
+    put(right - measure.width(PrintFont::Header, pageText), y + headerH, PrintFont::Header,
+        pageText);
     double bottom = y + 2 * headerH;
     if (first) {
         const double letterX = frame.left + LetterheadFromLeft;
         const double contactX = frame.left + ContactFromLeft;
         *logo = QRectF(frame.left, frame.top, LogoSize, LogoSize);
-        text(letterX, frame.top, PrintFont::Letterhead, settings.Name);
+        const bool large = measure.width(PrintFont::Letterhead, settings.Name) <=
+                           room(letterX, frame.top, PrintFont::Letterhead);
+        putValue(letterX, frame.top, large ? PrintFont::Letterhead : PrintFont::LetterheadSmall,
+                 settings.Name);
+        // The address keeps its place below the name in either size.
         const double y2 = frame.top + measure.lineHeight(PrintFont::Letterhead);
-        text(letterX, y2, PrintFont::Header, settings.Strasse);
-        text(letterX, y2 + headerH, PrintFont::Header, settings.Ort);
-        text(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + settings.Tel);
-        text(contactX, y2 + headerH, PrintFont::Header,
-             QStringLiteral("e-mail: ") + settings.Email);
+        // The contact lines first: the address stops short of them.
+        putValue(contactX, y2, PrintFont::Header, QStringLiteral("Tel.: ") + settings.Tel);
+        putValue(contactX, y2 + headerH, PrintFont::Header,
+                 QStringLiteral("e-mail: ") + settings.Email);
+        putValue(letterX, y2, PrintFont::Header, settings.Strasse);
+        putValue(letterX, y2 + headerH, PrintFont::Header, settings.Ort);
         bottom = y2 + 2 * headerH;
     }
     bottom += HeaderRuleGap;
@@ -349,8 +429,8 @@ double laterPagesHeaderBottom(const TextMeasure& measure, double top) {
     return top - LaterPagesRaise + 2 * measure.lineHeight(PrintFont::Header) + HeaderRuleGap;
 }
 
-ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth, double left,
-                     double right, double gap) {
+ColumnFit fitColumns(const std::vector<double>& measured, const std::vector<double>& captions,
+                     double least, double printableWidth, double left, double right, double gap) {
     ColumnFit fit;
     fit.width = measured;
     const int count = int(measured.size());
@@ -376,6 +456,13 @@ ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth,
                 if (w > avg)
                     w = (w - avg) * spare / excess + avg;
     }
+    // Values are cut before captions are.
+    const double room = printableWidth - right - left - FirstColumnIndent - gap * n;
+    std::vector<double> floors(size_t(count), least);
+    for (size_t k = 0; k < size_t(count) && k < captions.size(); ++k)
+        floors[k] = std::max(least, captions[k]);
+    fit.fits = narrowWidest(fit.width, floors, room) ||
+               narrowWidest(fit.width, std::vector<double>(size_t(count), least), room);
     fit.start.resize(size_t(count));
     fit.end.resize(size_t(count));
     double x = left + FirstColumnIndent;

@@ -16,13 +16,15 @@ struct Settings;
 // the texts are measured through TextMeasure, and the printer, the PDF file and the preview
 // only paint the plan.
 
-// The four fonts of a list.
+// The fonts of a list.
 enum class PrintFont : quint8 {
-    Entry,      // Schrift1: the rows
-    Heading,    // Schrift2: column headings and group headings
-    Header,     // "Arial" 10: the date and page block and the address lines
-    Letterhead, // "Comic Sans MS" 18 bold: the kindergarten's name
+    Entry,           // Schrift1: the rows
+    Heading,         // Schrift2: column headings and group headings
+    Header,          // "Arial" 10: the date and page block and the address lines
+    Letterhead,      // "Comic Sans MS" 18 bold: the kindergarten's name
+    LetterheadSmall, // "Comic Sans MS" 12 bold: a name too long for the letterhead font
 };
+constexpr size_t PrintFontCount = 5;
 
 // Sizes of texts in millimetres, as the output draws them.
 class TextMeasure {
@@ -38,14 +40,22 @@ struct ColumnFit {
     std::vector<double> width;
     std::vector<double> start;
     std::vector<double> end;
+    bool fits = true; // false: even at their least widths the columns run past the right margin
 };
 
 // Fits the measured column widths to the printable width. Columns narrower than an even share
 // keep their width; the room they leave, less the gaps, goes to the wide columns in proportion
 // to how far each exceeds the share (which narrows them when the room is short). A list that
-// leaves no room is left as measured. The first column starts 2 mm right of the left margin.
-ColumnFit fitColumns(const std::vector<double>& measured, double printableWidth, double left,
-                     double right, double gap);
+// leaves no room for that keeps its measured widths. The first column starts 2 mm right of the
+// left margin.
+//
+// A row that then still reaches past the right margin has its widest columns narrowed to one
+// common width, just so far that the last column ends on the margin. No column is narrowed below
+// its caption (captions) or below least; when that is not enough, the captions are given up and
+// the columns go down to least. When not even that fits, fits is false. A column narrower than
+// these keeps its width.
+ColumnFit fitColumns(const std::vector<double>& measured, const std::vector<double>& captions,
+                     double least, double printableWidth, double left, double right, double gap);
 
 // A value as it fits into a column: the whole value, or its longest beginning that fits with
 // "..." appended ("..." alone when not even one character fits).
@@ -92,6 +102,7 @@ struct ListPlan {
     enum class Result {
         Pages,     // the pages are planned
         NoRoom,    // margins and fonts leave no room for a row below the page header
+        TooWide,   // margins, gap and fonts leave no room for the columns side by side
         Cancelled, // the progress callback asked to stop
     };
     Result result = Result::Pages;
@@ -135,6 +146,10 @@ using PageLine = std::function<void(double x1, double y1, double x2, double y2)>
 // page; with logo (the first page) also the logo's square there, the kindergarten's name in the
 // letterhead font and its address. Ends on a rule across the printable width; returns where
 // that rule stands.
+//
+// A letterhead value never reaches the next text on its line or the right margin: a name too
+// long for the letterhead font is set in its smaller size, and what is still too long is cut
+// with "..." (left out where not even that fits).
 double planPageHeader(const PageText& text, const PageLine& line, const TextMeasure& measure,
                       const Settings& settings, const HeaderFrame& frame, const QString& date,
                       int page, QRectF* logo);

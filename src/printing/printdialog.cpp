@@ -56,13 +56,16 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent) {
 } // namespace
 
 PrintDialog::PrintDialog(Setup setup, QWidget* parent)
-    : QDialog(parent), m_setup(std::move(setup)), m_printer(QPrinter::HighResolution) {
+    : QDialog(parent), m_setup(std::move(setup)), m_printer(m_setup.printer) {
     Q_ASSERT(m_setup.database != nullptr && m_setup.boxes != nullptr);
     setObjectName(QStringLiteral("PrintDialog"));
     setWindowTitle(QStringLiteral("Drucken ..."));
-    // Without a printer of the system's the sheet is A4, as a German office expects.
-    if (m_printer.outputFormat() == QPrinter::PdfFormat)
-        m_printer.setPageSize(QPageSize(QPageSize::A4));
+    if (!m_printer) {
+        m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        // Without a printer of the system's the sheet is A4, as a German office expects.
+        if (m_printer->outputFormat() == QPrinter::PdfFormat)
+            m_printer->setPageSize(QPageSize(QPageSize::A4));
+    }
 
     m_cmdPrint = button(QStringLiteral("Drucken"), "cmdPrint", this);
     m_cmdPreview = button(QStringLiteral("Voransicht"), "cmdPreview", this);
@@ -215,15 +218,15 @@ void PrintDialog::cmdPrnSetup_Click() {
         tell(QStringLiteral("Es ist kein Drucker eingerichtet."), MessageBoxes::Icon::Information);
         return;
     }
-    m_printer.setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
-                                                             : QPageLayout::Landscape);
-    QPageSetupDialog dialog(&m_printer, this);
+    m_printer->setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
+                                                              : QPageLayout::Landscape);
+    QPageSetupDialog dialog(m_printer.get(), this);
     if (m_setup.pageSetupRunner)
         m_setup.pageSetupRunner(dialog);
     else
         dialog.exec();
     // Confirmed or cancelled, the orientation the set-up shows is taken.
-    setHochformat(m_printer.pageLayout().orientation() == QPageLayout::Portrait);
+    setHochformat(m_printer->pageLayout().orientation() == QPageLayout::Portrait);
 }
 
 void PrintDialog::cmdDruckenOption_Click() {
@@ -310,9 +313,9 @@ void PrintDialog::tell(const QString& text, MessageBoxes::Icon icon, const QStri
 }
 
 PageGeometry PrintDialog::pageGeometry() {
-    m_printer.setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
-                                                             : QPageLayout::Landscape);
-    return PageGeometry::of(m_printer.pageLayout());
+    m_printer->setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
+                                                              : QPageLayout::Landscape);
+    return PageGeometry::of(m_printer->pageLayout());
 }
 
 std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry) {
@@ -341,6 +344,12 @@ std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry)
                             "Seitenlayout oder die Druckereinrichtung."),
              MessageBoxes::Icon::Warning);
         return nullptr;
+    case ListPlan::Result::TooWide:
+        tell(QStringLiteral("Die Spalten der Liste passen auch gekürzt nicht zwischen die "
+                            "Seitenränder.\r\rBitte wählen Sie das Querformat oder ändern Sie "
+                            "im Seitenlayout die Ränder, den Spaltenabstand oder die Schrift."),
+             MessageBoxes::Icon::Warning);
+        return nullptr;
     case ListPlan::Result::Cancelled:
         break;
     }
@@ -366,15 +375,15 @@ void PrintDialog::cmdPrint_Click() {
     if (!document)
         return;
     const int pages = document->pageCount();
-    m_printer.setDocName(document->title());
+    m_printer->setDocName(document->title());
     // Every copy is a print job of its own, numbered from page 1.
     for (int copy = 1; copy <= copies; ++copy) {
         if (m_setup.beforeJob)
-            m_setup.beforeJob(m_printer, copy);
+            m_setup.beforeJob(*m_printer, copy);
         const int before = (copy - 1) * pages;
         int sent = 0;
         const OutputResult result = printJob(
-            *document, m_printer,
+            *document, *m_printer,
             [&](int done, int) { return m_progress->pages(before + done, copies * pages); }, &sent);
         if (result == OutputResult::Cancelled) {
             // The print system cannot take back what it was given.

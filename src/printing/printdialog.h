@@ -59,6 +59,9 @@ class PrintDialog : public QDialog {
         // Runs at every step of a long list's progress (ListProgress).
         std::function<void(QProgressDialog&)> progressHook;
 
+        // The printer the lists are printed on and the printer set-up shows; empty: the print
+        // system's default printer (a PDF printer on an A4 sheet where there is none).
+        std::shared_ptr<QPrinter> printer;
         // Whether the print system has a printer; empty: asks the print system.
         std::function<bool()> printerAvailable;
         // Runs before each print job with the copy's number (from 1).
@@ -108,7 +111,7 @@ class PrintDialog : public QDialog {
     void tell(const QString& text, MessageBoxes::Icon icon, const QString& title = QString());
 
     Setup m_setup;
-    QPrinter m_printer;
+    std::shared_ptr<QPrinter> m_printer;
     std::unique_ptr<ListProgress> m_progress; // while a list is made
 
     std::array<QRadioButton*, 3> m_optListe{};

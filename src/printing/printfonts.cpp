@@ -42,6 +42,8 @@ PrintFonts::PrintFonts(const Settings& s) {
     m_fonts[size_t(PrintFont::Header)] = makeFont(QStringLiteral("Arial"), 10, false, s.Kursiv1);
     m_fonts[size_t(PrintFont::Letterhead)] =
         makeFont(QStringLiteral("Comic Sans MS"), 18, true, s.Kursiv1);
+    m_fonts[size_t(PrintFont::LetterheadSmall)] =
+        makeFont(QStringLiteral("Comic Sans MS"), 12, true, s.Kursiv1);
     for (size_t i = 0; i < m_fonts.size(); ++i)
         m_metrics[i] = std::make_unique<QFontMetricsF>(m_fonts[i], referenceDevice());
 }

@@ -35,8 +35,8 @@ class PrintFonts {
     static void installSubstitutes();
 
   private:
-    std::array<QFont, 4> m_fonts;
-    std::array<std::unique_ptr<QFontMetricsF>, 4> m_metrics;
+    std::array<QFont, PrintFontCount> m_fonts;
+    std::array<std::unique_ptr<QFontMetricsF>, PrintFontCount> m_metrics;
 };
 
 // Measures with the print fonts. Lists repeat many values (names, places, groups), so widths
@@ -49,5 +49,5 @@ class FontMeasure final : public TextMeasure {
 
   private:
     const PrintFonts& m_fonts;
-    mutable std::array<QHash<QString, float>, 4> m_widths;
+    mutable std::array<QHash<QString, float>, PrintFontCount> m_widths;
 };

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QPageSetupDialog>
+#include <QPrinter>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -234,6 +235,10 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
             dialog.reject();
     };
     o.printSetup = [this](PrintDialog::Setup& setup) {
+        // A PDF printer on A4, whatever printers the machine has.
+        setup.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        setup.printer->setOutputFormat(QPrinter::PdfFormat);
+        setup.printer->setPageSize(QPageSize(QPageSize::A4));
         if (printSetup)
             printSetup(setup);
     };

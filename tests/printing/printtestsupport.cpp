@@ -3,6 +3,7 @@
 #include "sqlitedatabase.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -101,6 +102,10 @@ PrintDialog::Setup PrintFixture::setup() {
     s.settings = settings;
     s.boxes = &boxes;
     s.documentsFolder = m_dir.path();
+    // A PDF printer on A4, whatever printers the machine has.
+    s.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    s.printer->setOutputFormat(QPrinter::PdfFormat);
+    s.printer->setPageSize(QPageSize(QPageSize::A4));
     s.printerAvailable = [] { return false; };
     s.pageSetupRunner = [](QPageSetupDialog&) {};
     s.fileDialogRunner = [](QFileDialog&) {};

@@ -55,6 +55,7 @@ class TestChildInfo : public QObject {
     void wrap_data();
     void wrap();
     void noRoomOnThePage();
+    void longLetterheadKeepsClear();
     void pdfHoldsEveryFieldUnderItsCaption();
 };
 
@@ -127,6 +128,46 @@ void TestChildInfo::noRoomOnThePage() {
     QCOMPARE(
         int(planChildInfo(sections, "x", settings, measure, QSizeF(200, 287), "24.12.2024").result),
         int(ListPlan::Result::NoRoom));
+}
+
+// The sheet's header with the printed fonts and long letterhead values: no text runs into
+// another or past the margins; the name of 54 characters is whole in the smaller size.
+void TestChildInfo::longLetterheadKeepsClear() {
+    Settings settings;
+    settings.Name = QStringLiteral("Städtische Kindertagesstätte Sonnenschein am Lindenhof");
+    settings.Strasse = QStringLiteral("Oberer Schäfflerbachweg am Kühlen Grund 12");
+    settings.Ort = QStringLiteral("86150 Augsburg-Hochzoll-Süd");
+    settings.Tel = QStringLiteral("0821 123456-789 (Büro), 0821 123456-790 (Gruppe Igel)");
+    settings.Email =
+        QStringLiteral("verwaltung.kita-sonnenschein-am-lindenhof@augsburg.example.de");
+    const std::unique_ptr<ListDocument> document =
+        childInfoDocument(fullRecord("-"), settings, QStringLiteral("24.12.2024"));
+    const PrintFonts fonts(settings);
+    const FontMeasure measure(fonts);
+    const double right = document->geometry().printable.width() - settings.AbstandR;
+    std::vector<std::pair<QRectF, QString>> header;
+    for (const PlanText& t : document->plan().pages.front().texts) {
+        if (t.font == PrintFont::Entry || t.font == PrintFont::Heading)
+            continue;
+        const QString text = document->plan().text(t, document->rows());
+        if (t.font != PrintFont::Header) {
+            QCOMPARE(t.font, PrintFont::LetterheadSmall);
+            QCOMPARE(text, settings.Name);
+        }
+        // Positions are kept as float: boxes that only touch may overlap by a hair.
+        header.emplace_back(
+            QRectF(t.x, t.y, measure.width(t.font, text), measure.lineHeight(t.font))
+                .adjusted(1e-4, 1e-4, -1e-4, -1e-4),
+            text);
+    }
+    QCOMPARE(header.size(), size_t(11));
+    for (size_t i = 0; i < header.size(); ++i) {
+        const auto& [box, text] = header[i];
+        QVERIFY2(box.left() >= settings.AbstandL && box.right() <= right, qPrintable(text));
+        for (size_t j = i + 1; j < header.size(); ++j)
+            QVERIFY2(!box.intersected(header[j].first).isValid(),
+                     qPrintable(text + " / " + header[j].second));
+    }
 }
 
 void TestChildInfo::pdfHoldsEveryFieldUnderItsCaption() {

@@ -1,5 +1,6 @@
 #include "pageplan.h"
 #include "printlists.h"
+#include "recordfields.h"
 #include "settings.h"
 
 #include <QtTest>
@@ -8,12 +9,13 @@
 
 namespace {
 
-// Characters 2 mm wide (2.5 in the heading font); lines 4 mm high (5 in the heading font, 8 in
-// the letterhead).
+// Characters 2 mm wide (2.5 in the heading font, 3 in the letterhead); lines 4 mm high (5 in the
+// heading font, 8 in the letterhead).
 class FakeMeasure final : public TextMeasure {
   public:
     double width(PrintFont font, const QString& text) const override {
-        return (font == PrintFont::Heading ? 2.5 : 2) * double(text.size());
+        const double w = font == PrintFont::Heading ? 2.5 : font == PrintFont::Letterhead ? 3 : 2;
+        return w * double(text.size());
     }
     double lineHeight(PrintFont font) const override {
         return font == PrintFont::Heading ? 5 : font == PrintFont::Letterhead ? 8 : 4;
@@ -52,6 +54,27 @@ ListPlan plan(const FakeRows& rows, bool grouped, QSizeF printable = {190, 277},
     s.Email = QStringLiteral("kita@example.de");
     ListRequest r{fields, captions, grouped, printable, QStringLiteral("05.03.2024")};
     return planList(rows, r, s, FakeMeasure());
+}
+
+struct HeaderText {
+    QRectF box;
+    PrintFont font;
+    QString text;
+};
+
+// The first page's header on a printable width, margins 10 mm.
+std::vector<HeaderText> firstHeader(const Settings& s, double width) {
+    const FakeMeasure measure;
+    std::vector<HeaderText> texts;
+    QRectF logo;
+    planPageHeader(
+        [&](double x, double y, PrintFont font, const QString& text) {
+            texts.push_back(
+                {QRectF(x, y, measure.width(font, text), measure.lineHeight(font)), font, text});
+        },
+        [](double, double, double, double) {}, measure, s, HeaderFrame{10, 10, 10, width},
+        QStringLiteral("5.3.24"), 1, &logo); // a date of ten such wide digits would meet its colon
+    return texts;
 }
 
 // Where a text stands on a page: "text@x,y" for the first text that reads so.
@@ -97,18 +120,17 @@ class TestPagePlan : public QObject {
         QTest::newRow("narrowed") << 190.0 << 2.0 << QList<double>{10, 20, 60, 80}
                                   << QList<double>{10, 20, 17.5 * 46 / 56 + 42.5,
                                                    37.5 * 46 / 56 + 42.5};
-        // spare 38, 66; excess 12, 34; nearest(66 - 8) = 58 is more: widened.
+        // spare 38, 66; excess 12, 34; nearest(66 - 8) = 58 is more: widened, to 68.8 and 85.9.
+        // The rounded sums widen by 2.7 mm too much: the wider column ends on the margin at 200.
         QTest::newRow("widened") << 210.0 << 2.0 << QList<double>{10, 20, 60, 70}
                                  << QList<double>{10, 20, 12.5 * 58 / 34 + 47.5,
-                                                  22.5 * 58 / 34 + 47.5};
-        // spare nearest(6.67) = 7 is not more than two gaps of 4: as measured, past the margin.
-        QTest::newRow("too wide") << 190.0 << 4.0 << QList<double>{50, 80, 90}
-                                  << QList<double>{50, 80, 90};
-        // spare 5, excess 20: 5 - 2 x 2 = 1 widens by a twentieth; 5 - 2 x 2.4 rounds to 0.
+                                                  200 - 12 - 6 - 30 - (12.5 * 58 / 34 + 47.5)};
+        // spare 5, excess 20: 5 - 2 x 2 = 1 widens by a twentieth, to end on the margin at 100;
+        // 5 - 2 x 2.4 rounds to 0: as measured, 19.4 mm past the margin, then narrowed to it.
         QTest::newRow("one to spare")
             << 110.0 << 2.0 << QList<double>{40, 65} << QList<double>{40, 46};
         QTest::newRow("none to spare")
-            << 110.0 << 2.4 << QList<double>{40, 65} << QList<double>{40, 65};
+            << 110.0 << 2.4 << QList<double>{40, 65} << QList<double>{40, 45.6};
         // 0.3 over the share: the excess rounds to 0; no division by it.
         QTest::newRow("no excess")
             << 110.0 << 2.0 << QList<double>{20, 45.3} << QList<double>{20, 45.3};
@@ -119,8 +141,8 @@ class TestPagePlan : public QObject {
         QFETCH(double, gap);
         QFETCH(QList<double>, measured);
         QFETCH(QList<double>, fitted);
-        const ColumnFit fit =
-            fitColumns(std::vector<double>(measured.begin(), measured.end()), width, 10, 10, gap);
+        const ColumnFit fit = fitColumns(std::vector<double>(measured.begin(), measured.end()), {},
+                                         0, width, 10, 10, gap);
         QCOMPARE(fit.start.front(), 12.0);
         for (size_t k = 0; k < size_t(fitted.size()); ++k) {
             QVERIFY2(std::abs(fit.width[k] - fitted[qsizetype(k)]) < 1e-9,
@@ -129,6 +151,42 @@ class TestPagePlan : public QObject {
             if (k > 0)
                 QCOMPARE(fit.start[k], fit.end[k - 1] + gap);
         }
+    }
+
+    // Columns of 50, 80 and 90 on a printable width of 190 with gaps of 4: the share leaves no
+    // room, and 160 mm lie between the first column's start at 12 and the right margin at 180.
+    void narrowingToTheMargin_data() {
+        QTest::addColumn<QList<double>>("captions");
+        QTest::addColumn<double>("least");
+        QTest::addColumn<QList<double>>("fitted"); // empty: the columns cannot fit
+
+        // The two widest come down to one width; the narrow one keeps its own.
+        QTest::newRow("widest narrowed alike")
+            << QList<double>{10, 10, 10} << 20.0 << QList<double>{50, 55, 55};
+        QTest::newRow("not below a caption")
+            << QList<double>{10, 60, 10} << 20.0 << QList<double>{50, 60, 50};
+        QTest::newRow("least widths just fit")
+            << QList<double>{10, 10, 10} << 55.0 << QList<double>{50, 55, 55};
+        // Captions together too wide: they are given up before the row leaves the page.
+        QTest::newRow("captions given up")
+            << QList<double>{70, 70, 70} << 20.0 << QList<double>{50, 55, 55};
+        QTest::newRow("least widths too wide")
+            << QList<double>{10, 10, 10} << 56.0 << QList<double>{};
+    }
+
+    void narrowingToTheMargin() {
+        QFETCH(QList<double>, captions);
+        QFETCH(double, least);
+        QFETCH(QList<double>, fitted);
+        const ColumnFit fit =
+            fitColumns({50, 80, 90}, {captions.begin(), captions.end()}, least, 190, 10, 10, 4);
+        QCOMPARE(fit.fits, !fitted.isEmpty());
+        if (!fit.fits)
+            return;
+        for (size_t k = 0; k < 3; ++k)
+            QVERIFY2(std::abs(fit.width[k] - fitted[qsizetype(k)]) < 1e-6,
+                     qPrintable(QString::number(fit.width[k])));
+        QVERIFY(fit.end.back() <= 180 + 1e-9);
     }
 
     void cuttingValues_data() {
@@ -181,6 +239,68 @@ class TestPagePlan : public QObject {
         QCOMPARE(at(p, 1, rows, "Kita Sonnenschein"), QString());
         QCOMPARE(rules(p, 1), (QStringList{"0,16-190,16", "10,21-180,21", "10,28-180,28"}));
         QCOMPARE(rowTops(p, 1).constFirst(), 29.0);
+    }
+
+    // The name has 114 mm up to the date block upright (57 characters in the smaller size, 38 in
+    // the letterhead's), 201 across; the street 38 mm up to the contact lines.
+    void letterheadNeverOverprints_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<int>("nameLength"); // 0: the usual values
+        QTest::addColumn<bool>("small");     // the name in the smaller size
+        QTest::addColumn<bool>("whole");     // every value printed whole
+
+        QTest::newRow("usual") << 190.0 << 0 << false << true;
+        QTest::newRow("usual, across") << 277.0 << 0 << false << true;
+        QTest::newRow("name of 38") << 190.0 << 38 << false << true;
+        QTest::newRow("name of 39") << 190.0 << 39 << true << true;
+        QTest::newRow("name of 54") << 190.0 << 54 << true << true;
+        QTest::newRow("name of 54, across") << 277.0 << 54 << false << true;
+        QTest::newRow("name of 58") << 190.0 << 58 << true << false;
+        QTest::newRow("every value at its longest") << 190.0 << 254 << true << false;
+        QTest::newRow("every value at its longest, across") << 277.0 << 254 << true << false;
+        // The date block starts left of the name: the name and the contact lines are left out.
+        QTest::newRow("narrow sheet") << 60.0 << 0 << false << false;
+    }
+
+    // No two texts of the header overlap and none reaches past the right margin.
+    void letterheadNeverOverprints() {
+        QFETCH(double, width);
+        QFETCH(int, nameLength);
+        QFETCH(bool, small);
+        QFETCH(bool, whole);
+        Settings s;
+        s.Name = QStringLiteral("Kita Sonnenschein");
+        s.Strasse = QStringLiteral("Lindenallee 3");
+        s.Ort = QStringLiteral("86150 Augsburg");
+        s.Tel = QStringLiteral("0821 4711");
+        s.Email = QStringLiteral("kita@example.de");
+        if (nameLength > 0)
+            s.Name = QString(nameLength, u'K');
+        if (nameLength == 254)
+            for (QString* v : {&s.Strasse, &s.Ort, &s.Tel, &s.Email})
+                *v = QString(254, u'a');
+        const std::vector<HeaderText> texts = firstHeader(s, width);
+
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const QRectF& box = texts[i].box;
+            QVERIFY2(box.left() >= 10 && box.right() <= width - 10 + 1e-9,
+                     qPrintable(texts[i].text));
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                QVERIFY2(!box.intersected(texts[j].box).isValid(),
+                         qPrintable(texts[i].text + " / " + texts[j].text));
+        }
+        int cut = 0;
+        for (const HeaderText& t : texts) {
+            cut += t.text.endsWith("...");
+            if (t.font == PrintFont::Letterhead || t.font == PrintFont::LetterheadSmall) {
+                QCOMPARE(t.font == PrintFont::LetterheadSmall, small);
+                QCOMPARE(t.text == s.Name, whole);
+            }
+        }
+        QCOMPARE(cut == 0, whole);
+        // The date block and all five values, but for the name and contact lines on the narrow
+        // sheet.
+        QCOMPARE(int(texts.size()), width < 100 ? 8 : 11);
     }
 
     // Rows from 42 on the first page, from 29 on later ones, 4 mm apart; a row fits while it ends
@@ -262,6 +382,84 @@ class TestPagePlan : public QObject {
         const ListPlan landscape = plan(rows, false, {277, 190}, fields, captions);
         QVERIFY(landscape.pageTexts(0, rows).contains(QString(30, u'a')));
         QCOMPARE(at(landscape, 0, rows, "Datum"), QStringLiteral("Datum@233,10"));
+    }
+
+    // Every list, upright and across, with the values a kindergarten has (one first name of 15
+    // characters) and with every field full: no column, caption or value reaches past the right
+    // margin or into its neighbour. What fits across keeps its widths: nothing is cut there.
+    void everyListWithinItsMargins_data() {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<bool>("portrait");
+        QTest::addColumn<bool>("full");
+        for (int list = 0; list < 3; ++list)
+            for (bool portrait : {true, false})
+                for (bool full : {false, true})
+                    QTest::newRow(qPrintable(QStringLiteral("%1 %2%3").arg(
+                        QString::fromUtf8(printLists()[size_t(list)].title),
+                        portrait ? QStringLiteral("hoch") : QStringLiteral("quer"),
+                        full ? QStringLiteral(", full fields") : QString())))
+                        << list << portrait << full;
+    }
+
+    void everyListWithinItsMargins() {
+        QFETCH(int, list);
+        QFETCH(bool, portrait);
+        QFETCH(bool, full);
+        const PrintList& l = printLists()[size_t(list)];
+        const QStringList fields = listFields(l);
+        QStringList captions;
+        for (const QString& f : fields)
+            captions << listCaption(f);
+        FakeRows rows;
+        for (int r = 1; r <= 150; ++r) {
+            QStringList cells;
+            for (const QString& f : fields) {
+                const int size = findField(f)->size;
+                if (f == "Nr")
+                    cells << QString::number(r);
+                else if (full)
+                    cells << QString(size, u'x');
+                else if (f == "KVor")
+                    cells << (r == 17 ? QStringLiteral("Maximilian-Otto") : QStringLiteral("Lena"));
+                else
+                    cells << (f.contains("Tel") ? QStringLiteral("0821 %1").arg(100000 + r)
+                                                : QString(size / 3, u'o'));
+            }
+            rows.cells << cells;
+            rows.groups << QStringLiteral("Bären");
+        }
+        const QSizeF printable = portrait ? QSizeF(190, 277) : QSizeF(277, 190);
+        const ListPlan p = plan(rows, l.grouped, printable, fields, captions);
+        QCOMPARE(p.result, ListPlan::Result::Pages);
+        const double margin = printable.width() - 10;
+        QVERIFY2(p.columns.back().end <= margin + 1e-9,
+                 qPrintable(QString::number(p.columns.back().end)));
+
+        const FakeMeasure measure;
+        bool cut = false;
+        for (size_t page = 0; page < p.pages.size(); ++page) {
+            // The list's texts line by line, left to right.
+            QMap<float, QMap<float, double>> lines;
+            for (const PlanText& t : p.pages[page].texts) {
+                if (t.font != PrintFont::Entry && t.font != PrintFont::Heading)
+                    continue;
+                const QString text = p.text(t, rows);
+                lines[t.y][t.x] = t.x + measure.width(t.font, text);
+                cut = cut || text.endsWith("...");
+            }
+            for (const auto& line : lines) {
+                double before = 0;
+                for (auto it = line.begin(); it != line.end(); ++it) {
+                    QVERIFY(it.key() >= before);
+                    before = it.value();
+                }
+                QVERIFY2(before <= margin + 1e-4, qPrintable(QString::number(before)));
+            }
+        }
+        if (full)
+            QVERIFY(cut);
+        else if (!portrait)
+            QVERIFY(!cut);
     }
 
     void emptyListAndEmptyValues() {

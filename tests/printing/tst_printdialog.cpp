@@ -85,6 +85,7 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [&] { return !action.contains("noprinter"); };
         std::optional<bool> setupShownPortrait;
         setup.pageSetupRunner = [&](QPageSetupDialog& dialog) {
+            QCOMPARE(dialog.printer(), setup.printer.get());
             setupShownPortrait =
                 dialog.printer()->pageLayout().orientation() == QPageLayout::Portrait;
             dialog.printer()->setPageOrientation(
@@ -105,7 +106,7 @@ class TestPrintDialog : public QObject {
         if (action.startsWith("opt")) {
             click(d, action.toLatin1().constData());
         } else if (action.startsWith("setup")) {
-            // The stand-in printer writes PDF files, which Qt's page set-up warns of.
+            // The test's printer writes PDF files, which Qt's page set-up warns of.
             if (!action.contains("noprinter"))
                 QTest::ignoreMessage(QtWarningMsg,
                                      "QPageSetupDialog: Cannot be used on non-native printers");
@@ -365,8 +366,8 @@ class TestPrintDialog : public QObject {
         QCOMPARE(texts(f.boxes), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
-    // A query the database refuses, and margins that leave no room for a row: the user is told, and
-    // nothing is printed or shown.
+    // A query the database refuses, margins that leave no room for a row and gaps that leave none
+    // for the columns: the user is told, and nothing is printed or shown.
     void failuresPrintNothing() {
         PrintFixture f(realisticChildren(10));
         PrintDialog::Setup setup = f.setup();
@@ -381,6 +382,12 @@ class TestPrintDialog : public QObject {
         click(crowded, "cmdPreview");
         QCOMPARE(f.boxes.shown.size(), size_t(2));
         QVERIFY(f.boxes.shown.front().text.contains("keinen Platz für eine Zeile"));
+        setup.settings.AbstandO = setup.settings.AbstandU = 10;
+        setup.settings.AbstandTab = 30;
+        PrintDialog spread(setup);
+        click(spread, "cmdPreview");
+        QCOMPARE(f.boxes.shown.size(), size_t(3));
+        QVERIFY(f.boxes.shown.back().text.contains("passen auch gekürzt nicht"));
 
         // Another program renames a column of the list while the database is open.
         sqlite3* db = nullptr;
@@ -391,7 +398,7 @@ class TestPrintDialog : public QObject {
         sqlite3_close(db);
         PrintDialog refused(f.setup());
         click(refused, "cmdPreview");
-        QCOMPARE(f.boxes.shown.size(), size_t(3));
+        QCOMPARE(f.boxes.shown.size(), size_t(4));
         const auto& box = f.boxes.shown.back();
         QVERIFY(box.text.startsWith("Fehler in <PrintDialog.Tabelle_drucken>\r\rNummer :"));
         QCOMPARE(box.title, QStringLiteral("Fehler"));
