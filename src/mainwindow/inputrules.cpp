@@ -1,8 +1,8 @@
 #include "inputrules.h"
 
 #include "formfields.h"
-#include "recordcheck.h"
 #include "germanformat.h"
+#include "recordcheck.h"
 
 #include <algorithm>
 #include <cmath>

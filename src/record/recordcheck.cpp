@@ -25,7 +25,8 @@ QString owner(FieldOwner owner) {
     return QString();
 }
 
-// Characters of UTF-8 text as the column counts them: every byte that does not continue a character.
+// Characters of UTF-8 text as the column counts them: every byte that does not continue a
+// character.
 qsizetype characterCount(QByteArrayView utf8) {
     qsizetype count = 0;
     for (char c : utf8)

@@ -2,8 +2,8 @@
 
 #include "engineerror.h"
 
-#include "recordfields.h"
 #include "jetpattern.h"
+#include "recordfields.h"
 #include "sqlitewrap.h"
 
 #include <algorithm>
