@@ -208,9 +208,12 @@ void TestWindowExtras::damagedCopyIsRefused_data() {
     QTest::newRow("a text file") << "text"
                                  << "nicht lesbar"
                                  << "Die Datei ist keine Datenbank.";
+    // Its header intact, it is found damaged when listed already.
     QTest::newRow("a damaged page") << "page"
-                                    << "40"
-                                    << "Die Datei ist beschädigt";
+                                    << "nicht lesbar"
+                                    << "Diese Datensicherung ist beschädigt und kann nicht "
+                                       "zurückgespielt werden. Bitte wählen Sie eine andere "
+                                       "Datensicherung.";
 }
 
 void TestWindowExtras::damagedCopyIsRefused() {
