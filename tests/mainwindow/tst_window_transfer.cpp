@@ -9,6 +9,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace {
 
 // Answers the file dialog with path, remembering what it proposed.
@@ -67,6 +72,12 @@ void TestWindowTransfer::tableAsShownAndAllRecords() {
     QCOMPARE(all.count("\r\n"), 4);
     QVERIFY(all.contains("\"Au; Inn\""));
     QCOMPARE(w->takeBoxes(), QStringList());
+    // Children's data is for owner and group only, whatever the umask lets through.
+    for (const char* name : {"tabelle.csv", "alle.csv"}) {
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(folder->file(name)).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0640));
+    }
 }
 
 void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
