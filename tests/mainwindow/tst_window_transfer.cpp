@@ -35,6 +35,7 @@ class TestWindowTransfer : public WindowTest {
     void tableAsShownAndAllRecords();
     void importAfterPreviewWithNewNumbers();
     void cancelledOrRefusedImportChangesNothing();
+    void fullDiskIsSaidAfterTheProgressCloses();
 
   private:
     void import(const QByteArray& file);
@@ -127,6 +128,35 @@ void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
              qPrintable(boxes[0]));
     QCOMPARE(folder->read("TarvexDB.mdb"), before);
     QCOMPARE(m().gridModel()->rowCount(), 3);
+}
+
+// A disk that fills up during an export: the progress is gone before the message says so, so
+// the message can be answered.
+void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
+    OtherConnection other(db());
+    QVERIFY(other.exec("INSERT INTO Daten (Nr) WITH RECURSIVE n(x) AS (SELECT 10 UNION ALL "
+                       "SELECT x + 1 FROM n WHERE x < 400) SELECT x FROM n"));
+    bool progressOpen = false;
+    w->boxes.onShow = [this, &progressOpen](const RecordingMessageBoxes::Shown&) {
+        progressOpen = m().window->findChild<QProgressDialog*>("ListProgress") != nullptr;
+    };
+    w->fileDialog = choose(folder->file("alle.csv"));
+    // Files of this process end after 4 KB, as on a full disk.
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    m().mnuExtrasSub[4]->trigger();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    const QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].contains(QDir::toNativeSeparators(folder->file("alle.csv"))),
+             qPrintable(boxes[0]));
+    QVERIFY(!progressOpen);
+    QVERIFY(!QFileInfo::exists(folder->file("alle.csv")));
 }
 
 QTEST_MAIN(TestWindowTransfer)
