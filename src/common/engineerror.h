@@ -10,17 +10,21 @@
 // shows the program's error box ("Fehler in <...>", "Nummer :<number> - <description>").
 class EngineError : public std::exception {
   public:
-    EngineError(int number, QString description)
-        : m_number(number), m_description(std::move(description)),
+    EngineError(int number, QString description, QString detail = QString())
+        : m_number(number), m_description(std::move(description)), m_detail(std::move(detail)),
           m_what(m_description.toStdString()) {}
 
     int number() const { return m_number; }
     const QString& description() const { return m_description; }
+    // The engine's own words behind the description (often English), for a box that shows them
+    // apart from the program's text; empty when the description says everything.
+    const QString& detail() const { return m_detail; }
     const char* what() const noexcept override { return m_what.c_str(); }
 
   private:
     int m_number;
     QString m_description;
+    QString m_detail;
     std::string m_what;
 };
 
@@ -55,4 +59,5 @@ constexpr int ItemNotFound = 3265;  // a field name that the record does not hav
 constexpr int ZeroLengthText = 3315;
 constexpr int NumericOverflow = 3349; // a number outside its column's range
 constexpr int ObjectClosed = 3420;    // a record set used after Close
+constexpr int ConnectionLost = 3151;  // the connection to the database server broke
 } // namespace ErrorNumber

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString kDynasetSql = QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
+const QString kDynasetSql = QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC");
 const QString kSaveQuestion = QStringLiteral("Möchten Sie die Daten übernehmen?");
 
 const QStringList kReligionFields = {QStringLiteral("KKonf"), QStringLiteral("MKonf"),

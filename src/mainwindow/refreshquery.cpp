@@ -78,8 +78,11 @@ QString buildRefreshStatement(const std::array<QString, 6>& search,
             conditions += like;
     }
 
+    // Equal values are listed by number, so both engines show ties in the same order.
+    const QString field = sortField(sortBy);
     return QLatin1String("SELECT ") + refreshColumns(columnChoice).join(QLatin1String(", ")) +
            QLatin1String(" FROM Daten WHERE ") + conditions.join(QLatin1String(" AND ")) +
-           QLatin1String("  ORDER BY ") + sortField(sortBy) +
-           (ascending ? QLatin1String(" ASC") : QLatin1String(" DESC"));
+           QLatin1String("  ORDER BY ") + field +
+           (ascending ? QLatin1String(" ASC") : QLatin1String(" DESC")) +
+           (field == QLatin1String("Nr") ? QString() : QStringLiteral(", Nr ASC"));
 }

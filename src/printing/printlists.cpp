@@ -5,7 +5,7 @@
 
 const std::array<PrintList, 3>& printLists() {
     static const std::array<PrintList, 3> lists{{
-        {"Namensliste", "Nr, KNach, KVor, KGeb, KKonf, KOrt, KStr", "Nr ASC, KNach ASC", false},
+        {"Namensliste", "Nr, KNach, KVor, KGeb, KKonf, KOrt, KStr", "Nr ASC", false},
         {"Gruppenauflistung", "Nr, KNach, KVor, KGeb, KKonf, KOrt, KStr", "KGrp ASC, Nr ASC", true},
         {"Telefonliste", "Nr, KNach, KVor, KTel1, KTel2, MTel1, MTel2, VTel1, VTel2",
          "KGrp ASC, Nr ASC", true},

@@ -10,6 +10,12 @@
 #include <memory>
 #include <optional>
 
+// A connection to the database server made again after a break (Database::reconnector).
+class Reconnection {
+  public:
+    virtual ~Reconnection() = default;
+};
+
 // The open database (dbDaten): a database file on this computer or shared folder, or the table
 // Daten on a database server. Which of them it is stays behind this interface and the record
 // sets it opens. Every failure is thrown as EngineError with a German description. A database
@@ -96,6 +102,18 @@ class Database {
 
     // How long a write waits for another workstation's lock before it gives up (error 3260).
     virtual void setBusyTimeout(int milliseconds) = 0;
+
+    // ---- Servers ---------------------------------------------------------------------------
+
+    // Whether the connection to the server broke (never for a file). Every step is then
+    // refused with error 3151 until a new connection is taken with takeReconnection().
+    virtual bool connectionLost() const { return false; }
+    // What connects to the server again as the first connection did (with the password given
+    // then): it may run on another thread and throws EngineError while the server does not
+    // answer. Empty for a file.
+    virtual std::function<std::unique_ptr<Reconnection>()> reconnector() const { return {}; }
+    // Goes on with the new connection; record sets opened before go on with it too.
+    virtual void takeReconnection(std::unique_ptr<Reconnection>) {}
 
     // The file's path, or the server's address as given to open().
     QString path() const { return m_path; }

@@ -127,55 +127,61 @@ QByteArray createTableSql() {
     return sql;
 }
 
-// Checks that Daten has the 64 columns in order; makes it when the database has none and create
-// is set, otherwise a missing table is EngineError 3078.
-void prepareTable(PgConnection& connection, bool create) {
-    connection.begin();
-    try {
-        // Two workstations starting at once on an empty database make the table once.
-        connection.exec("SELECT pg_advisory_xact_lock(7401)");
-        const PgResult kind =
-            connection.exec("SELECT c.relkind FROM pg_class c WHERE c.oid = to_regclass('daten')");
-        if (kind.rows() == 0 && !create) {
-            throw EngineError(ErrorNumber::TableNotFound,
-                              QStringLiteral("In dieser Datenbank gibt es die Tabelle \"Daten\" "
-                                             "nicht."));
-        } else if (kind.rows() == 0) {
-            connection.exec(createTableSql());
-        } else if (QByteArrayView(kind.value(0, 0)) != "r") {
-            throw EngineError(ErrorNumber::TableNotFound,
-                              QStringLiteral("\"Daten\" ist in dieser Datenbank keine Tabelle."));
-        } else {
-            const PgResult columns = connection.exec(
-                "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass('daten') "
-                "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
-            for (int column = 0; column < columns.rows(); ++column) {
-                const QString name = QString::fromUtf8(columns.value(column, 0));
-                if (column >= FieldCount)
-                    throw EngineError(ErrorNumber::DatabaseGeneric,
-                                      QStringLiteral("Die Tabelle \"Daten\" hat mehr als %1 "
-                                                     "Felder (zusätzlich \"%2\").")
-                                          .arg(FieldCount)
-                                          .arg(name));
-                const char* expected = fieldTable()[size_t(column)].name;
-                if (name.compare(QLatin1String(expected), Qt::CaseInsensitive) != 0)
-                    throw EngineError(ErrorNumber::DatabaseGeneric,
-                                      QStringLiteral("In der Tabelle \"Daten\" steht an Stelle "
-                                                     "%1 das Feld \"%2\" statt \"%3\".")
-                                          .arg(column + 1)
-                                          .arg(name, QLatin1String(expected)));
-            }
-            if (columns.rows() < FieldCount)
-                throw EngineError(
-                    ErrorNumber::DatabaseGeneric,
-                    QStringLiteral("In der Tabelle \"Daten\" fehlt das Feld \"%1\".")
-                        .arg(QLatin1String(fieldTable()[size_t(columns.rows())].name)));
-        }
-        connection.commit();
-    } catch (...) {
-        connection.rollback();
-        throw;
+// The kind of Daten ("r" for a table; nothing when there is none) and its columns in order, read
+// in one statement.
+const QByteArray kTableSql =
+    "SELECT c.relkind, (SELECT string_agg(a.attname, ',' ORDER BY a.attnum) FROM pg_attribute a "
+    "WHERE a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped) "
+    "FROM pg_class c WHERE c.oid = to_regclass('daten')";
+
+// Whether Daten is there; throws unless it is a table with the 64 columns in order.
+bool checkTable(const PgResult& table) {
+    if (table.rows() == 0)
+        return false;
+    if (QByteArrayView(table.value(0, 0)) != "r")
+        throw EngineError(ErrorNumber::TableNotFound,
+                          QStringLiteral("\"Daten\" ist in dieser Datenbank keine Tabelle."));
+    const QStringList names = QString::fromUtf8(table.value(0, 1)).split(QLatin1Char(','));
+    for (int column = 0; column < names.size(); ++column) {
+        const QString& name = names[column];
+        if (column >= FieldCount)
+            throw EngineError(ErrorNumber::DatabaseGeneric,
+                              QStringLiteral("Die Tabelle \"Daten\" hat mehr als %1 "
+                                             "Felder (zusätzlich \"%2\").")
+                                  .arg(FieldCount)
+                                  .arg(name));
+        const char* expected = fieldTable()[size_t(column)].name;
+        if (name.compare(QLatin1String(expected), Qt::CaseInsensitive) != 0)
+            throw EngineError(ErrorNumber::DatabaseGeneric,
+                              QStringLiteral("In der Tabelle \"Daten\" steht an Stelle "
+                                             "%1 das Feld \"%2\" statt \"%3\".")
+                                  .arg(column + 1)
+                                  .arg(name, QLatin1String(expected)));
     }
+    if (names.size() < FieldCount)
+        throw EngineError(ErrorNumber::DatabaseGeneric,
+                          QStringLiteral("In der Tabelle \"Daten\" fehlt das Feld \"%1\".")
+                              .arg(QLatin1String(fieldTable()[size_t(names.size())].name)));
+    return true;
+}
+
+// Checks that Daten has the 64 columns in order; a missing table is EngineError 3078.
+void requireTable(PgConnection& connection) {
+    if (!checkTable(connection.exec(kTableSql)))
+        throw EngineError(ErrorNumber::TableNotFound,
+                          QStringLiteral("In dieser Datenbank gibt es die Tabelle \"Daten\" "
+                                         "nicht."));
+}
+
+// Makes Daten when the database has none, and checks it otherwise.
+void makeTable(PgConnection& connection) {
+    connection.begin();
+    Transaction transaction(connection);
+    // Two workstations starting at once on an empty database make the table once.
+    connection.exec("SELECT pg_advisory_xact_lock(7401)");
+    if (!checkTable(connection.exec(kTableSql)))
+        connection.exec(createTableSql());
+    transaction.commit();
 }
 
 // A value checked by storableValue, in its text form.
@@ -225,8 +231,8 @@ EngineError openFailed(const QString& uri, const EngineError& error) {
 std::unique_ptr<PgDatabase> PgDatabase::open(const QString& uri, const QString& password) {
     try {
         auto connection = std::make_shared<PgConnection>(uri, password);
-        store::prepareTable(*connection, false);
-        return std::unique_ptr<PgDatabase>(new PgDatabase(std::move(connection), uri));
+        store::requireTable(*connection);
+        return std::unique_ptr<PgDatabase>(new PgDatabase(std::move(connection), uri, password));
     } catch (const EngineError& error) {
         throw openFailed(uri, error);
     }
@@ -235,14 +241,46 @@ std::unique_ptr<PgDatabase> PgDatabase::open(const QString& uri, const QString& 
 void PgDatabase::createTable(const QString& uri, const QString& password) {
     try {
         PgConnection connection(uri, password);
-        store::prepareTable(connection, true);
+        store::makeTable(connection);
     } catch (const EngineError& error) {
         throw openFailed(uri, error);
     }
 }
 
-PgDatabase::PgDatabase(std::shared_ptr<PgConnection> connection, QString uri)
-    : Database(std::move(uri)), m_connection(std::move(connection)) {}
+PgDatabase::PgDatabase(std::shared_ptr<PgConnection> connection, QString uri, QString password)
+    : Database(std::move(uri)), m_connection(std::move(connection)),
+      m_password(std::move(password)) {}
+
+namespace {
+
+// A connection made again, waiting to be taken by the database.
+class ServerReconnection final : public Reconnection {
+  public:
+    explicit ServerReconnection(std::unique_ptr<PgConnection> connection)
+        : connection(std::move(connection)) {}
+    std::unique_ptr<PgConnection> connection;
+};
+
+} // namespace
+
+bool PgDatabase::connectionLost() const {
+    return m_connection->lost();
+}
+
+std::function<std::unique_ptr<Reconnection>()> PgDatabase::reconnector() const {
+    // Copies only: the attempt may run on another thread while this database is used.
+    return [uri = path(), password = m_password,
+            timeout = m_connection->lockTimeout()]() -> std::unique_ptr<Reconnection> {
+        return std::make_unique<ServerReconnection>(
+            std::make_unique<PgConnection>(uri, password, timeout));
+    };
+}
+
+void PgDatabase::takeReconnection(std::unique_ptr<Reconnection> reconnection) {
+    auto* fresh = dynamic_cast<ServerReconnection*>(reconnection.get());
+    if (fresh && fresh->connection)
+        m_connection->takeOver(*fresh->connection);
+}
 
 PgDatabase::~PgDatabase() = default;
 
@@ -320,17 +358,8 @@ std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
         }
         return sql;
     };
-    // A full batch is parsed and planned by the server once, before the transaction starts,
-    // so that a statement of the name left behind by a broken earlier run fails harmlessly.
-    if (connection.inTransaction())
-        throw store::lockedError();
-    connection.unprepare(kBatchName);
-    connection.prepare(kBatchName, statementFor(store::BatchSize));
-    // Given up after the transaction has ended, whichever way.
-    struct Unprepare {
-        PgConnection& connection;
-        ~Unprepare() { connection.unprepare(kBatchName); }
-    } unprepare{connection};
+    // A full batch is parsed and planned by the server once and kept for the connection.
+    const QByteArray fullBatch = statementFor(store::BatchSize);
     connection.begin();
     store::Transaction transaction(connection);
     // Other workstations may go on reading, but write nothing until the records are in.
@@ -358,7 +387,7 @@ std::optional<int> PgDatabase::addRecords(RecordFeed& feed) {
             return;
         try {
             if (records == store::BatchSize)
-                connection.execPrepared(kBatchName, params);
+                connection.execPrepared(kBatchName, fullBatch, params);
             else
                 connection.exec(statementFor(records), params);
         } catch (const EngineError&) {

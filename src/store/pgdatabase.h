@@ -33,8 +33,13 @@ class PgDatabase final : public Database {
     void readAll(const std::function<bool(const RawRecord& record)>& record) override;
     std::optional<int> addRecords(RecordFeed& feed) override;
     void setBusyTimeout(int milliseconds) override;
+    bool connectionLost() const override;
+    std::function<std::unique_ptr<Reconnection>()> reconnector() const override;
+    void takeReconnection(std::unique_ptr<Reconnection> reconnection) override;
 
   private:
-    PgDatabase(std::shared_ptr<store::PgConnection> connection, QString uri);
+    PgDatabase(std::shared_ptr<store::PgConnection> connection, QString uri, QString password);
     std::shared_ptr<store::PgConnection> m_connection;
+    // The password given at the start, kept in memory only to connect again after a break.
+    QString m_password;
 };

@@ -41,11 +41,14 @@ class ServerRows final : public DynasetRows {
     bool remove(qint64 key) override;
 
   private:
-    PgResult row(const QByteArray& sql, qint64 key) {
+    // The record by its number, with the statement the server keeps under the name.
+    PgResult row(const char* name, const QByteArray& sql, qint64 key) {
         PgParams params;
         params.add(key);
-        return m_connection->exec(sql, params);
+        return m_connection->execPrepared(name, sql, params);
     }
+    PgResult row(qint64 key) { return row("tarvex_row", rowSql(), key); }
+    PgResult lockedRow(qint64 key) { return row("tarvex_lock", lockSql(), key); }
     // The values the dynaset has checked, in their columns' forms.
     static PgParams valuesOf(const std::vector<int>& columns,
                              const std::array<QVariant, FieldCount>& values) {
@@ -74,7 +77,7 @@ std::vector<qint64> ServerRows::keys(const QString& sql) {
 }
 
 bool ServerRows::readField(qint64 key, int field, QVariant& value) {
-    const PgResult result = row(rowSql(), key);
+    const PgResult result = row(key);
     if (result.rows() == 0)
         return false;
     value = cellValue(result, 0, field);
@@ -82,7 +85,7 @@ bool ServerRows::readField(qint64 key, int field, QVariant& value) {
 }
 
 bool ServerRows::readRow(qint64 key, std::array<QVariant, FieldCount>& values) {
-    const PgResult result = row(rowSql(), key);
+    const PgResult result = row(key);
     if (result.rows() == 0)
         return false;
     for (int i = 0; i < FieldCount; ++i)
@@ -107,7 +110,7 @@ std::vector<qint64> ServerRows::numbersWhere(int field, qint64 value) {
 bool ServerRows::lockForEdit(qint64 key, std::array<QVariant, FieldCount>& values) {
     m_connection->begin();
     try {
-        const PgResult result = row(lockSql(), key);
+        const PgResult result = lockedRow(key);
         if (result.rows() == 0) {
             m_connection->rollback();
             return false;
@@ -160,7 +163,7 @@ bool ServerRows::update(qint64 key, const std::vector<int>& columns,
 bool ServerRows::remove(qint64 key) {
     m_connection->begin();
     try {
-        if (row(lockSql(), key).rows() == 0) {
+        if (lockedRow(key).rows() == 0) {
             m_connection->rollback();
             return false;
         }
@@ -192,30 +195,19 @@ std::unique_ptr<RecordSet> openServerDynaset(std::shared_ptr<PgConnection> conne
 }
 
 std::unique_ptr<Snapshot> readServerSnapshot(PgConnection& connection, const QString& sql) {
-    // A snapshot only reads: outside a change the statement runs in a read-only transaction;
-    // during a change (which cannot be made read-only) anything but a query is refused before
-    // the server sees it.
-    const bool ownTransaction = !connection.inTransaction();
+    // A snapshot only reads: outside a change the session only reads anyway, and the one
+    // statement sees one state of the table; during a change (which cannot be made read-only)
+    // anything but a query is refused before the server sees it.
+    const bool inChange = connection.inTransaction();
     const QString trimmed = sql.trimmed();
-    if (!ownTransaction && (!trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
+    if (inChange && (!trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
                             (trimmed.size() > 6 && trimmed[6].isLetterOrNumber())))
         throw EngineError(ErrorNumber::SqlSyntax,
                           QStringLiteral("Die Abfrage \"%1\" würde Daten ändern oder ist keine "
                                          "Abfrage und kann nicht als schreibgeschützte "
                                          "Datensatzgruppe geöffnet werden.")
                               .arg(sql));
-    if (ownTransaction)
-        connection.begin("BEGIN READ ONLY");
-    PgResult result;
-    try {
-        result = connection.exec(forServer(sql).toUtf8(), {}, sql);
-        if (ownTransaction)
-            connection.commit();
-    } catch (...) {
-        if (ownTransaction)
-            connection.rollback();
-        throw;
-    }
+    const PgResult result = connection.exec(forServer(sql).toUtf8(), {}, sql);
     QStringList names;
     for (int c = 0; c < result.columns(); ++c)
         names << columnName(PQfname(result.get(), c));

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -22,12 +23,6 @@ QString primaryMessage(const PGresult* result) {
 QByteArray stateOf(const PGresult* result) {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     return state ? QByteArray(state) : QByteArray();
-}
-
-EngineError connectionLost(const QString& message) {
-    return EngineError(
-        ErrorNumber::CannotOpen,
-        QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen (%1).").arg(message));
 }
 
 } // namespace
@@ -86,12 +81,58 @@ std::vector<int> PgParams::lengths() const {
     return list;
 }
 
-PgConnection::PgConnection(const QString& uri, const QString& password) {
+namespace {
+
+// The session's settings, given with the connection request: texts and numbers travel in a fixed
+// form whatever the server's defaults say, and outside a change the session only reads.
+QByteArray sessionOptions(const QByteArray& address, int lockTimeout) {
+    QByteArray options;
+    if (PQconninfoOption* parsed = PQconninfoParse(address.constData(), nullptr)) {
+        for (PQconninfoOption* option = parsed; option->keyword; ++option)
+            if (std::strcmp(option->keyword, "options") == 0 && option->val)
+                options = option->val;
+        PQconninfoFree(parsed);
+    }
+    if (!options.isEmpty())
+        options += ' ';
+    return options + "-c standard_conforming_strings=on -c extra_float_digits=1 "
+                     "-c client_min_messages=warning -c default_transaction_read_only=on "
+                     "-c lock_timeout=" +
+           QByteArray::number(qMax(1, lockTimeout));
+}
+
+bool succeeded(const PGresult* result) {
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+// A failure that means the server is gone for this session: it shut down or ended the session.
+bool endsSession(const PGresult* result) {
+    const QByteArray state = stateOf(result);
+    return state.startsWith("08") || state.startsWith("57P");
+}
+
+} // namespace
+
+EngineError connectionLost(const QString& detail) {
+    return EngineError(ErrorNumber::ConnectionLost,
+                       QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen. "
+                                      "Bitte prüfen Sie die Netzwerkverbindung und ob der "
+                                      "Datenbankserver läuft.\r\r(Meldung des Servers: %1)")
+                           .arg(detail),
+                       detail);
+}
+
+PgConnection::PgConnection(const QString& uri, const QString& password, int lockTimeout)
+    : m_lockTimeout(lockTimeout) {
     const QByteArray address = uri.toUtf8();
     const QByteArray secret = password.toUtf8();
-    // The address is expanded as a whole; a password given here overrides one in it.
-    const char* keywords[] = {"dbname", password.isEmpty() ? nullptr : "password", nullptr};
-    const char* values[] = {address.constData(), secret.constData(), nullptr};
+    const QByteArray options = sessionOptions(address, lockTimeout);
+    // The address is expanded as a whole; what follows it overrides the same keyword in it.
+    const char* keywords[] = {"dbname", "client_encoding", "options",
+                              password.isEmpty() ? nullptr : "password", nullptr};
+    const char* values[] = {address.constData(), "UTF8", options.constData(), secret.constData(),
+                            nullptr};
     m_conn = PQconnectdbParams(keywords, values, 1);
     if (!m_conn)
         throw EngineError(ErrorNumber::OutOfMemory, QStringLiteral("Nicht genügend Speicher."));
@@ -112,21 +153,14 @@ PgConnection::PgConnection(const QString& uri, const QString& password) {
         throw EngineError(ErrorNumber::CannotOpen,
                           QStringLiteral("Der Datenbankserver ist nicht erreichbar oder lässt "
                                          "die Anmeldung nicht zu (%1).")
-                              .arg(message));
+                              .arg(message),
+                          message);
     }
-    try {
-        if (PQsetClientEncoding(m_conn, "UTF8") != 0)
-            throw EngineError(ErrorNumber::CannotOpen,
-                              QStringLiteral("Der Datenbankserver nimmt keine Texte in UTF-8 an."));
-        // Texts and numbers travel in a fixed form, whatever the server's defaults say.
-        exec("SET standard_conforming_strings = on");
-        exec("SET extra_float_digits = 1");
-        exec("SET client_min_messages = warning");
-        setLockTimeout(2000);
-    } catch (...) {
+    if (std::strcmp(pg_encoding_to_char(PQclientEncoding(m_conn)), "UTF8") != 0) {
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw;
+        throw EngineError(ErrorNumber::CannotOpen,
+                          QStringLiteral("Der Datenbankserver nimmt keine Texte in UTF-8 an."));
     }
 }
 
@@ -135,65 +169,145 @@ PgConnection::~PgConnection() {
         PQfinish(m_conn);
 }
 
+void PgConnection::takeOver(PgConnection& fresh) {
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = fresh.m_conn;
+    fresh.m_conn = nullptr;
+    m_lost = false;
+    m_prepared.clear();
+    if (fresh.m_lockTimeout != m_lockTimeout)
+        setLockTimeout(m_lockTimeout);
+}
+
+void PgConnection::throwLost() {
+    m_lost = true;
+    m_prepared.clear();
+    QString detail = QString::fromUtf8(m_conn ? PQerrorMessage(m_conn) : "").trimmed();
+    if (detail.isEmpty())
+        detail = QStringLiteral("no connection to the server");
+    throw connectionLost(detail);
+}
+
 PgResult PgConnection::exec(const QByteArray& sql, const PgParams& params, const QString& shown,
                             const QVariant& number) {
-    return run(
-        [&](const char* const* values, const int* lengths) {
-            return PQexecParams(m_conn, sql.constData(), params.count(), nullptr, values, lengths,
-                                nullptr, 0);
-        },
-        params, shown.isEmpty() ? QString::fromUtf8(sql) : shown, number);
+    return run(sql, QByteArray(), params, shown.isEmpty() ? QString::fromUtf8(sql) : shown,
+               number);
 }
 
-void PgConnection::prepare(const QByteArray& name, const QByteArray& sql) {
-    PgResult result(PQprepare(m_conn, name.constData(), sql.constData(), 0, nullptr));
-    if (!result.get() || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
-        throw serverError(result.get(), QString::fromUtf8(sql));
+PgResult PgConnection::execPrepared(const QByteArray& name, const QByteArray& sql,
+                                    const PgParams& params, const QVariant& number) {
+    return run(sql, name, params, QString::fromUtf8(sql), number);
 }
 
-void PgConnection::unprepare(const QByteArray& name) noexcept {
-    PQclear(PQexec(m_conn, ("DEALLOCATE " + name).constData()));
-}
-
-PgResult PgConnection::execPrepared(const QByteArray& name, const PgParams& params,
-                                    const QVariant& number) {
-    return run(
-        [&](const char* const* values, const int* lengths) {
-            return PQexecPrepared(m_conn, name.constData(), params.count(), values, lengths,
-                                  nullptr, 0);
-        },
-        params, QString::fromUtf8(name), number);
-}
-
-PgResult PgConnection::run(const std::function<PGresult*(const char* const*, const int*)>& send,
-                           const PgParams& params, const QString& shown, const QVariant& number) {
+PgResult PgConnection::run(const QByteArray& sql, const QByteArray& name, const PgParams& params,
+                           const QString& shown, const QVariant& number) {
+    if (m_lost)
+        throwLost();
     const bool guarded = inTransaction();
-    if (guarded)
-        PQclear(PQexec(m_conn, "SAVEPOINT statement"));
+    const bool prepare = !name.isEmpty() &&
+                         std::find(m_prepared.begin(), m_prepared.end(), name) == m_prepared.end();
+    if (guarded || prepare)
+        return runPipelined(sql, name, prepare, guarded, params, shown, number);
     const std::vector<const char*> values = params.pointers();
     const std::vector<int> lengths = params.lengths();
-    PgResult result(send(values.data(), lengths.data()));
-    const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        if (!result.get() || PQstatus(m_conn) != CONNECTION_OK)
-            throw connectionLost(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
-        if (guarded)
-            PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT statement"));
-        throw serverError(result.get(), shown, number);
-    }
+    PgResult result(name.isEmpty()
+                        ? PQexecParams(m_conn, sql.constData(), params.count(), nullptr,
+                                       values.data(), lengths.data(), nullptr, 0)
+                        : PQexecPrepared(m_conn, name.constData(), params.count(), values.data(),
+                                         lengths.data(), nullptr, 0));
+    if (succeeded(result.get()))
+        return result;
+    if (!result.get() || PQstatus(m_conn) != CONNECTION_OK || endsSession(result.get()))
+        throwLost();
+    throw serverError(result.get(), shown, number);
+}
+
+// The savepoint, the preparation, the statement and the savepoint's release go to the server at
+// once; the server skips what follows a failure until the end of the batch.
+PgResult PgConnection::runPipelined(const QByteArray& sql, const QByteArray& name, bool prepare,
+                                    bool guarded, const PgParams& params, const QString& shown,
+                                    const QVariant& number) {
+    const std::vector<const char*> values = params.pointers();
+    const std::vector<int> lengths = params.lengths();
+    if (!PQenterPipelineMode(m_conn))
+        throwLost();
+    int sent = 0;
+    int statementAt = 0;
+    int prepareAt = -1;
+    bool ok = true;
+    auto simple = [&](const char* text) {
+        ok = ok && PQsendQueryParams(m_conn, text, 0, nullptr, nullptr, nullptr, nullptr, 0);
+        ++sent;
+    };
     if (guarded)
-        PQclear(PQexec(m_conn, "RELEASE SAVEPOINT statement"));
-    return result;
+        simple("SAVEPOINT statement");
+    if (prepare) {
+        prepareAt = sent++;
+        ok = ok && PQsendPrepare(m_conn, name.constData(), sql.constData(), 0, nullptr);
+    }
+    statementAt = sent++;
+    ok = ok && (name.isEmpty() ? PQsendQueryParams(m_conn, sql.constData(), params.count(),
+                                                   nullptr, values.data(), lengths.data(),
+                                                   nullptr, 0)
+                               : PQsendQueryPrepared(m_conn, name.constData(), params.count(),
+                                                     values.data(), lengths.data(), nullptr, 0));
+    if (guarded)
+        simple("RELEASE SAVEPOINT statement");
+    ok = ok && PQpipelineSync(m_conn);
+
+    // Each command's result is followed by a null; the batch ends with the sync.
+    std::vector<PgResult> results(static_cast<size_t>(sent));
+    int index = 0;
+    int nulls = 0;
+    while (ok) {
+        PGresult* raw = PQgetResult(m_conn);
+        if (!raw) {
+            ++index;
+            if (++nulls > sent + 1 || PQstatus(m_conn) != CONNECTION_OK)
+                break;
+            continue;
+        }
+        nulls = 0;
+        if (PQresultStatus(raw) == PGRES_PIPELINE_SYNC) {
+            PQclear(raw);
+            break;
+        }
+        if (index < sent && !results[size_t(index)].get())
+            results[size_t(index)] = PgResult(raw);
+        else
+            PQclear(raw);
+    }
+    PQexitPipelineMode(m_conn);
+    if (!ok || PQstatus(m_conn) != CONNECTION_OK)
+        throwLost();
+    const PgResult& prepared = prepareAt >= 0 ? results[size_t(prepareAt)] : PgResult();
+    const PgResult& result = results[size_t(statementAt)];
+    const bool preparedOk = prepareAt < 0 || succeeded(prepared.get());
+    if (prepareAt >= 0 && preparedOk)
+        m_prepared.push_back(name);
+    if (preparedOk && succeeded(result.get()))
+        return result;
+    const PgResult& failed = preparedOk ? result : prepared;
+    if (endsSession(failed.get()))
+        throwLost();
+    // Only the failed statement is undone; the change in progress goes on.
+    if (guarded)
+        PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT statement; RELEASE SAVEPOINT statement"));
+    throw serverError(failed.get(), shown, number);
 }
 
 void PgConnection::stream(const QByteArray& sql,
                           const std::function<bool(const PgResult& row)>& row,
                           const QString& shown) {
+    if (m_lost)
+        throwLost();
     if (!PQsendQueryParams(m_conn, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-        throw connectionLost(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed());
+        throwLost();
     PQsetSingleRowMode(m_conn);
     bool wanted = true;
     std::optional<EngineError> failure;
+    bool ended = false;
     while (PGresult* raw = PQgetResult(m_conn)) {
         PgResult result(raw);
         const ExecStatusType status = PQresultStatus(raw);
@@ -209,27 +323,47 @@ void PgConnection::stream(const QByteArray& sql,
                     PQfreeCancel(cancel);
                 }
             }
-        } else if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK && wanted && !failure) {
-            failure = serverError(raw, shown.isEmpty() ? QString::fromUtf8(sql) : shown);
+        } else if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            ended = ended || endsSession(raw) || PQstatus(m_conn) != CONNECTION_OK;
+            if (wanted && !failure)
+                failure = serverError(raw, shown.isEmpty() ? QString::fromUtf8(sql) : shown);
         }
     }
+    if (ended || PQstatus(m_conn) != CONNECTION_OK)
+        throwLost();
     if (failure)
         throw *failure;
 }
 
 bool PgConnection::inTransaction() const {
-    return PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+    if (!m_conn || m_lost)
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+    return status == PQTRANS_ACTIVE || status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
+void PgConnection::command(const char* sql) {
+    if (m_lost)
+        throwLost();
+    PgResult result(PQexec(m_conn, sql));
+    if (succeeded(result.get()))
+        return;
+    if (!result.get() || PQstatus(m_conn) != CONNECTION_OK || endsSession(result.get()))
+        throwLost();
+    throw serverError(result.get(), QString::fromUtf8(sql));
 }
 
 void PgConnection::begin(const char* how) {
+    if (m_lost)
+        throwLost();
     if (inTransaction())
         throw lockedError();
-    exec(how);
+    command(how);
 }
 
 void PgConnection::commit() {
     try {
-        exec("COMMIT");
+        command("COMMIT");
     } catch (...) {
         rollback();
         throw;
@@ -237,12 +371,13 @@ void PgConnection::commit() {
 }
 
 void PgConnection::rollback() noexcept {
-    if (m_conn && inTransaction())
+    if (inTransaction())
         PQclear(PQexec(m_conn, "ROLLBACK"));
 }
 
 void PgConnection::setLockTimeout(int milliseconds) {
-    exec("SET lock_timeout = " + QByteArray::number(qMax(1, milliseconds)));
+    m_lockTimeout = qMax(1, milliseconds);
+    command(("SET lock_timeout = " + QByteArray::number(m_lockTimeout)).constData());
 }
 
 EngineError serverError(const PGresult* result, const QString& sql, const QVariant& number) {

@@ -58,17 +58,24 @@ class PgParams {
     std::vector<std::optional<QByteArray>> m_values;
 };
 
-// One connection to the server. Record sets share it with the database.
+// One connection to the server. Record sets share it with the database. Each statement costs
+// one round trip to the server: a statement inside a change is sent together with the savepoint
+// that undoes it alone, a named statement together with its preparation the first time. Outside
+// a change the session only reads (every write runs in a change begun with begin()).
 class PgConnection {
   public:
     // Connects to the address, with password when it is not empty (it never goes into the
     // address). A server that asks for a password none was given for is EngineError 3031, one
     // that refuses the password given 3029; one that cannot be reached or refuses otherwise
-    // 3051.
-    explicit PgConnection(const QString& uri, const QString& password = QString());
+    // 3051. The session's settings travel with the connection request, so they cost no round
+    // trip of their own.
+    explicit PgConnection(const QString& uri, const QString& password = QString(),
+                          int lockTimeout = kDefaultLockTimeout);
     ~PgConnection();
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
+
+    static constexpr int kDefaultLockTimeout = 2000;
 
     PGconn* get() const { return m_conn; }
 
@@ -78,10 +85,9 @@ class PgConnection {
     // number is the record number for a refused write.
     PgResult exec(const QByteArray& sql, const PgParams& params = {}, const QString& shown = {},
                   const QVariant& number = {});
-    // A statement kept on the server under the name, for running many times with other values.
-    void prepare(const QByteArray& name, const QByteArray& sql);
-    void unprepare(const QByteArray& name) noexcept;
-    PgResult execPrepared(const QByteArray& name, const PgParams& params,
+    // The same for a statement the server keeps under the name for this connection: prepared
+    // the first time it runs, in the same round trip, and only run by its name afterwards.
+    PgResult execPrepared(const QByteArray& name, const QByteArray& sql, const PgParams& params,
                           const QVariant& number = {});
     // Runs a statement and hands its rows one at a time (the row is row 0 of the result) until
     // row returns false. Only outside a transaction or inside a read transaction.
@@ -91,26 +97,45 @@ class PgConnection {
     bool inTransaction() const;
     // Starts a change. A change already running on this connection (another record set of the
     // same database) holds the lock as much as another workstation would: error 3260.
-    void begin(const char* how = "BEGIN");
+    void begin(const char* how = "BEGIN READ WRITE");
     void commit();
     void rollback() noexcept;
 
     // How long a statement waits for another workstation's lock before it gives up (3260).
     void setLockTimeout(int milliseconds);
+    int lockTimeout() const { return m_lockTimeout; }
 
     bool changed() const { return m_changed; }
     void markChanged() { m_changed = true; }
 
+    // Whether the connection broke (the server restarted, the network failed). Every statement
+    // is then refused at once with error 3151 until takeOver() brings a new connection.
+    bool lost() const { return m_lost; }
+    // Goes on with the connection of fresh (made to the same server, on any thread) in place of
+    // this one; what was prepared on the old connection is prepared again when next used.
+    void takeOver(PgConnection& fresh);
+
   private:
-    PgResult run(const std::function<PGresult*(const char* const*, const int*)>& send,
-                 const PgParams& params, const QString& shown, const QVariant& number);
+    PgResult run(const QByteArray& sql, const QByteArray& name, const PgParams& params,
+                 const QString& shown, const QVariant& number);
+    PgResult runPipelined(const QByteArray& sql, const QByteArray& name, bool prepare,
+                          bool guarded, const PgParams& params, const QString& shown,
+                          const QVariant& number);
+    // Runs a command of the connection's own (transaction control), unguarded.
+    void command(const char* sql);
+    [[noreturn]] void throwLost();
 
     PGconn* m_conn = nullptr;
     bool m_changed = false;
+    bool m_lost = false;
+    int m_lockTimeout = kDefaultLockTimeout;
+    std::vector<QByteArray> m_prepared;
 };
 
 // The German description of a failed statement's result.
 EngineError serverError(const PGresult* result, const QString& sql, const QVariant& number = {});
+// The connection broke; detail is the engine's own text.
+EngineError connectionLost(const QString& detail);
 
 } // namespace store
 

@@ -26,7 +26,7 @@ class TestNavigation : public QObject {
                                 "KNach LIKE 'M?er*' AND (KVor LIKE '*' OR KVor IS NULL) "
                                 "AND KGeb LIKE '##.##.2019*' AND KGrp LIKE '[A-C]*' "
                                 "AND (KEssen LIKE '*' OR KEssen IS NULL) "
-                                "AND KOrt LIKE '[!B]erlin*'  ORDER BY KNach ASC"));
+                                "AND KOrt LIKE '[!B]erlin*'  ORDER BY KNach ASC, Nr ASC"));
     }
 
     void columnsAndOrder_data() {
@@ -40,10 +40,11 @@ class TestNavigation : public QObject {
             QTest::newRow(name) << choice << QString(sortBy) << ascending << QString(columns)
                                 << QString(order);
         };
-        row("none", {}, "VArbTel", false, "", "VArbTel DESC");
-        row("0 and 2", {1, 0, 1}, "KSorge", true, ", KKonf, KStr, KPLZ, KOrt", "KSorge ASC");
+        row("none", {}, "VArbTel", false, "", "VArbTel DESC, Nr ASC");
+        row("0 and 2", {1, 0, 1}, "KSorge", true, ", KKonf, KStr, KPLZ, KOrt",
+            "KSorge ASC, Nr ASC");
         row("only 1 counts", {2, -1, 1, 0, 0, 0, -1, 0, 0, 0, 0, 0, 0, 0, 0, 2}, "knach", true,
-            ", KStr, KPLZ, KOrt", "KNach ASC");
+            ", KStr, KPLZ, KOrt", "KNach ASC, Nr ASC");
         row("unknown sort field", {}, "Name", false, "", "Nr DESC");
         row("injected sort field", {}, "Nr; DELETE FROM Daten", true, "", "Nr ASC");
     }
