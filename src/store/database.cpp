@@ -1,6 +1,7 @@
 #include "sqlitedatabase.h"
 
 #include "firstappearances.h"
+#include "intactcheck.h"
 #include "recordfields.h"
 #include "recordsets.h"
 #include "sqlitewrap.h"
@@ -28,6 +29,7 @@
 namespace {
 
 using store::Connection;
+using store::FileRole;
 
 // The table Daten as the engine's rules: each column's type, Nr as the primary key that must
 // be given (an INT key, so the engine never numbers a record by itself), and named CHECK
@@ -289,43 +291,6 @@ void checkSchema(sqlite3* db) {
                                      "nicht anlegt."));
 }
 
-// What a damaged file is: the database itself, which a backup replaces, or a backup, instead
-// of which another one is chosen.
-enum class FileRole { Database, Backup };
-
-// A damaged page must be found before anything reads or writes the file: the engine's quick
-// check reads every page once, which stays well under a second at 100,000 records.
-void checkIntact(sqlite3* db, FileRole role) {
-    auto damaged = [role](const QString& detail) {
-        if (role == FileRole::Backup)
-            return EngineError(ErrorNumber::DatabaseGeneric,
-                               QStringLiteral("Diese Datensicherung ist beschädigt und kann "
-                                              "nicht zurückgespielt werden. Bitte wählen Sie "
-                                              "eine andere Datensicherung."));
-        return EngineError(ErrorNumber::DatabaseGeneric,
-                           QStringLiteral("Die Datei ist beschädigt (%1). Bitte spielen Sie die "
-                                          "letzte Datensicherung zurück; die Datei wird nicht "
-                                          "verändert.")
-                               .arg(detail));
-    };
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &raw, nullptr);
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_step(raw);
-    if ((rc & 0xff) == SQLITE_BUSY)
-        throw EngineError(ErrorNumber::FileInUse,
-                          QStringLiteral("Die Datei wird gerade von einem anderen Programm "
-                                         "gesperrt."));
-    // A schema the engine cannot even read is as damaged as a broken page.
-    if (rc != SQLITE_ROW)
-        throw damaged(QString::fromUtf8(sqlite3_errmsg(db)));
-    const QString result =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
-    if (result != QLatin1String("ok"))
-        throw damaged(result);
-}
-
 } // namespace
 
 SqliteDatabase::SqliteDatabase(std::shared_ptr<store::Connection> connection, QString path)
@@ -420,6 +385,21 @@ void checkFileBeforeOpening(const QString& path) {
                             QStringLiteral("Die Datei ist keine Datenbank."));
 }
 
+// Whether opening the file may write to it before anything else: a journal left by a run that
+// did not end cleanly is played back at the first read, and a file in write-ahead mode is switched
+// to the mode this program uses.
+bool interruptedOrOtherMode(const QString& path) {
+    if (QFileInfo::exists(path + QLatin1String("-journal")) ||
+        QFileInfo::exists(path + QLatin1String("-wal")))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray header = file.read(20);
+    // Bytes 18 and 19: the format versions for writing and reading, 1 for a rollback journal.
+    return header.size() < 20 || header[18] != 1 || header[19] != 1;
+}
+
 // A file opened only to be looked at: the engine never writes to it.
 std::unique_ptr<Connection> openReadOnly(const QString& path) {
     checkFileBeforeOpening(path);
@@ -446,7 +426,7 @@ qint64 recordCountOf(sqlite3* db) {
 qint64 lookAt(const QString& path) {
     const std::unique_ptr<Connection> connection = openReadOnly(path);
     try {
-        checkIntact(connection->db(), FileRole::Backup);
+        store::checkIntact(connection->db(), FileRole::Backup);
         checkSchema(connection->db());
         return recordCountOf(connection->db());
     } catch (const EngineError& error) {
@@ -461,6 +441,10 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
         return refusedToOpen(path, number, reason);
     };
     checkFileBeforeOpening(path);
+    // After a run that did not end cleanly (its journal is still there) or in another journal
+    // mode, the first read or the switch of the mode writes to the file: it is checked whole
+    // first. Otherwise the window shows its first record while the check runs.
+    const bool checkFirst = interruptedOrOtherMode(path);
 
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
@@ -479,12 +463,21 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
     for (;;) {
         try {
             store::configureConnection(raw);
-            checkIntact(raw, FileRole::Database);
+            if (checkFirst)
+                store::checkIntact(raw, FileRole::Database);
             checkSchema(raw);
             // Only now that the file is known to be ours may the engine write to it.
             connection->exec("PRAGMA journal_mode = DELETE");
             break;
         } catch (const EngineError& error) {
+            // A table the engine cannot read: the whole check says whether the file is damaged.
+            if (!checkFirst && error.number() == ErrorNumber::DatabaseGeneric) {
+                try {
+                    store::checkIntact(raw, FileRole::Database);
+                } catch (const EngineError& damaged) {
+                    throw refusal(damaged.number(), damaged.description());
+                }
+            }
             const bool locked = error.number() == ErrorNumber::FileInUse ||
                                 error.number() == ErrorNumber::RecordLocked;
             if (!locked || waited.elapsed() > 10000)
@@ -493,6 +486,8 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
         }
     }
     connection->watchFile(path);
+    if (!checkFirst)
+        connection->checkInBackground(path);
     return std::unique_ptr<SqliteDatabase>(new SqliteDatabase(std::move(connection), path));
 }
 
@@ -548,6 +543,7 @@ void SqliteDatabase::replaceWith(const QString& path) {
         throw store::queryError(db, stepped, QString());
     if (finished != SQLITE_OK)
         throw store::queryError(db, finished, QString());
+    m_connection->dropCheck();
 }
 
 bool SqliteDatabase::changedSinceOpen() const {

@@ -201,7 +201,7 @@ std::unique_ptr<Snapshot> readServerSnapshot(PgConnection& connection, const QSt
     const bool inChange = connection.inTransaction();
     const QString trimmed = sql.trimmed();
     if (inChange && (!trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
-                            (trimmed.size() > 6 && trimmed[6].isLetterOrNumber())))
+                     (trimmed.size() > 6 && trimmed[6].isLetterOrNumber())))
         throw EngineError(ErrorNumber::SqlSyntax,
                           QStringLiteral("Die Abfrage \"%1\" würde Daten ändern oder ist keine "
                                          "Abfrage und kann nicht als schreibgeschützte "

@@ -95,9 +95,10 @@ QByteArray sessionOptions(const QByteArray& address, int lockTimeout) {
     }
     if (!options.isEmpty())
         options += ' ';
-    return options + "-c standard_conforming_strings=on -c extra_float_digits=1 "
-                     "-c client_min_messages=warning -c default_transaction_read_only=on "
-                     "-c lock_timeout=" +
+    return options +
+           "-c standard_conforming_strings=on -c extra_float_digits=1 "
+           "-c client_min_messages=warning -c default_transaction_read_only=on "
+           "-c lock_timeout=" +
            QByteArray::number(qMax(1, lockTimeout));
 }
 
@@ -191,8 +192,7 @@ void PgConnection::throwLost() {
 
 PgResult PgConnection::exec(const QByteArray& sql, const PgParams& params, const QString& shown,
                             const QVariant& number) {
-    return run(sql, QByteArray(), params, shown.isEmpty() ? QString::fromUtf8(sql) : shown,
-               number);
+    return run(sql, QByteArray(), params, shown.isEmpty() ? QString::fromUtf8(sql) : shown, number);
 }
 
 PgResult PgConnection::execPrepared(const QByteArray& name, const QByteArray& sql,
@@ -211,11 +211,10 @@ PgResult PgConnection::run(const QByteArray& sql, const QByteArray& name, const 
         return runPipelined(sql, name, prepare, guarded, params, shown, number);
     const std::vector<const char*> values = params.pointers();
     const std::vector<int> lengths = params.lengths();
-    PgResult result(name.isEmpty()
-                        ? PQexecParams(m_conn, sql.constData(), params.count(), nullptr,
-                                       values.data(), lengths.data(), nullptr, 0)
-                        : PQexecPrepared(m_conn, name.constData(), params.count(), values.data(),
-                                         lengths.data(), nullptr, 0));
+    PgResult result(name.isEmpty() ? PQexecParams(m_conn, sql.constData(), params.count(), nullptr,
+                                                  values.data(), lengths.data(), nullptr, 0)
+                                   : PQexecPrepared(m_conn, name.constData(), params.count(),
+                                                    values.data(), lengths.data(), nullptr, 0));
     if (succeeded(result.get()))
         return result;
     if (!result.get() || PQstatus(m_conn) != CONNECTION_OK || endsSession(result.get()))
@@ -247,9 +246,8 @@ PgResult PgConnection::runPipelined(const QByteArray& sql, const QByteArray& nam
         ok = ok && PQsendPrepare(m_conn, name.constData(), sql.constData(), 0, nullptr);
     }
     statementAt = sent++;
-    ok = ok && (name.isEmpty() ? PQsendQueryParams(m_conn, sql.constData(), params.count(),
-                                                   nullptr, values.data(), lengths.data(),
-                                                   nullptr, 0)
+    ok = ok && (name.isEmpty() ? PQsendQueryParams(m_conn, sql.constData(), params.count(), nullptr,
+                                                   values.data(), lengths.data(), nullptr, 0)
                                : PQsendQueryPrepared(m_conn, name.constData(), params.count(),
                                                      values.data(), lengths.data(), nullptr, 0));
     if (guarded)

@@ -118,9 +118,8 @@ class PgConnection {
   private:
     PgResult run(const QByteArray& sql, const QByteArray& name, const PgParams& params,
                  const QString& shown, const QVariant& number);
-    PgResult runPipelined(const QByteArray& sql, const QByteArray& name, bool prepare,
-                          bool guarded, const PgParams& params, const QString& shown,
-                          const QVariant& number);
+    PgResult runPipelined(const QByteArray& sql, const QByteArray& name, bool prepare, bool guarded,
+                          const PgParams& params, const QString& shown, const QVariant& number);
     // Runs a command of the connection's own (transaction control), unguarded.
     void command(const char* sql);
     [[noreturn]] void throwLost();

@@ -1,5 +1,7 @@
 #include "sqlitewrap.h"
 
+#include "intactcheck.h"
+
 #include "jetpattern.h"
 #include "valuecheck.h"
 
@@ -88,8 +90,25 @@ void Connection::requireFile() const {
                           .arg(m_path));
 }
 
+Connection::Connection(sqlite3* db) : m_db(db) {}
+
+Connection::~Connection() {
+    m_check.reset();
+    sqlite3_close_v2(m_db);
+}
+
+void Connection::checkInBackground(const QString& path) {
+    m_check = std::make_unique<IntactCheck>(path);
+}
+
+void Connection::dropCheck() {
+    m_check.reset();
+}
+
 void Connection::beginImmediate() {
     requireFile();
+    if (m_check)
+        m_check->require(m_db);
     // A change already running on this connection (another record set of the same database)
     // holds the lock as much as another workstation would.
     if (inTransaction())

@@ -56,10 +56,12 @@ class ResetGuard {
 
 // One open connection. Record sets share it with the Database, so it closes when the last of
 // them lets go.
+class IntactCheck;
+
 class Connection {
   public:
-    explicit Connection(sqlite3* db) : m_db(db) {}
-    ~Connection() { sqlite3_close_v2(m_db); }
+    explicit Connection(sqlite3* db);
+    ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -74,7 +76,14 @@ class Connection {
     // EngineError 3024 when the watched file is no longer at its path.
     void requireFile() const;
 
+    // Checks every page of the file at path in the background (intactcheck.h); a write waits
+    // for the result and is refused when the file is damaged.
+    void checkInBackground(const QString& path);
+    // The file's content was replaced by one checked whole: the check of the old one is void.
+    void dropCheck();
+
     // Takes the write lock at once; another holder (after the busy timeout) is error 3260.
+    // Waits first for the check of the file; a damaged file is error 3049.
     void beginImmediate();
     // Commits; on failure rolls back, so no lock outlives it, and throws.
     void commit();
@@ -82,6 +91,7 @@ class Connection {
 
   private:
     sqlite3* m_db;
+    std::unique_ptr<IntactCheck> m_check;
     QString m_path;
     quint64 m_device = 0;
     quint64 m_inode = 0;
