@@ -64,6 +64,7 @@ void RecordController::open(const QString& path, const QString& password) {
 }
 
 void RecordController::close() {
+    m_reconnect.stop();
     if (m_rsDaten)
         m_rsDaten->close();
     m_rsDaten.reset();
@@ -81,14 +82,57 @@ void RecordController::reopenAfterRestore() {
     try {
         reopenDynaset();
     } catch (const EngineError& e) {
-        showError(QStringLiteral("TarvexMain.Datensicherung_zurueckspielen"), e.number(),
-                  e.description());
+        report(QStringLiteral("TarvexMain.Datensicherung_zurueckspielen"), e);
     }
 }
 
 void RecordController::showError(const QString& place, int number, const QString& description) {
     m_boxes.show(m_boxParent, MessageBoxes::errorText(place, number, description),
                  MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
+}
+
+bool RecordController::report(const QString& place, const EngineError& error) {
+    if (error.number() != ErrorNumber::ConnectionLost) {
+        showError(place, error.number(), error.description());
+        return false;
+    }
+    const bool saving = place == QLatin1String("TarvexMain.DS_Speichern");
+    // Each step fails the same way until the server answers again: said once, except that a
+    // save always says that it stored nothing.
+    if (!m_lostSaid || saving) {
+        m_lostSaid = true;
+        QString text = QStringLiteral(
+            "Die Verbindung zum Datenbankserver ist unterbrochen.\r\rBitte prüfen Sie, ob dieser "
+            "Rechner mit dem Netzwerk verbunden ist und ob der Datenbankserver läuft. Das "
+            "Programm verbindet sich im Hintergrund neu und arbeitet ohne Neustart weiter, "
+            "sobald der Server wieder antwortet.");
+        if (saving)
+            text += QStringLiteral("\r\rDer Datensatz wurde nicht gespeichert. Ihre Eingaben "
+                                   "bleiben erhalten; bitte wählen Sie \"Speichern\" erneut, "
+                                   "wenn die Verbindung wieder besteht.");
+        if (!error.detail().isEmpty())
+            text += QStringLiteral("\r\r(Meldung des Servers: %1)").arg(error.detail());
+        m_boxes.show(m_boxParent, text, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
+                     QStringLiteral("Verbindung unterbrochen"));
+    }
+    if (!m_reconnect.running()) {
+        m_reconnect.start(m_db.get(), [this] { connectionBack(); });
+        if (m_connectionHandler)
+            m_connectionHandler(false);
+    }
+    return true;
+}
+
+void RecordController::connectionBack() {
+    m_lostSaid = false;
+    try {
+        reopenDynaset();
+    } catch (const EngineError& e) {
+        report(QStringLiteral("TarvexMain.Data_Refresh"), e);
+        return;
+    }
+    if (m_connectionHandler)
+        m_connectionHandler(true);
 }
 
 std::unique_ptr<Snapshot> RecordController::Data_Refresh(const std::array<QString, 6>& search,
@@ -103,8 +147,11 @@ std::unique_ptr<Snapshot> RecordController::Data_Refresh(const std::array<QStrin
         return rows;
     } catch (const EngineError& e) {
         m_refreshLocked = e.number() == ErrorNumber::RecordLocked;
-        if (!m_refreshLocked)
-            showError(QStringLiteral("TarvexMain.Data_Refresh"), e.number(), e.description());
+        if (!m_refreshLocked && report(QStringLiteral("TarvexMain.Data_Refresh"), e)) {
+            // Read as asked for once the server is back.
+            m_lastSort = sortBy;
+            m_lastAscending = ascending;
+        }
     }
     return nullptr;
 }
@@ -141,7 +188,7 @@ RecordController::ReadResult RecordController::Data_Reposition(const QString& nr
             }
             return result;
         }
-        showError(QStringLiteral("Quendal.Data1.Reposition"), e.number(), e.description());
+        report(QStringLiteral("Quendal.Data1.Reposition"), e);
         result.outcome = Read::Failed;
     }
     return result;
@@ -166,17 +213,25 @@ RecordController::NewRecord RecordController::DS_Neu(const RecordTexts& shown,
     try {
         reopenDynaset();
     } catch (const EngineError& e) {
-        showError(place, e.number(), e.description());
+        report(place, e);
         if (e.number() == ErrorNumber::RecordLocked)
             return result;
     }
     std::optional<qint64> highest;
     try {
         highest = m_db->highestNumber();
+    } catch (const EngineError& e) {
+        // Without the highest number stored, no number can be offered: nothing is started.
+        report(place, e);
+        m_state = EditState::Browse;
+        result.started = false;
+        return result;
+    }
+    try {
         if (highest)
             fillChoiceLists();
     } catch (const EngineError& e) {
-        showError(place, e.number(), e.description());
+        report(place, e);
     }
     if (!highest) {
         // An empty table: the first record gets number 1, nothing to copy.
@@ -211,7 +266,7 @@ bool RecordController::DS_Aendern() {
         fillChoiceLists();
     } catch (const EngineError& e) {
         // The lists stay as they were; the record can still be changed.
-        showError(QStringLiteral("TarvexMain.DS_Aendern"), e.number(), e.description());
+        report(QStringLiteral("TarvexMain.DS_Aendern"), e);
     }
     return true;
 }
@@ -264,7 +319,7 @@ RecordController::Deletion RecordController::DS_Loeschen(const std::optional<Row
             return result;
         m_rsDaten->deleteCurrent();
     } catch (const EngineError& e) {
-        showError(QStringLiteral("TarvexMain.DS_Loeschen"), e.number(), e.description());
+        report(QStringLiteral("TarvexMain.DS_Loeschen"), e);
         // Refused (another workstation holds the record, the connection failed): nothing was
         // deleted, and the record stays shown. Only a record that is gone makes way for its
         // neighbour.
@@ -364,7 +419,7 @@ RecordController::SaveResult RecordController::storeNew(SaveResult result) {
         writeFields(result.texts, true);
     } catch (const EngineError& e) {
         m_rsDaten->cancelUpdate();
-        showError(QStringLiteral("TarvexMain.DS_Speichern"), e.number(), e.description());
+        report(QStringLiteral("TarvexMain.DS_Speichern"), e);
         return kept(result, e.number() == ErrorNumber::UpdateRefused ? nrField : -1);
     }
     result.outcome = Saved::Stored;
@@ -442,7 +497,7 @@ RecordController::SaveResult RecordController::storeChange(SaveResult result) {
         writeFields(result.texts, false);
     } catch (const EngineError& e) {
         m_rsDaten->cancelUpdate();
-        showError(place, e.number(), e.description());
+        report(place, e);
         return kept(result);
     }
     result.outcome = Saved::Stored;

@@ -5,13 +5,17 @@
 #include "editstate.h"
 #include "recordcheck.h"
 #include "recordtexts.h"
+#include "serverreconnect.h"
 
 #include <QString>
+
+#include <functional>
 
 #include <array>
 #include <memory>
 #include <optional>
 
+class EngineError;
 class MessageBoxes;
 class QWidget;
 
@@ -114,6 +118,17 @@ class RecordController {
     SaveResult DS_Speichern(const RecordTexts& typed, bool closing = false);
 
     Database* database() const { return m_db.get(); }
+
+    // Called when the connection to the database server broke (false; said once, and connected
+    // again in the background) and when it is back (true): rsDaten has then been opened again,
+    // and the window reads its list again as it was asked for. A record being entered or
+    // changed keeps its input all the while; its save runs the usual checks once the server is
+    // back.
+    void setConnectionHandler(std::function<void(bool connected)> handler) {
+        m_connectionHandler = std::move(handler);
+    }
+    // The pause between two attempts to connect again.
+    void setReconnectInterval(int milliseconds) { m_reconnect.setInterval(milliseconds); }
     // After the database's content was replaced by a backup: rsDaten is opened again and no
     // record counts as shown. A failure is shown.
     void reopenAfterRestore();
@@ -129,6 +144,10 @@ class RecordController {
     SaveResult discarded(SaveResult result, const QString& nr);
     void writeFields(const RecordTexts& texts, bool newRecord);
     void showError(const QString& place, int number, const QString& description);
+    // Shows a failure, except a broken connection: that is said once, and connecting again
+    // starts. Returns whether the failure was a broken connection.
+    bool report(const QString& place, const EngineError& error);
+    void connectionBack();
     void refuse(const QString& message);
 
     MessageBoxes& m_boxes;
@@ -147,4 +166,7 @@ class RecordController {
     qint64 m_changeNr = 0;
     RecordTexts m_changeBaseline;
     QString m_numberBeforeNew; // shown again when a new record is discarded
+    ServerReconnect m_reconnect;
+    bool m_lostSaid = false;
+    std::function<void(bool connected)> m_connectionHandler;
 };

@@ -129,11 +129,17 @@ PgConnection::PgConnection(const QString& uri, const QString& password, int lock
     const QByteArray address = uri.toUtf8();
     const QByteArray secret = password.toUtf8();
     const QByteArray options = sessionOptions(address, lockTimeout);
-    // The address is expanded as a whole; what follows it overrides the same keyword in it.
-    const char* keywords[] = {"dbname", "client_encoding", "options",
-                              password.isEmpty() ? nullptr : "password", nullptr};
-    const char* values[] = {address.constData(), "UTF8", options.constData(), secret.constData(),
-                            nullptr};
+    // The address is expanded as a whole: it overrides what comes before it (a server that does
+    // not answer is given up after ten seconds unless the address says otherwise), and what
+    // follows it overrides the same keyword in it.
+    const char* keywords[] = {"connect_timeout",
+                              "dbname",
+                              "client_encoding",
+                              "options",
+                              password.isEmpty() ? nullptr : "password",
+                              nullptr};
+    const char* values[] = {
+        "10", address.constData(), "UTF8", options.constData(), secret.constData(), nullptr};
     m_conn = PQconnectdbParams(keywords, values, 1);
     if (!m_conn)
         throw EngineError(ErrorNumber::OutOfMemory, QStringLiteral("Nicht genügend Speicher."));

@@ -6,6 +6,7 @@
 #include "testsupport.h"
 
 #include <QFileDialog>
+#include <QProcess>
 #include <QProcessEnvironment>
 
 #include <libpq-fe.h>
@@ -56,6 +57,7 @@ class TestServerWindow : public QObject {
     void passwordAskedAgainAfterARefusal();
     void unreachableServerIsSaid();
     void twoWorkstationsNeverOverwriteEachOther();
+    void survivesAServerRestart();
 
   private:
     std::unique_ptr<WindowUnderTest> window(const QString& uri);
@@ -223,6 +225,72 @@ void TestServerWindow::twoWorkstationsNeverOverwriteEachOther() {
     QCOMPARE(w->view->txtAngaben[8]->text(), QStringLiteral("Ulm"));
     other.boxes.answers = {Answer::No};
     other.close();
+}
+
+// The server restarts under a running window (an update, a short outage) while a record is
+// being changed: the save says once that the connection broke and keeps the input, the program
+// signs in again by itself with the password given at the start, and then the search, the
+// shown child and the save work as before, the check against another workstation's change
+// included.
+void TestServerWindow::survivesAServerRestart() {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    {
+        auto maker = window(m_uri);
+        maker->boxes.answers = {Answer::Yes};
+        QVERIFY(maker->start());
+        maker->boxes.answers = {Answer::No};
+        maker->close();
+    }
+    onServer(m_uri, "INSERT INTO Daten (Nr, KNach, KVor) VALUES (1, 'Maier', 'Anna'), "
+                    "(2, 'Braun', 'Ben'), (3, 'Braun', 'Cem'), (4, 'Zeller', 'Dora')");
+    QString office = m_uri;
+    office.replace(QStringLiteral("user=tarvex"), QStringLiteral("user=buero"));
+    w = window(office);
+    w->password = [](const QString&) { return std::optional<QString>(QStringLiteral("geheim")); };
+    QVERIFY(w->start());
+    show(*w);
+    WindowView& m = *w->view;
+    QTest::keyClicks(m.txtSuch[0], "Br");
+    QCOMPARE(m.column(0), (QStringList{"2", "3"}));
+    m.clickRow(1);
+    QCOMPARE(m.txtAngaben[1]->text(), QStringLiteral("Cem"));
+    m.mnuDSSub[Aendern]->trigger();
+    typeInto(m.txtAngaben[8], "Bonn");
+
+    QProcess restart;
+    restart.start(env.value(QStringLiteral("TARVEX_PGTEST")),
+                  {QStringLiteral("restart"), env.value(QStringLiteral("TARVEX_TEST_PG_DIR"))});
+    QVERIFY(restart.waitForFinished(60000) && restart.exitCode() == 0);
+
+    w->boxes.answers = {Answer::Yes};
+    m.mnuDSSub[Speichern]->trigger();
+    QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY2(boxes[1].startsWith("Die Verbindung zum Datenbankserver ist unterbrochen") &&
+                 boxes[1].contains("nicht gespeichert") && !boxes[1].contains("3260"),
+             qPrintable(boxes[1]));
+    QVERIFY(m.mnuDSSub[Speichern]->isEnabled());
+    QCOMPARE(m.txtAngaben[8]->text(), QStringLiteral("Bonn"));
+
+    // Back on its own: the same search, the same child, the input still there.
+    QTRY_VERIFY_WITH_TIMEOUT(m.kMain->text().isEmpty(), 20000);
+    QCOMPARE(m.column(0), (QStringList{"2", "3"}));
+    QCOMPARE(m.txtAngaben[8]->text(), QStringLiteral("Bonn"));
+
+    onServer(m_uri, "UPDATE Daten SET KVor = 'Carl' WHERE Nr = 3");
+    w->boxes.answers = {Answer::Yes, Answer::Yes};
+    m.mnuDSSub[Speichern]->trigger();
+    boxes = w->takeBoxes();
+    QVERIFY2(boxes.size() == 2 && boxes[1].contains("anderen Arbeitsplatz geändert"),
+             qPrintable(boxes.join(" | ")));
+    QCOMPARE(onServer(m_uri, "SELECT KVor || ' ' || KOrt FROM Daten WHERE Nr = 3"),
+             QStringLiteral("Cem Bonn"));
+
+    QTest::keyClick(m.txtSuch[0], Qt::Key_Backspace);
+    QCOMPARE(m.column(0), (QStringList{"2", "3"}));
+    QTest::keyClick(m.txtSuch[0], Qt::Key_Backspace);
+    QCOMPARE(m.column(0).size(), 4);
+    QCOMPARE(w->takeBoxes(), QStringList());
 }
 
 QTEST_MAIN(TestServerWindow)

@@ -140,6 +140,27 @@ void TarvexMain::connectParts() {
     connect(m_searchRow, &SearchRow::cleared, this, [this] { m_table->setFocus(); });
     connect(m_historyRow, &HistoryRow::stepRequested, this, &TarvexMain::historyStep);
     connect(m_menus, &MainMenus::chosen, this, &TarvexMain::menuChosen);
+    // The server's connection broke, or it is back: the list is read again as it was asked for,
+    // with the same child shown; a record being entered or changed keeps its input.
+    m_records->setConnectionHandler([this](bool connected) {
+        if (!connected) {
+            m_kMain->setText(QStringLiteral("Keine Verbindung zum Datenbankserver: Das Programm "
+                                            "verbindet sich neu, sobald der Server antwortet."));
+            return;
+        }
+        m_kMain->clear();
+        const QString shown = m_shownNr;
+        {
+            QScopedValueRollback<bool> hold(m_holdDisplay, true);
+            Data_Refresh(m_records->lastSort(), m_records->lastAscending());
+            if (isEditing(m_records->state()))
+                m_table->findNr(shown);
+        }
+        if (isEditing(m_records->state()))
+            m_table->highlight(shown);
+        else if (shown.isEmpty() || !m_table->findNr(shown))
+            Data_Reposition();
+    });
     m_refreshRetry.setSingleShot(true);
     m_refreshRetry.setInterval(500);
     connect(&m_refreshRetry, &QTimer::timeout, this, [this] {
