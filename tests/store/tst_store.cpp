@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 // The store's behaviour that every engine shares: run once against a database file and once
@@ -1036,6 +1037,79 @@ class TestStore : public QObject {
         QVERIFY2(!description.contains(QLatin1String("geheim")), qPrintable(description));
         if (number == 0)
             QCOMPARE(db->recordCount(), 0);
+    }
+
+    // A connection the server ends (a restart, a network failure) is said as broken, never as
+    // another workstation's lock, and a new connection made on another thread takes its place
+    // for the database and the record sets opened before.
+    void brokenConnectionTakenAgain() {
+        if (!m_engine->isServer())
+            QSKIP("Nur für den Datenbankserver");
+        m_engine->reset();
+        QVERIFY(m_engine->exec(QStringLiteral("INSERT INTO Daten (Nr, KNach) VALUES (1, 'A')")));
+        auto db = m_engine->open();
+        auto rs = db->openDynaset(kRsDaten);
+        QVERIFY(m_engine->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM "
+                                              "pg_stat_activity WHERE datname = 'tarvex' AND "
+                                              "pid <> pg_backend_pid()")));
+        QString description;
+        QCOMPARE(errorOf([&] { rs->edit(); }, &description), ErrorNumber::ConnectionLost);
+        QVERIFY2(description.startsWith(QLatin1String("Die Verbindung zum Datenbankserver")),
+                 qPrintable(description));
+        QVERIFY(db->connectionLost());
+        QCOMPARE(errorOf([&] { rs->edit(); }), ErrorNumber::ConnectionLost);
+        QCOMPARE(errorOf([&] { db->recordCount(); }), ErrorNumber::ConnectionLost);
+
+        std::unique_ptr<Reconnection> fresh;
+        std::thread([&, connect = db->reconnector()] { fresh = connect(); }).join();
+        db->takeReconnection(std::move(fresh));
+        QVERIFY(!db->connectionLost());
+        rs->edit();
+        rs->setField(u"KNach", QStringLiteral("B"));
+        rs->update();
+        QCOMPARE(m_engine->firstValue(QStringLiteral("SELECT KNach FROM Daten WHERE Nr = 1")),
+                 QStringLiteral("B"));
+    }
+
+    // Encrypted connections to the test server's TCP port, whose certificate is its own: taken
+    // with sslmode=require, and with verify-full only under the certificate's name and with the
+    // certificate trusted.
+    void encryptedConnections_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<int>("number");
+        QTest::newRow("require") << "localhost"
+                                 << "sslmode=require" << 0;
+        QTest::newRow("verify-full") << "localhost"
+                                     << "sslmode=verify-full&sslrootcert=%1" << 0;
+        QTest::newRow("verify-full under another name")
+            << "127.0.0.1"
+            << "sslmode=verify-full&sslrootcert=%1" << int(ErrorNumber::CannotOpen);
+        QTest::newRow("verify-full, certificate not trusted")
+            << "localhost"
+            << "sslmode=verify-full&sslrootcert=/dev/null" << int(ErrorNumber::CannotOpen);
+    }
+    void encryptedConnections() {
+        QFETCH(QString, host);
+        QFETCH(QString, parameters);
+        QFETCH(int, number);
+        if (!m_engine->isServer())
+            QSKIP("Nur für den Datenbankserver");
+        const QString dir = qEnvironmentVariable("TARVEX_TEST_PG_DIR");
+        QFile tcp(dir + QLatin1String("/tcp"));
+        if (dir.isEmpty() || !tcp.open(QIODevice::ReadOnly))
+            QSKIP("Der Testserver nimmt keine verschlüsselten Verbindungen an (openssl fehlt)");
+        const QString port = QString::fromUtf8(tcp.readAll()).split(u' ').value(1).trimmed();
+        m_engine->reset();
+        const QString uri = QStringLiteral("postgresql://tarvex@%1:%2/tarvex?").arg(host, port) +
+                            parameters.arg(dir + QLatin1String("/server.crt"));
+        std::unique_ptr<Database> db;
+        QCOMPARE(errorOf([&] { db = Database::open(uri); }), number);
+        if (number == 0)
+            QCOMPARE(db->openSnapshot(QStringLiteral("SELECT ssl FROM pg_stat_ssl WHERE pid = "
+                                                     "pg_backend_pid()"))
+                         ->text(0, 0),
+                     QStringLiteral("1"));
     }
 };
 
