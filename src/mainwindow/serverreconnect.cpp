@@ -57,10 +57,14 @@ void ServerReconnect::attempt() {
             m_timer.start();
             return;
         }
-        Database* db = m_db;
+        try {
+            m_db->takeReconnection(std::move(*made));
+        } catch (const EngineError&) {
+            m_timer.start(); // lost again at once: the next attempt follows
+            return;
+        }
         const std::function<void()> back = m_back;
         stop();
-        db->takeReconnection(std::move(*made));
         if (back)
             back();
     });
