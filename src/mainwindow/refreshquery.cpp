@@ -65,23 +65,21 @@ QString sqlStringLiteral(QStringView text) {
 QString buildRefreshStatement(const std::array<QString, 6>& search,
                               const std::array<int, 16>& columnChoice, const QString& sortBy,
                               bool ascending) {
+    // A field left empty lists every record, those with Null included: it adds no condition,
+    // so that the list without a search costs no more than reading it.
     QStringList conditions;
-    for (std::size_t i = 0; i < search.size(); ++i) {
-        const QString& field = searchFieldNames()[i];
-        const QString like =
-            field + QLatin1String(" LIKE ") + sqlStringLiteral(search[i] + QLatin1Char('*'));
-        // LIKE never matches Null: an empty search field must still list such records.
-        if (search[i].isEmpty())
-            conditions += QLatin1Char('(') + like + QLatin1String(" OR ") + field +
-                          QLatin1String(" IS NULL)");
-        else
-            conditions += like;
-    }
+    for (std::size_t i = 0; i < search.size(); ++i)
+        if (!search[i].isEmpty())
+            conditions += searchFieldNames()[i] + QLatin1String(" LIKE ") +
+                          sqlStringLiteral(search[i] + QLatin1Char('*'));
 
     // Equal values are listed by number, so both engines show ties in the same order.
     const QString field = sortField(sortBy);
     return QLatin1String("SELECT ") + refreshColumns(columnChoice).join(QLatin1String(", ")) +
-           QLatin1String(" FROM Daten WHERE ") + conditions.join(QLatin1String(" AND ")) +
+           QLatin1String(" FROM Daten") +
+           (conditions.isEmpty()
+                ? QString()
+                : QLatin1String(" WHERE ") + conditions.join(QLatin1String(" AND "))) +
            QLatin1String("  ORDER BY ") + field +
            (ascending ? QLatin1String(" ASC") : QLatin1String(" DESC")) +
            (field == QLatin1String("Nr") ? QString() : QStringLiteral(", Nr ASC"));

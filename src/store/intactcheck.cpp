@@ -8,6 +8,10 @@
 #include <chrono>
 #include <memory>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace store {
 
 void checkIntact(sqlite3* db, FileRole role) {
@@ -49,6 +53,12 @@ namespace {
 struct Unfinished {};
 
 std::optional<EngineError> runCheck(sqlite3* db, const std::atomic<bool>& stopped) {
+    // The check gives way to the window's own work on a busy computer: it runs at the lowest
+    // priority, and a write that needs its result before it is done makes it at once itself.
+    ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), 19);
+    // It starts once the window has shown its first record.
+    for (int waited = 0; waited < 1000 && !stopped; waited += 20)
+        QThread::msleep(20);
     // Another workstation saving one record after another can hold the file a while.
     for (int attempt = 0; attempt < 100 && !stopped; ++attempt) {
         try {
@@ -94,6 +104,10 @@ IntactCheck::~IntactCheck() {
 
 void IntactCheck::require(sqlite3* db) {
     if (!m_known && m_result.valid()) {
+        if (m_result.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            m_stopped = true;
+            sqlite3_interrupt(m_db);
+        }
         try {
             m_failure = m_result.get();
             m_known = true;

@@ -23,10 +23,9 @@ class TestNavigation : public QObject {
         const Search search{"M?er", "", "##.##.2019", "[A-C]", "", "[!B]erlin"};
         QCOMPARE(buildRefreshStatement(search, {}, "KNach", true),
                  QStringLiteral("SELECT Nr, KNach, KVor, KGeb, KGrp, KEssen FROM Daten WHERE "
-                                "KNach LIKE 'M?er*' AND (KVor LIKE '*' OR KVor IS NULL) "
-                                "AND KGeb LIKE '##.##.2019*' AND KGrp LIKE '[A-C]*' "
-                                "AND (KEssen LIKE '*' OR KEssen IS NULL) "
-                                "AND KOrt LIKE '[!B]erlin*'  ORDER BY KNach ASC, Nr ASC"));
+                                "KNach LIKE 'M?er*' AND KGeb LIKE '##.##.2019*' "
+                                "AND KGrp LIKE '[A-C]*' AND KOrt LIKE '[!B]erlin*'  "
+                                "ORDER BY KNach ASC, Nr ASC"));
     }
 
     void columnsAndOrder_data() {
@@ -56,10 +55,7 @@ class TestNavigation : public QObject {
         QFETCH(QString, order);
         columns.prepend("Nr, KNach, KVor, KGeb, KGrp, KEssen");
         const QString sql = buildRefreshStatement({}, choice, sortBy, ascending);
-        QVERIFY2(sql.startsWith("SELECT " + columns + " FROM Daten WHERE (KNach LIKE '*' OR"),
-                 qPrintable(sql));
-        QVERIFY2(sql.endsWith("(KOrt LIKE '*' OR KOrt IS NULL)  ORDER BY " + order),
-                 qPrintable(sql));
+        QCOMPARE(sql, "SELECT " + columns + " FROM Daten  ORDER BY " + order);
     }
 
     void searchTextCannotChangeStatement_data() {
