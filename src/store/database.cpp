@@ -385,21 +385,6 @@ void checkFileBeforeOpening(const QString& path) {
                             QStringLiteral("Die Datei ist keine Datenbank."));
 }
 
-// Whether opening the file may write to it before anything else: a journal left by a run that
-// did not end cleanly is played back at the first read, and a file in write-ahead mode is switched
-// to the mode this program uses.
-bool interruptedOrOtherMode(const QString& path) {
-    if (QFileInfo::exists(path + QLatin1String("-journal")) ||
-        QFileInfo::exists(path + QLatin1String("-wal")))
-        return true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray header = file.read(20);
-    // Bytes 18 and 19: the format versions for writing and reading, 1 for a rollback journal.
-    return header.size() < 20 || header[18] != 1 || header[19] != 1;
-}
-
 // A file opened only to be looked at: the engine never writes to it.
 std::unique_ptr<Connection> openReadOnly(const QString& path) {
     checkFileBeforeOpening(path);
@@ -444,7 +429,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
     // After a run that did not end cleanly (its journal is still there) or in another journal
     // mode, the first read or the switch of the mode writes to the file: it is checked whole
     // first. Otherwise the window shows its first record while the check runs.
-    const bool checkFirst = interruptedOrOtherMode(path);
+    const bool checkFirst = store::interruptedOrOtherMode(path);
 
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,

@@ -3,6 +3,7 @@
 #include "sqlitewrap.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <chrono>
@@ -13,6 +14,21 @@
 #include <unistd.h>
 
 namespace store {
+
+// Whether opening the file may write to it before anything else: a journal left by a run that
+// did not end cleanly is played back at the first read, and a file in write-ahead mode is switched
+// to the mode this program uses.
+bool interruptedOrOtherMode(const QString& path) {
+    if (QFileInfo::exists(path + QLatin1String("-journal")) ||
+        QFileInfo::exists(path + QLatin1String("-wal")))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray header = file.read(20);
+    // Bytes 18 and 19: the format versions for writing and reading, 1 for a rollback journal.
+    return header.size() < 20 || header[18] != 1 || header[19] != 1;
+}
 
 void checkIntact(sqlite3* db, FileRole role) {
     auto damaged = [role](const QString& detail) {

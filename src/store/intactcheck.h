@@ -21,6 +21,10 @@ namespace store {
 // of which another one is chosen.
 enum class FileRole { Database, Backup };
 
+// Whether opening the file at path may write to it before anything else (a journal left by a
+// run that did not end cleanly, another journal mode): it is then checked whole first.
+bool interruptedOrOtherMode(const QString& path);
+
 // Checks the file of db at once; a damaged one is EngineError 3049, a file locked meanwhile by
 // another program 3045.
 void checkIntact(sqlite3* db, FileRole role);
