@@ -300,9 +300,6 @@ class TestStore : public QObject {
         auto row = [](const char* name, const char* sql, const char* cells, int number = 0) {
             QTest::newRow(name) << QString::fromLatin1(sql) << QString::fromUtf8(cells) << number;
         };
-        row("German order", "SELECT KNach FROM Daten ORDER BY KNach ASC",
-            "Apfel|Äpfel|Mueller|Muller|Müller");
-        row("German order, descending", "SELECT Nr FROM Daten ORDER BY KNach DESC", "3|5|1|4|2");
         row("two text keys", "SELECT Nr FROM Daten ORDER BY KGrp ASC, KNach ASC", "2|5|3|4|1");
         row("Singles as shown", "SELECT KBasis FROM Daten ORDER BY Nr", "0|100|2,5||0,1");
         row("syntax", "SELEKT Nr FROM Daten", "syntax error", ErrorNumber::SqlSyntax);
