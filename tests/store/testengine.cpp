@@ -1,8 +1,8 @@
 #include "testengine.h"
 
 #include "rawaccess.h"
+#include "testserver.h"
 
-#include <QFile>
 #include <QProcessEnvironment>
 
 #include <libpq-fe.h>
@@ -81,13 +81,7 @@ std::unique_ptr<TestEngine> TestEngine::fromEnvironment(QString* skipReason) {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.value(QStringLiteral("TARVEX_TEST_ENGINE")) != QLatin1String("server"))
         return std::make_unique<FileEngine>();
-    QString uri = environment.value(QStringLiteral("TARVEX_TEST_PG"));
-    if (uri.isEmpty()) {
-        const QString dir = environment.value(QStringLiteral("TARVEX_TEST_PG_DIR"));
-        QFile file(dir + QLatin1String("/uri"));
-        if (!dir.isEmpty() && file.open(QIODevice::ReadOnly))
-            uri = QString::fromUtf8(file.readAll()).trimmed();
-    }
+    const QString uri = testServerAddress();
     if (uri.isEmpty()) {
         *skipReason = QStringLiteral("Kein Testserver: PostgreSQL ist nicht installiert, oder "
                                      "weder TARVEX_TEST_PG noch TARVEX_TEST_PG_DIR nennt einen "
