@@ -365,11 +365,7 @@ class TestStore : public QObject {
         rs->moveLast();
         QCOMPARE(nrOf(*rs), 5);
 
-        QCOMPARE(numbersOf(*db->openDynaset(
-                     QStringLiteral("SELECT * FROM Daten WHERE KGrp LIKE 'B*' ORDER BY Nr DESC"))),
-                 QStringList({"5", "3", "2"}));
-        QCOMPARE(numbersOf(*db->openDynaset(QStringLiteral("SELECT * FROM Daten ORDER BY KNach"))),
-                 QStringList({"2", "4", "1", "5", "3"}));
+        // Searches and orders of a dynaset are those of the searches of the window, below.
         auto empty = db->openDynaset(QStringLiteral("SELECT * FROM Daten WHERE Nr > 99"));
         QVERIFY(empty->eof() && empty->bof());
         QCOMPARE(empty->recordCount(), 0);
