@@ -66,9 +66,9 @@ int main(int argc, char* argv[]) {
     o.startScreenMs = 0;
     o.singleInstance = false;
     TarvexMain w(o);
-    if (!w.Form_Load())
+    if (!w.start())
         return 1;
-    w.Timer1_Timer();
+    w.finishStartScreen();
     WindowView m(&w);
     auto shot = [&](const QString& name) {
         QTest::qWait(200);

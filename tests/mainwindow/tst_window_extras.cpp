@@ -166,7 +166,7 @@ void TestWindowExtras::restoreBringsBackTheRecords() {
     now = now.addSecs(600);
 
     QStringList rows;
-    w->restoreDialog = choose(0, &rows);
+    w->boxes.answer<RestoreDialog>(choose(0, &rows));
     QVERIFY(m().mnuExtrasSub[0]->isEnabled());
     m().mnuExtrasSub[0]->trigger();
     QCOMPARE(rows, QStringList{"20.06.2024 | 07:45:00 | 3"});
@@ -195,7 +195,7 @@ void TestWindowExtras::restoreBringsBackTheRecords() {
     // Answering "Nein" to the question changes nothing.
     w->takeBoxes();
     w->boxes.answers = {MessageBoxes::Answer::No};
-    w->restoreDialog = choose(1);
+    w->boxes.answer<RestoreDialog>(choose(1));
     m().mnuExtrasSub[0]->trigger();
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 3}));
     QCOMPARE(backups().list().size(), 2);
@@ -252,7 +252,7 @@ void TestWindowExtras::damagedCopyIsRefused() {
     now = now.addSecs(600);
 
     QStringList rows;
-    w->restoreDialog = choose(0, &rows);
+    w->boxes.answer<RestoreDialog>(choose(0, &rows));
     m().mnuExtrasSub[0]->trigger();
     QCOMPARE(rows, QStringList{"20.06.2024 | 07:45:00 | " + listed});
     const QStringList boxes = w->takeBoxes();
@@ -280,10 +280,10 @@ void TestWindowExtras::noRestoreWhileARecordIsChanged() {
     QVERIFY(!m().mnuExtrasSub[1]->isEnabled());
     // Chosen anyway: nothing opens, the input stays.
     bool opened = false;
-    w->restoreDialog = [&opened](RestoreDialog& d) {
+    w->boxes.answer<RestoreDialog>([&opened](RestoreDialog& d) {
         opened = true;
         d.reject();
-    };
+    });
     w->takeBoxes();
     m().mnuExtrasSub[0]->trigger();
     QVERIFY(!opened);
@@ -324,11 +324,7 @@ void TestWindowExtras::informationForParentsHoldsEveryField() {
 
     const QString pdf = folder->file("auskunft.pdf");
     QString proposed;
-    w->fileDialog = [&](QFileDialog& d) {
-        proposed = d.selectedFiles().value(0);
-        d.selectFile(pdf);
-        static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
+    w->boxes.answer<QFileDialog>(chooseFile(pdf, &proposed));
     m().mnuExtrasSub[1]->trigger();
     QCOMPARE(proposed, folder->file("Auskunft_Müller-Lüdenscheidt_Anna_Lena.pdf"));
     QCOMPARE(w->takeBoxes(), QStringList());
@@ -358,7 +354,7 @@ void TestWindowExtras::informationForParentsHoldsEveryField() {
     QVERIFY(text.contains("Abholung auch durch die Großmutter."));
     // Cancelling the dialog writes nothing.
     QFile::remove(pdf);
-    w->fileDialog = {};
+    w->boxes.answer<QFileDialog>({});
     m().mnuExtrasSub[1]->trigger();
     QVERIFY(!QFileInfo::exists(pdf));
 }

@@ -28,18 +28,22 @@ class TestMenus : public WindowTest {
 
   private slots:
     void entriesCarryCaptionsShortcutsAndIcons() {
-        // Every entry of the menu tree is wired with its shortcut and icon, by element number.
+        // Every entry of the menu table is an action named after its command, in its place, with
+        // its shortcut and icon.
         start();
-        const QList<QAction*>* arrays[] = {&m().mnuFileSub,  &m().mnuEditSub,   &m().mnuDSSub,
-                                           &m().mnuSetupSub, &m().mnuExtrasSub, &m().mnuHelpSub,
-                                           &m().popMenu1Sub};
-        for (int i = 0; i < menuTree().size(); ++i)
-            for (const MenuEntry& e : menuTree()[i].entries) {
-                QAction* a = arrays[i]->value(e.element);
-                QVERIFY(a && a->isSeparator() == e.separator);
+        for (const MenuDef& def : menuTree()) {
+            const QList<QAction*> actions = m().window->findChild<QMenu*>(def.name)->actions();
+            QCOMPARE(actions.size(), def.entries.size());
+            for (qsizetype i = 0; i < actions.size(); ++i) {
+                const MenuEntry& e = def.entries[i];
+                QAction* a = actions[i];
+                QCOMPARE(a->isSeparator(), e.separator());
+                QCOMPARE(a->objectName(), e.name);
+                QCOMPARE(a->text(), e.separator() ? QString() : e.caption);
                 QCOMPARE(a->shortcut(), QKeySequence(e.shortcut));
                 QCOMPARE(a->icon().isNull(), e.iconKey.isEmpty());
             }
+        }
         QVERIFY(!m().window->menuBar()->actions().contains(m().popMenu1->menuAction()));
         // The menu bar in its order: "E&xtras" stands before "&Hilfe".
         QStringList bar;
@@ -158,12 +162,12 @@ class TestMenus : public WindowTest {
         startWith({childRecord(1, "Maier", "Anna")}, "[Drucken]\r\nAusrichtung=0\r\n");
         QPageLayout::Orientation offered = QPageLayout::Portrait;
         bool choosePortrait = false;
-        w->pageSetup = [&](QPageSetupDialog& dialog) {
+        w->boxes.answer<QPageSetupDialog>([&](QPageSetupDialog& dialog) {
             offered = dialog.printer()->pageLayout().orientation();
             if (choosePortrait)
                 dialog.printer()->setPageOrientation(QPageLayout::Portrait);
             choosePortrait ? dialog.accept() : dialog.reject();
-        };
+        });
         m().mnuFileSub[0]->trigger();
         QCOMPARE(offered, QPageLayout::Landscape);
         // A choice made in the dialog is taken and reaches the settings file at the end.

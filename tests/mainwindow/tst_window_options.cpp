@@ -140,10 +140,10 @@ class TestWindowOptions : public WindowTest {
         QList<QFont> fonts{QFont(QStringLiteral("Liberation Serif"), 12),
                            QFont(QStringLiteral("DejaVu Sans"), 14)};
         fonts[0].setBold(true);
-        w->fontDialog = [&](QFontDialog& dialog) {
+        w->boxes.answer<QFontDialog>([&](QFontDialog& dialog) {
             dialog.setCurrentFont(fonts.takeFirst());
             dialog.accept();
-        };
+        });
         const QStringList columns = fields();
         options(1, [&](QDialog* d) {
             click(d, "cmdFont1");

@@ -64,12 +64,7 @@ class TestWindowPrint : public WindowTest {
             QTest::keyClicks(m().txtAngaben[0], QStringLiteral("Neumann"));
         }
         const QString pdf = folder->file("Gruppen.pdf");
-        w->printSetup = [&](PrintDialog::Setup& s) {
-            s.fileDialogRunner = [&](QFileDialog& d) {
-                d.selectFile(pdf);
-                static_cast<QDialog&>(d).done(QDialog::Accepted);
-            };
-        };
+        w->boxes.answer<QFileDialog>(chooseFile(pdf));
         const auto opened = whenOpen("PrintDialog", [](QDialog* d) {
             click(d, "optListe2");
             click(d, "cmdPdf");

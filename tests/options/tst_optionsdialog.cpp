@@ -2,6 +2,7 @@
 // choice, Apply, OK and Cancel.
 
 #include "optionsdialog.h"
+#include "recordingmessageboxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,7 +27,7 @@ struct FontScript {
     QFont offered;
     QFontDialog::FontDialogOptions options;
     int runs = 0;
-    OptionsDialog::FontDialogRunner runner() {
+    std::function<void(QFontDialog&)> runner() {
         return [this](QFontDialog& d) {
             ++runs;
             offered = d.currentFont();
@@ -55,11 +56,13 @@ class TestOptionsDialog : public QObject {
 
     Settings settings;
     FontScript fonts;
+    RecordingMessageBoxes boxes;
     std::unique_ptr<OptionsDialog> dialog;
     QList<Settings> applied;
 
     void open() {
-        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, fonts.runner());
+        boxes.answer<QFontDialog>(fonts.runner());
+        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, boxes);
         connect(dialog.get(), &OptionsDialog::applied, [this](const Settings& s) { applied << s; });
         dialog->show();
         QApplication::setActiveWindow(dialog.get());

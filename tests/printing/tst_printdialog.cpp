@@ -84,14 +84,14 @@ class TestPrintDialog : public QObject {
         PrintDialog::Setup setup = f.setup();
         setup.printerAvailable = [&] { return !action.contains("noprinter"); };
         std::optional<bool> setupShownPortrait;
-        setup.pageSetupRunner = [&](QPageSetupDialog& dialog) {
+        f.boxes.answer<QPageSetupDialog>([&](QPageSetupDialog& dialog) {
             QCOMPARE(dialog.printer(), setup.printer.get());
             setupShownPortrait =
                 dialog.printer()->pageLayout().orientation() == QPageLayout::Portrait;
             dialog.printer()->setPageOrientation(
                 action.contains("landscape") ? QPageLayout::Landscape : QPageLayout::Portrait);
             dialog.setResult(action.contains("cancel") ? QDialog::Rejected : QDialog::Accepted);
-        };
+        });
         setup.openPageLayout = [&] {
             Settings s = f.settings;
             s.Hochformat = false;
@@ -133,7 +133,7 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(5));
         PrintDialog::Setup setup = f.setup();
         int previews = 0;
-        setup.previewRunner = [&](PrintPreview&) { ++previews; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { ++previews; });
         PrintDialog d(setup);
         showActive(d);
         auto* txt = child<QLineEdit>(d, "txtAnzahl");
@@ -199,7 +199,7 @@ class TestPrintDialog : public QObject {
             p.setOutputFileName(jobs.constLast());
         };
         const QString path = f.path(QStringLiteral("ohne Drucker.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
         d.show();
         f.boxes.answers = {MessageBoxes::Answer::No, MessageBoxes::Answer::Yes};
@@ -243,7 +243,7 @@ class TestPrintDialog : public QObject {
         QList<QSize> sheets;
         bool closed = false;
         bool vScroll = false;
-        setup.previewRunner = [&](PrintPreview& p) {
+        f.boxes.answer<PrintPreview>([&](PrintPreview& p) {
             p.setWindowState(Qt::WindowNoState);
             p.resize(1400, 1000);
             showActive(p);
@@ -258,9 +258,9 @@ class TestPrintDialog : public QObject {
             }
             QTest::mouseClick(child<QLabel>(p, "Panel5"), Qt::LeftButton);
             closed = !p.isVisible();
-        };
+        });
         const QString path = f.path(QStringLiteral("vergleich.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
         child<QLineEdit>(d, "txtAnzahl")->setText(QStringLiteral("5"));
         click(d, "cmdPreview");
@@ -299,7 +299,8 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(10));
         PrintDialog::Setup setup = f.setup();
         QString proposed;
-        setup.fileDialogRunner = saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed);
+        f.boxes.answer<QFileDialog>(
+            saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed));
         PrintDialog d(setup);
         click(d, option.toLatin1().constData());
         click(d, "cmdPdf");
@@ -350,11 +351,11 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [] { return true; };
         const QString path = f.path(QStringLiteral("ausgabe.pdf"));
         setup.beforeJob = [&](QPrinter& printer, int) { printer.setOutputFileName(path); };
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         int steps = 0;
-        setup.progressHook = [&](QProgressDialog& progress) {
+        f.boxes.progress = [&](QProgressDialog& progress) {
             ++steps;
             if (progress.labelText().startsWith(stopAt))
                 progress.cancel();
@@ -375,7 +376,7 @@ class TestPrintDialog : public QObject {
         int jobs = 0;
         setup.beforeJob = [&](QPrinter&, int) { ++jobs; };
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         setup.settings.AbstandO = setup.settings.AbstandU = 150;
         PrintDialog crowded(setup);
         click(crowded, "cmdPrint");
