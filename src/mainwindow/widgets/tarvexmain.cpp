@@ -210,7 +210,7 @@ void TarvexMain::connectCommands() {
 
 void TarvexMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    ::Form_Resize(m_layout, toTwipsX(this, width()), toTwipsY(this, height()));
+    ::fitToWindow(m_layout, toTwipsX(this, width()), toTwipsY(this, height()));
     applyLayout();
 }
 

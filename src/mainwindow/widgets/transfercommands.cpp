@@ -33,13 +33,12 @@ void TransferCommands::exportTo(
     const QString& title, const QString& fileName,
     const std::function<csvexport::Result(const QString&, ListProgress&)>& write, qint64 rows) {
     MessageBoxes& boxes = *m_context.boxes;
-    const std::optional<QString> path =
-        askFilePath(m_context.window,
-                    {title, QStringLiteral("CsvFileDialog"), m_context.documentsFolder,
-                     QStringLiteral("%1_%2.csv")
-                         .arg(fileName, m_context.now().date().toString(Qt::ISODate)),
-                     kCsvFilter, QStringLiteral("csv"), true},
-                    boxes);
+    const std::optional<QString> path = askFilePath(
+        m_context.window,
+        {title, QStringLiteral("CsvFileDialog"), m_context.documentsFolder,
+         QStringLiteral("%1_%2.csv").arg(fileName, m_context.now().date().toString(Qt::ISODate)),
+         kCsvFilter, QStringLiteral("csv"), true},
+        boxes);
     if (!path)
         return;
     ListProgress progress(m_context.window, rows, &boxes);
@@ -58,8 +57,8 @@ void TransferCommands::exportTo(
     }
     progress.close();
     if (result == csvexport::Result::Failed)
-        boxes.show(m_context.window, MessageBoxes::notWrittenText(*path),
-                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning);
+        boxes.show(m_context.window, MessageBoxes::notWrittenText(*path), MessageBoxes::Buttons::Ok,
+                   MessageBoxes::Icon::Warning);
     if (result != csvexport::Result::Done)
         return;
     emit statusMessage(
@@ -126,10 +125,10 @@ void TransferCommands::importRecords() {
     const QString unchanged = QStringLiteral("\r\rDie Datenbank bleibt unverändert.");
     auto refuse = [&](const QString& why) {
         boxes.show(window,
-                     QStringLiteral("Die Datei\r%1\rkann nicht importiert werden:\r%2")
-                             .arg(QDir::toNativeSeparators(*path), why) +
-                         unchanged,
-                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+                   QStringLiteral("Die Datei\r%1\rkann nicht importiert werden:\r%2")
+                           .arg(QDir::toNativeSeparators(*path), why) +
+                       unchanged,
+                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
     };
 
     QFile file(*path);
@@ -183,25 +182,25 @@ try {
     });
 } catch (const EngineError& e) {
     boxes.show(window,
-                 QStringLiteral("Die Datensätze konnten nicht gespeichert werden:\r%1\r\rEs "
-                                "wurde kein Datensatz importiert.")
-                         .arg(e.description()) +
-                     unchanged,
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+               QStringLiteral("Die Datensätze konnten nicht gespeichert werden:\r%1\r\rEs "
+                              "wurde kein Datensatz importiert.")
+                       .arg(e.description()) +
+                   unchanged,
+               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
     return;
 }
 if (!added) {
     boxes.show(window,
-                 QStringLiteral("Der Import wurde abgebrochen; es wurde kein Datensatz "
-                                "gespeichert.") +
-                     unchanged,
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+               QStringLiteral("Der Import wurde abgebrochen; es wurde kein Datensatz "
+                              "gespeichert.") +
+                   unchanged,
+               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
     return;
 }
 // The new records are shown in the table; the record shown before stays shown.
 emit imported();
 boxes.show(window,
-             *added == 1 ? QStringLiteral("1 Datensatz wurde importiert.")
-                         : QStringLiteral("%1 Datensätze wurden importiert.").arg(*added),
-             MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+           *added == 1 ? QStringLiteral("1 Datensatz wurde importiert.")
+                       : QStringLiteral("%1 Datensätze wurden importiert.").arg(*added),
+           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
 }
