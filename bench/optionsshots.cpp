@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
         screenShot(QStringLiteral("7-applied-dialog-over-window"));
         d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     });
-    m.mnuSetupSub[0]->trigger();
+    m.actions.tableOptions->trigger();
     QTest::qWait(300);
     save(w.grab(), QStringLiteral("8-table-after-same-child"));
     std::printf("shown: %s\n", qPrintable(m.txtNr->text()));
@@ -106,6 +106,6 @@ int main(int argc, char* argv[]) {
             d->findChild<QCheckBox*>(QString::fromLatin1(box))->click();
         d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     });
-    m.mnuSetupSub[0]->trigger();
+    m.actions.tableOptions->trigger();
     return 0;
 }

@@ -174,6 +174,10 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     popMenu1Sub = entries(w, "popMenu1");
     mnuExtras = child<QMenu>(w, "mnuExtras");
     mnuExtrasSub = entries(w, "mnuExtras");
+    for (const MenuDef& def : menuTree())
+        for (const MenuEntry& e : def.entries)
+            if (!e.separator())
+                actions.*(e.action) = child<QAction>(w, e.name);
 }
 
 QAbstractItemModel* WindowView::gridModel() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menutree.h"
 #include "recordingmessageboxes.h"
 #include "tarvexmain.h"
 
@@ -106,6 +107,8 @@ struct WindowView {
     QMenu* mnuEdit;
     QMenu* popMenu1;
     QMenu* mnuExtras;
+    // The commands by name, and each menu's entries in their order (separators included).
+    MenuActions actions;
     QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub,
         mnuExtrasSub;
 

@@ -58,22 +58,22 @@ class TestMenus : public WindowTest {
         QTest::keyClicks(m().txtSuch[0], "Q"); // no rows: "&Drucken..." is disabled
         QMenu* file = m().mnuFile;
         file->popup(m().window->mapToGlobal(QPoint(10, 10)));
-        file->setActiveAction(m().mnuFileSub[3]);
+        file->setActiveAction(m().actions.quit);
         QCOMPARE(m().kMain->text(), QStringLiteral("Beendet die Anwendung"));
         // A disabled entry shows no help: the mouse over it empties the panel.
-        QTest::mouseMove(file, file->actionGeometry(m().mnuFileSub[1]).center());
+        QTest::mouseMove(file, file->actionGeometry(m().actions.print).center());
         QCOMPARE(m().kMain->text(), QString());
-        file->setActiveAction(m().mnuFileSub[0]);
+        file->setActiveAction(m().actions.pageSetup);
         QCOMPARE(m().kMain->text(), QStringLiteral("Richtet den Drucker ein"));
         file->hide();
     }
 
     void searchEntryMovesToSearchRow() {
         start();
-        QVERIFY(m().mnuFileSub[0]->isEnabled() && m().mnuHelpSub[2]->isEnabled());
+        QVERIFY(m().actions.pageSetup->isEnabled() && m().actions.about->isEnabled());
         // "S&uchen" takes the user to the search row and changes nothing else.
         const QString before = m().txtNr->text();
-        m().mnuDSSub[5]->trigger();
+        m().actions.search->trigger();
         QCOMPARE(QApplication::focusWidget(), m().txtSuch[0]);
         QCOMPARE(m().txtNr->text(), before);
     }
@@ -103,8 +103,8 @@ class TestMenus : public WindowTest {
         QGuiApplication::clipboard()->setMimeData(mime);
         focusOn(m().txtSuch[1]);
         emit m().mnuEdit->aboutToShow();
-        QCOMPARE(m().mnuEditSub[1]->isEnabled(), pasteEnabled);
-        QVERIFY(m().mnuEditSub[5]->isEnabled());
+        QCOMPARE(m().actions.paste->isEnabled(), pasteEnabled);
+        QVERIFY(m().actions.selectAll->isEnabled());
     }
 
     void editCommandsLeaveBrowsedRecordAlone() {
@@ -153,7 +153,7 @@ class TestMenus : public WindowTest {
             QTest::keyClick(box, Qt::Key_Space);
             QVERIFY(!box->isVisible());
         });
-        m().mnuHelpSub[2]->trigger();
+        m().actions.about->trigger();
         QVERIFY(*opened);
         QVERIFY(m().window->isEnabled());
     }
@@ -168,11 +168,11 @@ class TestMenus : public WindowTest {
                 dialog.printer()->setPageOrientation(QPageLayout::Portrait);
             choosePortrait ? dialog.accept() : dialog.reject();
         });
-        m().mnuFileSub[0]->trigger();
+        m().actions.pageSetup->trigger();
         QCOMPARE(offered, QPageLayout::Landscape);
         // A choice made in the dialog is taken and reaches the settings file at the end.
         choosePortrait = true;
-        m().mnuFileSub[0]->trigger();
+        m().actions.pageSetup->trigger();
         QCOMPARE(offered, QPageLayout::Landscape); // the cancel before kept it
         w->close();
         QVERIFY(folder->read("Tarvex.ini").contains("Ausrichtung=1"));
@@ -180,7 +180,7 @@ class TestMenus : public WindowTest {
 
     void endCommandClosesAndSaves() {
         start();
-        m().mnuFileSub[3]->trigger();
+        m().actions.quit->trigger();
         QVERIFY(!m().window->isVisible());
         QVERIFY(folder->read("Tarvex.ini").contains("Links=50"));
     }

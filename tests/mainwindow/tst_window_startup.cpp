@@ -354,7 +354,7 @@ class TestStartup : public QObject {
         QTRY_VERIFY(m.startScreen() == nullptr);
         QVERIFY(!m.window->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(m.window->isEnabled(), 3000);
-        QVERIFY(!m.mnuDSSub[3]->isEnabled());
+        QVERIFY(!m.actions.saveRecord->isEnabled());
         w.close();
     }
 

@@ -36,7 +36,7 @@ void TestWindowTransfer::init() {
 void TestWindowTransfer::import(const QByteArray& file) {
     folder->write("kinder.csv", file);
     w->boxes.answer<QFileDialog>(chooseFile(folder->file("kinder.csv")));
-    m().mnuExtrasSub[5]->trigger();
+    m().actions.importRecords->trigger();
 }
 
 void TestWindowTransfer::tableAsShownAndAllRecords() {
@@ -44,7 +44,7 @@ void TestWindowTransfer::tableAsShownAndAllRecords() {
     QCOMPARE(m().gridModel()->rowCount(), 2);
     QString proposed;
     w->boxes.answer<QFileDialog>(chooseFile(folder->file("tabelle.csv"), &proposed));
-    m().mnuExtrasSub[3]->trigger();
+    m().actions.exportTable->trigger();
     QCOMPARE(proposed, folder->file("Tabelle_2026-12-06.csv"));
     const QByteArray table = folder->read("tabelle.csv");
     QVERIFY2(table.startsWith("\xEF\xBB\xBFNr.;Nachname;Vorname;geb. am;Gruppe;Essen"), table);
@@ -52,7 +52,7 @@ void TestWindowTransfer::tableAsShownAndAllRecords() {
     QVERIFY(table.contains("\r\n1;Maier;Anna;") && table.contains("\r\n3;Mayr;Carla;"));
 
     w->boxes.answer<QFileDialog>(chooseFile(folder->file("alle.csv"), &proposed));
-    m().mnuExtrasSub[4]->trigger();
+    m().actions.exportAll->trigger();
     QCOMPARE(proposed, folder->file("Kinderdaten_2026-12-06.csv"));
     const QByteArray all = folder->read("alle.csv");
     QVERIFY(all.startsWith("\xEF\xBB\xBFNr;KSorge;Bem;KNach;"));
@@ -134,7 +134,7 @@ void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
     small.rlim_cur = 4096;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    m().mnuExtrasSub[4]->trigger();
+    m().actions.exportAll->trigger();
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
     const QStringList boxes = w->takeBoxes();
