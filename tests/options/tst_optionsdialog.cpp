@@ -3,6 +3,7 @@
 
 #include "controls.h"
 #include "optionsdialog.h"
+#include "recordingmessageboxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,7 +28,7 @@ struct FontScript {
     QFont offered;
     QFontDialog::FontDialogOptions options;
     int runs = 0;
-    OptionsDialog::FontDialogRunner runner() {
+    std::function<void(QFontDialog&)> runner() {
         return [this](QFontDialog& d) {
             ++runs;
             offered = d.currentFont();
@@ -56,11 +57,13 @@ class TestOptionsDialog : public QObject {
 
     Settings settings;
     FontScript fonts;
+    RecordingMessageBoxes boxes;
     std::unique_ptr<OptionsDialog> dialog;
     QList<Settings> applied;
 
     void open() {
-        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, fonts.runner());
+        boxes.answer<QFontDialog>(fonts.runner());
+        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, boxes);
         connect(dialog.get(), &OptionsDialog::applied, [this](const Settings& s) { applied << s; });
         QVERIFY(showActive(dialog.get()));
     }

@@ -67,14 +67,14 @@ class TestPrintDialog : public QObject {
         PrintDialog::Setup setup = f.setup();
         setup.printerAvailable = [&] { return !action.contains("noprinter"); };
         std::optional<bool> setupShownPortrait;
-        setup.pageSetupRunner = [&](QPageSetupDialog& dialog) {
+        f.boxes.answer<QPageSetupDialog>([&](QPageSetupDialog& dialog) {
             QCOMPARE(dialog.printer(), setup.printer.get());
             setupShownPortrait =
                 dialog.printer()->pageLayout().orientation() == QPageLayout::Portrait;
             dialog.printer()->setPageOrientation(
                 action.contains("landscape") ? QPageLayout::Landscape : QPageLayout::Portrait);
             dialog.setResult(action.contains("cancel") ? QDialog::Rejected : QDialog::Accepted);
-        };
+        });
         setup.openPageLayout = [&] {
             Settings s = f.settings;
             s.Hochformat = false;
@@ -116,7 +116,7 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(5));
         PrintDialog::Setup setup = f.setup();
         int previews = 0;
-        setup.previewRunner = [&](PrintPreview&) { ++previews; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { ++previews; });
         PrintDialog d(setup);
         QVERIFY(showActive(&d));
         auto* txt = control<QLineEdit>(&d, "txtAnzahl");
@@ -182,7 +182,7 @@ class TestPrintDialog : public QObject {
             p.setOutputFileName(jobs.constLast());
         };
         const QString path = f.path(QStringLiteral("ohne Drucker.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
         d.show();
         f.boxes.answers = {MessageBoxes::Answer::No, MessageBoxes::Answer::Yes};
@@ -226,7 +226,7 @@ class TestPrintDialog : public QObject {
         QList<QSize> sheets;
         bool closed = false;
         bool vScroll = false;
-        setup.previewRunner = [&](PrintPreview& p) {
+        f.boxes.answer<PrintPreview>([&](PrintPreview& p) {
             p.setWindowState(Qt::WindowNoState);
             p.resize(1400, 1000);
             QVERIFY(showActive(&p));
@@ -241,9 +241,9 @@ class TestPrintDialog : public QObject {
             }
             QTest::mouseClick(control<QLabel>(&p, "Panel5"), Qt::LeftButton);
             closed = !p.isVisible();
-        };
+        });
         const QString path = f.path(QStringLiteral("vergleich.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
         control<QLineEdit>(&d, "txtAnzahl")->setText(QStringLiteral("5"));
         click(&d, "cmdPreview");
@@ -282,7 +282,8 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(10));
         PrintDialog::Setup setup = f.setup();
         QString proposed;
-        setup.fileDialogRunner = saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed);
+        f.boxes.answer<QFileDialog>(
+            saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed));
         PrintDialog d(setup);
         click(&d, option.toLatin1().constData());
         click(&d, "cmdPdf");
@@ -333,11 +334,11 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [] { return true; };
         const QString path = f.path(QStringLiteral("ausgabe.pdf"));
         setup.beforeJob = [&](QPrinter& printer, int) { printer.setOutputFileName(path); };
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         int steps = 0;
-        setup.progressHook = [&](QProgressDialog& progress) {
+        f.boxes.progress = [&](QProgressDialog& progress) {
             ++steps;
             if (progress.labelText().startsWith(stopAt))
                 progress.cancel();
@@ -358,7 +359,7 @@ class TestPrintDialog : public QObject {
         int jobs = 0;
         setup.beforeJob = [&](QPrinter&, int) { ++jobs; };
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         setup.settings.AbstandO = setup.settings.AbstandU = 150;
         PrintDialog crowded(setup);
         click(&crowded, "cmdPrint");

@@ -152,7 +152,7 @@ class TestReliability : public QObject {
         const QString path = m_dir.filePath(QStringLiteral("TarvexDB.mdb"));
         createWithSharedRecords(path);
         RecordingMessageBoxes boxes;
-        RecordController records(boxes, nullptr);
+        RecordController records(boxes);
         records.open(path);
         sqlite3* db = sqliteHandle(*records.database());
         sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr,
