@@ -11,6 +11,7 @@
 #include "recordcontroller.h"
 #include "recordform.h"
 #include "recordtable.h"
+#include "screenfit.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -151,8 +152,8 @@ bool TarvexMain::Start_Init() {
         m_settingsFile.readPrint(m_settings);
         // 8. Window size, position and tab.
         m_settingsFile.readWindow(m_settings);
-        resize(toPixelsX(m_settings.Breite), toPixelsY(m_settings.Hoehe));
-        move(toPixelsX(m_settings.Links), toPixelsY(m_settings.Oben));
+        placeOnScreen(this, QRect(toPixelsX(m_settings.Links), toPixelsY(m_settings.Oben),
+                                  toPixelsX(m_settings.Breite), toPixelsY(m_settings.Hoehe)));
         if (m_settings.Tab >= 0 && m_settings.Tab < m_form->count())
             m_form->setCurrentIndex(m_settings.Tab);
         // 9. Column widths of the table, by position.

@@ -2,6 +2,7 @@
 
 #include "backupfolder.h"
 #include "datacontrol.h"
+#include "helppage.h"
 #include "historyrow.h"
 #include "infobox.h"
 #include "messageboxes.h"
@@ -160,8 +161,10 @@ void TarvexMain::applyLayout() {
     };
     const MainLayout& l = m_layout;
     m_frame->setGeometry(px(l.FrameAllg));
-    m_table->setGeometry(px(l.DataGrid));
-    m_form->setGeometry(px(l.SSTab1));
+    // A window smaller than the layout scrolls the table and the form instead of cutting them off.
+    const QRect shown(-m_frame->pos(), centralWidget()->size());
+    m_table->setGeometry(px(l.DataGrid).intersected(shown));
+    m_form->setGeometry(px(l.SSTab1).intersected(shown));
     m_lblAktDS->setGeometry(px(l.lblAktDS));
     m_image1->setGeometry(px(l.Image1));
     m_image2->setGeometry(px(l.Image2));
@@ -437,8 +440,7 @@ void TarvexMain::optionsApplied(const Settings& applied) {
 
 void TarvexMain::mnuHelpSub_Click(int element) {
     if (element == 0) {
-        m_boxes.show(this, QStringLiteral("noch nicht verfügbar"), MessageBoxes::Buttons::Ok,
-                     MessageBoxes::Icon::None);
+        HelpPage::showFor(this);
     } else if (element == 2) {
         InfoBox box(m_bDebug, this);
         box.exec();
