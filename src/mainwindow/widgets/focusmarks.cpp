@@ -33,8 +33,17 @@ void FocusMarkStyle::drawPrimitive(PrimitiveElement element, const QStyleOption*
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
-    if (element == PE_FrameLineEdit && (option->state & State_HasFocus))
+    if ((element == PE_FrameLineEdit || element == PE_PanelButtonCommand) &&
+        (option->state & State_HasFocus))
         drawRing(painter, option->rect, option->palette);
+}
+
+void FocusMarkStyle::drawControl(ControlElement element, const QStyleOption* option,
+                                 QPainter* painter, const QWidget* widget) const {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    // Some styles mark the focused tab with a faint tint only.
+    if (element == CE_TabBarTabLabel && (option->state & State_HasFocus))
+        drawRing(painter, option->rect.adjusted(3, 3, -3, -1), option->palette);
 }
 
 void FocusMarkStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
