@@ -1,6 +1,6 @@
 // The window and its dialogs as a screen reader and the keyboard alone meet them: every control
 // that takes the focus has a name of its own; Tab reads the record shown and passes the table
-// once; the sort menu opens from the keyboard.
+// once; the sort menu opens from the keyboard; a cell is read with its record's number.
 
 #include "testsupport.h"
 
@@ -149,6 +149,12 @@ class TestWindowAccess : public WindowTest {
             QTest::keyClick(m().DataGrid, Qt::Key_Right);
         sortByKey(Qt::Key_F10, Qt::ShiftModifier, true);
         QCOMPARE(m().column(surname), (QStringList{"Abel", "Huber", "Maier"}));
+        // A cell is read with its row's record number, whatever the order.
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(m().DataGrid)->tableInterface();
+        const QList<QAccessibleInterface*> header =
+            table->cellAt(0, surname)->tableCellInterface()->rowHeaderCells();
+        QCOMPARE(header.value(0) ? header[0]->text(QAccessible::Name) : QString(), "Nr. 3");
     }
 };
 
