@@ -127,11 +127,11 @@ int main(int argc, char* argv[]) {
         asked = -1;
         w.boxes.answers = {MessageBoxes::Answer::No};
         clock.start();
-        m.mnuDSSub[0]->trigger();
+        m.actions.newRecord->trigger();
         expectBoxes(w, {kCopyQuestion}, "&Neu");
         neu.push_back(asked);
         w.boxes.answers = {MessageBoxes::Answer::No};
-        m.mnuDSSub[3]->trigger();
+        m.actions.saveRecord->trigger();
         expectBoxes(w, {kSaveQuestion}, "&Speichern of the new record");
     }
     w.boxes.onShow = {};
@@ -142,7 +142,7 @@ int main(int argc, char* argv[]) {
     QLineEdit* tel = m.txtAngaben[9];
     for (int i = 0; i < Runs; ++i) {
         const QString nr = m.gridModel()->index(showMiddleRecord(m), 0).data().toString();
-        m.mnuDSSub[1]->trigger();
+        m.actions.changeRecord->trigger();
         expectBoxes(w, {}, "Änd&ern");
         const QString typed = QStringLiteral("0821 %1").arg(700000 + i);
         tel->setFocus();
@@ -150,7 +150,7 @@ int main(int argc, char* argv[]) {
         QTest::keyClicks(tel, typed);
         expectShown(tel, typed, "typing");
         w.boxes.answers = {MessageBoxes::Answer::Yes};
-        save.push_back(timeMs([&] { m.mnuDSSub[3]->trigger(); }));
+        save.push_back(timeMs([&] { m.actions.saveRecord->trigger(); }));
         expectBoxes(w, {kSaveQuestion}, "&Speichern");
         expectShown(m.txtNr, nr, "after &Speichern");
         expectShown(tel, typed, "after &Speichern");
@@ -165,7 +165,7 @@ int main(int argc, char* argv[]) {
         const QString nr = m.gridModel()->index(row, 0).data().toString();
         const QString neighbour = m.gridModel()->index(row - 1, 0).data().toString();
         w.boxes.answers = {MessageBoxes::Answer::Yes};
-        del.push_back(timeMs([&] { m.mnuDSSub[2]->trigger(); }));
+        del.push_back(timeMs([&] { m.actions.deleteRecord->trigger(); }));
         expectBoxes(w, {kDeleteQuestion}, "&Löschen");
         expectShown(m.txtNr, neighbour, "after &Löschen");
         deleted << nr;

@@ -40,24 +40,28 @@ int main(int argc, char* argv[]) {
         save(QGuiApplication::primaryScreen()->grabWindow(0), name);
     };
 
-    WidgetMessageBoxes boxes;
+    // The font dialog is pictured while it shows, then cancelled.
+    struct ShotBoxes : WidgetMessageBoxes {
+        std::function<void(const QString&)> shot;
+        void run(QDialog& dialog) override {
+            if (qobject_cast<QFontDialog*>(&dialog))
+                QTimer::singleShot(0, &dialog, [&] {
+                    shot(QStringLiteral("4-font-dialog"));
+                    dialog.reject();
+                });
+            dialog.exec();
+        }
+    } boxes;
+    boxes.shot = screenShot;
     TarvexMain::Options o;
     o.programFolder = QString::fromLocal8Bit(argv[1]);
     o.boxes = &boxes;
     o.startScreenMs = 0;
     o.singleInstance = false;
-    // The font dialog is pictured while it shows, then cancelled.
-    o.fontDialogRunner = [&screenShot](QFontDialog& dialog) {
-        QTimer::singleShot(0, &dialog, [&] {
-            screenShot(QStringLiteral("4-font-dialog"));
-            dialog.reject();
-        });
-        dialog.exec();
-    };
     TarvexMain w(o);
-    if (!w.Form_Load())
+    if (!w.start())
         return 1;
-    w.Timer1_Timer();
+    w.finishStartScreen();
     WindowView m(&w);
     w.move(0, 0);
     w.resize(1380, 900);
@@ -89,7 +93,7 @@ int main(int argc, char* argv[]) {
         screenShot(QStringLiteral("7-applied-dialog-over-window"));
         d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     });
-    m.mnuSetupSub[0]->trigger();
+    m.actions.tableOptions->trigger();
     QTest::qWait(300);
     save(w.grab(), QStringLiteral("8-table-after-same-child"));
     std::printf("shown: %s\n", qPrintable(m.txtNr->text()));
@@ -102,6 +106,6 @@ int main(int argc, char* argv[]) {
             d->findChild<QCheckBox*>(QString::fromLatin1(box))->click();
         d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     });
-    m.mnuSetupSub[0]->trigger();
+    m.actions.tableOptions->trigger();
     return 0;
 }

@@ -58,14 +58,14 @@ int measure(const QString& what, const QString& databasePath, int runs) {
     PrintDialog::Setup setup;
     setup.database = database.get();
     setup.boxes = &boxes;
-    setup.fileDialogRunner = [&](QFileDialog& d) {
+    boxes.answer<QFileDialog>([&](QFileDialog& d) {
         d.selectFile(pdf);
         static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
+    });
     QElapsedTimer clock;
     double shownMs = 0;
     int pages = 0;
-    setup.previewRunner = [&](PrintPreview& preview) {
+    boxes.answer<PrintPreview>([&](PrintPreview& preview) {
         preview.show();
         QCoreApplication::processEvents(); // laid out and painted: page 1 is shown
         shownMs = double(clock.nsecsElapsed()) / 1e6;
@@ -79,7 +79,7 @@ int measure(const QString& what, const QString& databasePath, int runs) {
             shownMs = double(clock.nsecsElapsed()) / 1e6;
         }
         preview.close();
-    };
+    });
     PrintDialog dialog(setup);
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

@@ -73,12 +73,12 @@ int main(int argc, char* argv[]) {
     setup.settings.Tel = QStringLiteral("0821 4711-0");
     setup.settings.Email = QStringLiteral("info@kinderhaus-sonnenschein.de");
     QString target;
-    setup.fileDialogRunner = [&target](QFileDialog& d) {
+    boxes.answer<QFileDialog>([&target](QFileDialog& d) {
         d.selectFile(target);
         static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
+    });
     int previewShots = 0;
-    setup.previewRunner = [&](PrintPreview& p) {
+    boxes.answer<PrintPreview>([&](PrintPreview& p) {
         p.setWindowState(Qt::WindowNoState);
         p.resize(1000, 760);
         p.show();
@@ -89,7 +89,7 @@ int main(int argc, char* argv[]) {
         p.grab().save(out.filePath(QStringLiteral("preview_%1_page2.png").arg(previewShots)));
         ++previewShots;
         p.close();
-    };
+    });
 
     PrintDialog dialog(setup);
     dialog.show();

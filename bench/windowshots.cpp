@@ -66,9 +66,9 @@ int main(int argc, char* argv[]) {
     o.startScreenMs = 0;
     o.singleInstance = false;
     TarvexMain w(o);
-    if (!w.Form_Load())
+    if (!w.start())
         return 1;
-    w.Timer1_Timer();
+    w.finishStartScreen();
     WindowView m(&w);
     auto shot = [&](const QString& name) {
         QTest::qWait(200);
@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
                                                              QStringLiteral(".png"));
     };
     boxes.answers = {QMessageBox::No};
-    m.mnuDSSub[0]->trigger();
+    m.actions.newRecord->trigger();
     QTest::keyClicks(m.txtAngaben[0], QStringLiteral("Sommer"));
     QTest::keyClick(m.txtAngaben[0], Qt::Key_Return);
     QTest::keyClicks(m.txtAngaben[1], QStringLiteral("Lina"));
@@ -140,9 +140,9 @@ int main(int argc, char* argv[]) {
     QTest::keyClicks(m.txtNr, QStringLiteral("1"));
     boxes.names = {QString(), QStringLiteral("9-refused-duplicate-number")};
     boxes.answers = {QMessageBox::Yes, QMessageBox::Ok};
-    m.mnuDSSub[3]->trigger();
+    m.actions.saveRecord->trigger();
     screenShot(QStringLiteral("10-input-kept-after-refusal"));
     boxes.answers = {QMessageBox::No};
-    m.mnuDSSub[3]->trigger();
+    m.actions.saveRecord->trigger();
     return 0;
 }

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     options.boxes = &boxes;
 
     TarvexMain window(options);
-    if (!window.Form_Load())
+    if (!window.start())
         return 0;
     return QApplication::exec();
 }

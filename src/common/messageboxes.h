@@ -3,11 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class QDialog;
+class QProgressDialog;
 class QWidget;
 
-// Every message box of the program goes through this interface, so that tests can record what
-// would be shown and answer it from a script. A box without a title of its own carries the
-// program's title.
+// Every question the program asks goes through this interface: the message boxes, every modal
+// dialog (file, font, page set-up, print, preview, restore, import preview), the password prompt
+// and the progress of long jobs. Tests record what would be shown and answer it from a script;
+// a new dialog needs nothing new here, it is run with run(). A box without a title of its own
+// carries the program's title.
 class MessageBoxes {
   public:
     enum class Icon { None, Critical, Question, Warning, Information };
@@ -20,6 +26,15 @@ class MessageBoxes {
     // Shows a box and returns the button chosen. An empty title gives "Tarvex".
     virtual Answer show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
                         const QString& title = QString()) = 0;
+
+    // Runs a modal dialog the caller has made ready and returns when it is closed; its result()
+    // tells how.
+    virtual void run(QDialog& dialog) = 0;
+    // Asks for a password with this prompt; nothing when the user cancels.
+    virtual std::optional<QString> askPassword(QWidget* parent, const QString& title,
+                                               const QString& prompt) = 0;
+    // Called at every step of a long job's progress, with the dialog updated.
+    virtual void progressed(QProgressDialog& dialog) { (void)dialog; }
 
     static QString programTitle() { return QStringLiteral("Tarvex"); }
 

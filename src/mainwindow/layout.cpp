@@ -74,7 +74,7 @@ MainLayout designLayout() {
     return l;
 }
 
-void Form_Resize(MainLayout& l, double windowWidth, double windowHeight) {
+void fitToWindow(MainLayout& l, double windowWidth, double windowHeight) {
     const double W = single(windowWidth);
     const double H = single(windowHeight);
 

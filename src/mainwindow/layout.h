@@ -3,7 +3,7 @@
 #include <array>
 
 // The main window's layout arithmetic, in twips (1/1440 inch; 15 twips make a pixel at 96 DPI).
-// No widgets here: the window keeps a MainLayout, lets Form_Resize update it on every resize and
+// No widgets here: the window keeps a MainLayout, lets fitToWindow update it on every resize and
 // then places its controls from it.
 
 struct TwipRect {
@@ -60,4 +60,4 @@ MainLayout designLayout();
 // positions. Horizontal steps run only when W > 12000, vertical ones only when H > 10550, so a
 // small or minimized window leaves everything as it was. Every result is stored in single
 // precision; a width or height that comes out below zero is not applied.
-void Form_Resize(MainLayout& layout, double W, double H);
+void fitToWindow(MainLayout& layout, double W, double H);

@@ -1,161 +1,121 @@
 #include "menutree.h"
 
-#include <algorithm>
 #include <initializer_list>
-#include <utility>
 
 namespace {
 
 struct EntryText {
+    const char* name; // nullptr for a separator
+    QAction* MenuActions::*action;
     const char* caption; // UTF-8
     const char* helpText;
     const char* shortcut;
+    const char* icon;
 };
 
-constexpr const char* Separator = "-";
+const EntryText Separator{nullptr, nullptr, "-", "", "", ""};
 
 MenuDef makeMenu(const char* name, const char* caption, bool visible,
                  std::initializer_list<EntryText> entries) {
     MenuDef menu;
     menu.name = QString::fromLatin1(name);
-    menu.entryArray = menu.name + QStringLiteral("Sub");
     menu.caption = QString::fromUtf8(caption);
     menu.visible = visible;
-    int element = 0;
     for (const EntryText& text : entries) {
         MenuEntry e;
-        e.element = element++;
         e.caption = QString::fromUtf8(text.caption);
-        e.separator = e.caption == QLatin1String(Separator);
-        if (!e.separator) {
+        if (text.action) {
+            e.name = QString::fromLatin1(text.name);
+            e.action = text.action;
             e.helpText = QString::fromUtf8(text.helpText);
             e.shortcut = QString::fromLatin1(text.shortcut);
-            e.iconKey = iconKeyFor(e.caption);
+            e.iconKey = QString::fromLatin1(text.icon);
         }
         menu.entries.append(e);
     }
     return menu;
 }
 
+#define ACTION(member) #member, &MenuActions::member
+
 QList<MenuDef> buildMenuTree() {
-    const EntryText separator{Separator, "", ""};
     return {
         makeMenu("mnuFile", "&Datei", true,
                  {
-                     {"Druckereinri&chtung...", "Richtet den Drucker ein", ""},
-                     {"&Drucken...", "Ruft den Druckdialog auf", "Ctrl+P"},
-                     separator,
-                     {"&Beenden", "Beendet die Anwendung", "Ctrl+Q"},
+                     {ACTION(pageSetup), "Druckereinri&chtung...", "Richtet den Drucker ein", "",
+                      "PAGESETUP"},
+                     {ACTION(print), "&Drucken...", "Ruft den Druckdialog auf", "Ctrl+P", "PRINT"},
+                     Separator,
+                     {ACTION(quit), "&Beenden", "Beendet die Anwendung", "Ctrl+Q", "EXIT"},
                  }),
-        makeMenu("mnuEdit", "&Bearbeiten", true,
-                 {
-                     {"&Ausschneiden", "Schneidet markierten Text aus", "Ctrl+X"},
-                     {"E&infügen", "Fügt Text ein", "Ctrl+V"},
-                     {"&Kopieren", "Kopiert markierten Text", "Ctrl+C"},
-                     {"&Löschen", "Löscht markierten Text", "Del"},
-                     separator,
-                     {"Alles a&uswählen", "Markiert kompletten Text", "Ctrl+A"},
-                 }),
-        makeMenu("mnuDS", "Daten&satz", true,
-                 {
-                     {"&Neu", "Legt einen neuen Datensatz an", "Ctrl+N"},
-                     {"Änd&ern", "Schaltet in den Änderungsmodus", "Ctrl+E"},
-                     {"&Löschen ", "Löscht den aktuellen Datensatz", "Ctrl+D"},
-                     {"&Speichern", "Schaltet in den Normalmodus", "Ctrl+S"},
-                     separator,
-                     {"S&uchen", "Springt zum angegebenen Datensatz", ""},
-                 }),
+        makeMenu(
+            "mnuEdit", "&Bearbeiten", true,
+            {
+                {ACTION(cut), "&Ausschneiden", "Schneidet markierten Text aus", "Ctrl+X", "CUT"},
+                {ACTION(paste), "E&infügen", "Fügt Text ein", "Ctrl+V", "PASTE"},
+                {ACTION(copy), "&Kopieren", "Kopiert markierten Text", "Ctrl+C", "COPY"},
+                {ACTION(deleteText), "&Löschen", "Löscht markierten Text", "Del", "DSDEL"},
+                Separator,
+                {ACTION(selectAll), "Alles a&uswählen", "Markiert kompletten Text", "Ctrl+A", ""},
+            }),
+        makeMenu(
+            "mnuDS", "Daten&satz", true,
+            {
+                {ACTION(newRecord), "&Neu", "Legt einen neuen Datensatz an", "Ctrl+N", "DSNEW"},
+                {ACTION(changeRecord), "Änd&ern", "Schaltet in den Änderungsmodus", "Ctrl+E",
+                 "DSEDIT"},
+                {ACTION(deleteRecord), "&Löschen ", "Löscht den aktuellen Datensatz", "Ctrl+D",
+                 "DSDEL"},
+                {ACTION(saveRecord), "&Speichern", "Schaltet in den Normalmodus", "Ctrl+S",
+                 "DSSAVE"},
+                Separator,
+                {ACTION(search), "S&uchen", "Springt zum angegebenen Datensatz", "", "DSFIND"},
+            }),
         makeMenu("mnuSetup", "&Einstellungen", true,
                  {
-                     {"&Tabelle", "Einstellungen zur Übersichtstabelle", ""},
-                     {"&Seitenlayout", "Einstellungen zum Seitenlayout", ""},
-                     {"&Anschrift", "Eingabe der Adresse", ""},
+                     {ACTION(tableOptions), "&Tabelle", "Einstellungen zur Übersichtstabelle", "",
+                      "TABOP"},
+                     {ACTION(pageOptions), "&Seitenlayout", "Einstellungen zum Seitenlayout", "",
+                      "PRINTSETUP"},
+                     {ACTION(addressOptions), "&Anschrift", "Eingabe der Adresse", "", "ADRESS"},
                  }),
         // Commands that keep and hand over the data, in a menu of their own.
-        makeMenu(
-            "mnuExtras", "E&xtras", true,
-            {
-                {"Datensicherung &zurückspielen...",
-                 "Spielt eine Datensicherung der Datenbank zurück", ""},
-                {"&Auskunft zum Kind...",
-                 "Speichert alle Daten des angezeigten Kindes als PDF-Datei für die Eltern", ""},
-                separator,
-                {"Tabelle e&xportieren (CSV)...",
-                 "Speichert die Tabelle, wie sie angezeigt wird, für eine Tabellenkalkulation", ""},
-                {"A&lle Daten exportieren (CSV)...",
-                 "Speichert alle Datensätze mit allen Feldern für eine Tabellenkalkulation", ""},
-                {"Daten &importieren (CSV)...", "Fügt Datensätze aus einer CSV-Datei hinzu", ""},
-            }),
+        makeMenu("mnuExtras", "E&xtras", true,
+                 {
+                     {ACTION(restoreBackup), "Datensicherung &zurückspielen...",
+                      "Spielt eine Datensicherung der Datenbank zurück", "", ""},
+                     {ACTION(childInformation), "&Auskunft zum Kind...",
+                      "Speichert alle Daten des angezeigten Kindes als PDF-Datei für die Eltern",
+                      "", ""},
+                     Separator,
+                     {ACTION(exportTable), "Tabelle e&xportieren (CSV)...",
+                      "Speichert die Tabelle, wie sie angezeigt wird, für eine "
+                      "Tabellenkalkulation",
+                      "", ""},
+                     {ACTION(exportAll), "A&lle Daten exportieren (CSV)...",
+                      "Speichert alle Datensätze mit allen Feldern für eine Tabellenkalkulation",
+                      "", ""},
+                     {ACTION(importRecords), "Daten &importieren (CSV)...",
+                      "Fügt Datensätze aus einer CSV-Datei hinzu", "", ""},
+                 }),
         makeMenu("mnuHelp", "&Hilfe", true,
                  {
-                     {"&Hilfe", "Hilfedatei wird aufgerufen", ""},
-                     separator,
-                     {"&Info über...", "Informationen zum Programm", ""},
+                     {ACTION(help), "&Hilfe", "Hilfedatei wird aufgerufen", "", "HELP"},
+                     Separator,
+                     {ACTION(about), "&Info über...", "Informationen zum Programm", "", ""},
                  }),
-        makeMenu("popMenu1", "PopMenu", false,
-                 {
-                     {"Au&fsteigend", "Aufsteigende Sortierung", ""},
-                     {"A&bsteigend", "Absteigende Sortierung", ""},
-                 }),
+        makeMenu(
+            "popMenu1", "PopMenu", false,
+            {
+                {ACTION(sortAscending), "Au&fsteigend", "Aufsteigende Sortierung", "", "SORTASC"},
+                {ACTION(sortDescending), "A&bsteigend", "Absteigende Sortierung", "", "SORTDES"},
+            }),
     };
 }
 
+#undef ACTION
+
 } // namespace
-
-const MenuEntry* MenuDef::entry(int element) const {
-    for (const MenuEntry& e : entries)
-        if (e.element == element)
-            return &e;
-    return nullptr;
-}
-
-const QList<IconImage>& iconList() {
-    static const QList<IconImage> list = [] {
-        const std::pair<const char*, const char*> images[] = {
-            {"HELP", "&Hilfe"},
-            {"ADRESS", "&Anschrift"},
-            {"DSNEW", "&Neu"},
-            {"DSDEL", "&Löschen "},
-            {"DSFIND", "S&uchen"},
-            {"DSEDIT", "Änd&ern"},
-            {"DSSAVE", "&Speichern"},
-            {"OPENFILE", "&Open"},
-            {"NEWFILE", ""},
-            {"FIND", ""},
-            {"CUT", "&Ausschneiden"},
-            {"PRINTSETUP", "&Seitenlayout"},
-            {"PAGESETUP", "Druckereinri&chtung..."},
-            {"DEL", "&Löschen"},
-            {"COPY", "&Kopieren"},
-            {"EXIT", "&Beenden"},
-            {"TABOP", "&Tabelle"},
-            {"SORTASC", "Au&fsteigend"},
-            {"SORTDES", "A&bsteigend"},
-            {"PASTE", "E&infügen"},
-            {"PRINT", "&Drucken"},
-        };
-        QList<IconImage> result;
-        for (const auto& [key, tag] : images)
-            result.append({QString::fromLatin1(key), QString::fromUtf8(tag)});
-        return result;
-    }();
-    return list;
-}
-
-QString iconKeyFor(const QString& caption) {
-    if (caption.isEmpty())
-        return {};
-    for (const IconImage& image : iconList()) {
-        // An empty tag would agree with every caption over its zero length.
-        if (image.tag.isEmpty())
-            continue;
-        const qsizetype n = std::min(caption.size(), image.tag.size());
-        if (QStringView(caption).left(n).compare(QStringView(image.tag).left(n),
-                                                 Qt::CaseInsensitive) == 0)
-            return image.key;
-    }
-    return {};
-}
 
 const QList<MenuDef>& menuTree() {
     static const QList<MenuDef> tree = buildMenuTree();

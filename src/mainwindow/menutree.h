@@ -2,43 +2,63 @@
 
 #include <QList>
 #include <QString>
-#include <QStringView>
 
-// The main window's menus as data: every entry's caption, status-bar help text, shortcut and
-// icon. The window builds its menu bar and the table's pop-up menu from this.
+class QAction;
 
+// The window's commands, one named action each. MainMenus makes them from the menu table below;
+// the window connects each to its handler by this name.
+struct MenuActions {
+    // "&Datei"
+    QAction* pageSetup = nullptr;
+    QAction* print = nullptr;
+    QAction* quit = nullptr;
+    // "&Bearbeiten"
+    QAction* cut = nullptr;
+    QAction* paste = nullptr;
+    QAction* copy = nullptr;
+    QAction* deleteText = nullptr;
+    QAction* selectAll = nullptr;
+    // "Daten&satz"
+    QAction* newRecord = nullptr;
+    QAction* changeRecord = nullptr;
+    QAction* deleteRecord = nullptr;
+    QAction* saveRecord = nullptr;
+    QAction* search = nullptr;
+    // "&Einstellungen"
+    QAction* tableOptions = nullptr;
+    QAction* pageOptions = nullptr;
+    QAction* addressOptions = nullptr;
+    // "E&xtras"
+    QAction* restoreBackup = nullptr;
+    QAction* childInformation = nullptr;
+    QAction* exportTable = nullptr;
+    QAction* exportAll = nullptr;
+    QAction* importRecords = nullptr;
+    // "&Hilfe"
+    QAction* help = nullptr;
+    QAction* about = nullptr;
+    // The table's pop-up menu
+    QAction* sortAscending = nullptr;
+    QAction* sortDescending = nullptr;
+};
+
+// One entry of a menu: a command or a separator.
 struct MenuEntry {
-    int element = 0;  // index within its menu's entry array
-    QString caption;  // with "&" before the access key; "-" for a separator
-    QString helpText; // shown in the status bar while the entry is highlighted
-    QString shortcut; // in QKeySequence's portable form ("Ctrl+P", "Del"); empty for none
-    bool separator = false;
-    QString iconKey; // image of the icon list (":/icons/<key>.png"); empty for none
+    QString name;                            // the action's object name; empty for a separator
+    QAction* MenuActions::*action = nullptr; // where the action is kept; none for a separator
+    QString caption;                         // with "&" before the access key
+    QString helpText;                        // shown in the status bar while highlighted
+    QString shortcut;                        // QKeySequence's portable form; empty for none
+    QString iconKey;                         // ":/icons/<key>.png"; empty for none
+    bool separator() const { return action == nullptr; }
 };
 
 struct MenuDef {
     QString name;        // "mnuFile"
-    QString entryArray;  // "mnuFileSub": the entries' array, told apart by element
     QString caption;     // "&Datei"
     bool visible = true; // false for the table's pop-up menu, which never shows in the bar
     QList<MenuEntry> entries;
-
-    const MenuEntry* entry(int element) const;
 };
-
-// One image of the window's icon list: its key and the tag an entry's caption is matched with.
-struct IconImage {
-    QString key;
-    QString tag;
-};
-
-// The icon list in its order.
-const QList<IconImage>& iconList();
-
-// The icon of an entry: the first image in list order whose tag agrees with the caption over
-// the length of the shorter of the two, ignoring case. Images without a tag match nothing, and
-// neither does an empty caption. Empty when no image matches.
-QString iconKeyFor(const QString& caption);
 
 // The menu bar's menus in display order, followed by the hidden pop-up menu.
 const QList<MenuDef>& menuTree();

@@ -49,8 +49,7 @@ QString RowSummary::line() const {
     return nr + QStringLiteral(" - ") + surname + QStringLiteral(", ") + firstName;
 }
 
-RecordController::RecordController(MessageBoxes& boxes, QWidget* boxParent)
-    : m_boxes(boxes), m_boxParent(boxParent) {}
+RecordController::RecordController(MessageBoxes& boxes) : m_boxes(boxes) {}
 
 RecordController::~RecordController() {
     close();
@@ -75,9 +74,13 @@ void RecordController::reopenDynaset() {
     m_rsDaten = m_db->openDynaset(kDynasetSql);
 }
 
-void RecordController::reopenAfterRestore() {
+void RecordController::forgetShown() {
     m_shownNr.clear();
     m_shownTexts = RecordTexts();
+}
+
+void RecordController::reopenAfterRestore() {
+    forgetShown();
     try {
         reopenDynaset();
     } catch (const EngineError& e) {
@@ -87,7 +90,7 @@ void RecordController::reopenAfterRestore() {
 }
 
 void RecordController::showError(const QString& place, int number, const QString& description) {
-    m_boxes.show(m_boxParent, MessageBoxes::errorText(place, number, description),
+    m_boxes.show(nullptr, MessageBoxes::errorText(place, number, description),
                  MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
 }
 
@@ -187,7 +190,7 @@ RecordController::NewRecord RecordController::DS_Neu(const RecordTexts& shown,
     const QString nr = next ? numberText(*next) : QString();
     if (current) {
         const auto answer = m_boxes.show(
-            m_boxParent,
+            nullptr,
             QStringLiteral("Möchten Sie die Angaben vom aktuellen DS übernehmen?\r\r") +
                 current->line(),
             MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, QStringLiteral("Frage"));
@@ -225,7 +228,7 @@ RecordController::Deletion RecordController::DS_Loeschen(const std::optional<Row
         return result;
     result.asked = true;
     const auto answer = m_boxes.show(
-        m_boxParent, QStringLiteral("Möchten Sie den aktuellen DS löschen?\r\r") + current->line(),
+        nullptr, QStringLiteral("Möchten Sie den aktuellen DS löschen?\r\r") + current->line(),
         MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Warning,
         QStringLiteral("Löschen bestätigen"));
     if (answer != MessageBoxes::Answer::Yes)
@@ -233,7 +236,7 @@ RecordController::Deletion RecordController::DS_Loeschen(const std::optional<Row
     result.refresh = true;
     try {
         if (!findInDynaset(*nr)) {
-            m_boxes.show(m_boxParent,
+            m_boxes.show(nullptr,
                          QStringLiteral("Der Datensatz Nr. %1 ist nicht mehr vorhanden. Er wurde "
                                         "vermutlich an einem anderen Arbeitsplatz gelöscht.")
                              .arg(*nr),
@@ -290,7 +293,7 @@ std::optional<RowSummary> RecordController::storedSummary(qint64 nr) {
 }
 
 void RecordController::refuse(const QString& message) {
-    m_boxes.show(m_boxParent,
+    m_boxes.show(nullptr,
                  QStringLiteral("Der Datensatz wurde nicht gespeichert.\r\r") + message +
                      QStringLiteral("\r\rIhre Eingaben bleiben erhalten. Bitte korrigieren Sie "
                                     "sie und wählen Sie dann erneut \"Speichern\"."),
@@ -327,7 +330,7 @@ RecordController::SaveResult RecordController::DS_Speichern(const RecordTexts& t
     const QString typedNr = typed[size_t(fieldOf("Nr"))];
     applyPlaceholders(result.texts);
 
-    const auto answer = m_boxes.show(m_boxParent, kSaveQuestion,
+    const auto answer = m_boxes.show(nullptr, kSaveQuestion,
                                      closing ? MessageBoxes::Buttons::YesNoCancel
                                              : MessageBoxes::Buttons::YesNoOrBack,
                                      MessageBoxes::Icon::Question, QStringLiteral("Speichern"));
@@ -382,7 +385,7 @@ RecordController::SaveResult RecordController::storeChange(SaveResult result) {
         for (;;) {
             if (!findInDynaset(nr)) {
                 const auto answer = m_boxes.show(
-                    m_boxParent,
+                    nullptr,
                     QStringLiteral("Der Datensatz Nr. %1 wurde inzwischen an einem anderen "
                                    "Arbeitsplatz gelöscht.\r\rSollen Ihre Angaben als neuer "
                                    "Datensatz mit der Nummer %1 gespeichert werden?\r\r"
@@ -423,7 +426,7 @@ RecordController::SaveResult RecordController::storeChange(SaveResult result) {
                 if (stored[size_t(f)] != baseline[size_t(f)])
                     changed << fieldLabel(f);
             const auto answer = m_boxes.show(
-                m_boxParent,
+                nullptr,
                 QStringLiteral("Der Datensatz Nr. %1 wurde inzwischen an einem anderen "
                                "Arbeitsplatz geändert (%2).\r\rSollen Ihre Angaben die dortigen "
                                "Änderungen überschreiben?\r\rJa: Ihre Angaben speichern   Nein: "

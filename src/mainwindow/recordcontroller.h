@@ -13,7 +13,6 @@
 #include <optional>
 
 class MessageBoxes;
-class QWidget;
 
 // A row of the window's record set as the questions name it: "17 - Muster, Anna".
 // "aktueller Datensatz : Nr. 12 - Maier, Anna"; "aktueller Datensatz : -" without a record.
@@ -36,7 +35,7 @@ struct RowSummary {
 // stores nothing and leaves the state as it was, with the input handed back.
 class RecordController {
   public:
-    RecordController(MessageBoxes& boxes, QWidget* boxParent);
+    explicit RecordController(MessageBoxes& boxes);
     ~RecordController();
     RecordController(const RecordController&) = delete;
     RecordController& operator=(const RecordController&) = delete;
@@ -49,6 +48,11 @@ class RecordController {
     bool isOpen() const { return m_db != nullptr; }
 
     EditState state() const { return m_state; }
+    // The number of the record shown: the one Data_Reposition last read, until forgetShown();
+    // empty for the blank record. The window asks here; it keeps no copy.
+    QString shownNr() const { return m_shownNr; }
+    // No record is shown any more (the form is blank, the record is gone or deleted).
+    void forgetShown();
     const ChoiceLists& choiceLists() const { return m_choices; }
 
     // Data_Refresh's query: the rows for the search texts and the column choice, sorted by a
@@ -132,7 +136,6 @@ class RecordController {
     void refuse(const QString& message);
 
     MessageBoxes& m_boxes;
-    QWidget* m_boxParent;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<RecordSet> m_rsDaten;
     EditState m_state = EditState::Browse;
@@ -140,7 +143,7 @@ class RecordController {
     QString m_lastSort = QStringLiteral("Nr");
     bool m_lastAscending = true;
     bool m_refreshLocked = false;
-    // The record last shown and its texts as shown: what a change is compared with before it is
+    // The record shown and its texts as shown: what a change is compared with before it is
     // written, so that another workstation's change is never overwritten silently.
     QString m_shownNr;
     RecordTexts m_shownTexts;

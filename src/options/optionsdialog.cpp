@@ -2,6 +2,7 @@
 
 #include "inifile.h"
 #include "marginbox.h"
+#include "messageboxes.h"
 #include "tarvexresources.h"
 
 #include <QCheckBox>
@@ -67,9 +68,9 @@ QString keptFontName(const QString& before, const QString& chosenFamily) {
 
 } // namespace
 
-OptionsDialog::OptionsDialog(const Settings& settings, int tab, FontDialogRunner fontDialogRunner,
+OptionsDialog::OptionsDialog(const Settings& settings, int tab, MessageBoxes& boxes,
                              QWidget* parent)
-    : QDialog(parent), m_model(settings), m_fontDialogRunner(std::move(fontDialogRunner)) {
+    : QDialog(parent), m_model(settings), m_boxes(boxes) {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Einstellungen"));
     setModal(true);
@@ -357,10 +358,7 @@ void OptionsDialog::chooseFont(int row) {
     // Qt's own dialog, in German like the rest of the program; only fonts that scale, as the
     // lists are printed at any size.
     dialog.setOptions(QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
-    if (m_fontDialogRunner)
-        m_fontDialogRunner(dialog);
-    else
-        dialog.exec();
+    m_boxes.run(dialog);
     if (dialog.result() == QDialog::Accepted) {
         const QFont chosen = dialog.selectedFont();
         ListFont font;

@@ -8,6 +8,7 @@
 #include <functional>
 
 class MarginBox;
+class MessageBoxes;
 class QCheckBox;
 class QFontDialog;
 class QLabel;
@@ -25,10 +26,8 @@ class OptionsDialog : public QDialog {
     Q_OBJECT
   public:
     enum Tab { TableTab, PageTab, AddressTab };
-    // Runs the font dialog (exec() when empty); its result tells whether a font was chosen.
-    using FontDialogRunner = std::function<void(QFontDialog&)>;
-
-    OptionsDialog(const Settings& settings, int tab, FontDialogRunner fontDialogRunner = {},
+    // boxes runs the font dialog; its result tells whether a font was chosen.
+    OptionsDialog(const Settings& settings, int tab, MessageBoxes& boxes,
                   QWidget* parent = nullptr);
 
     // What the controls show, margin texts being typed read as they would be taken.
@@ -69,7 +68,7 @@ class OptionsDialog : public QDialog {
     void apply();
 
     OptionsModel m_model;
-    FontDialogRunner m_fontDialogRunner;
+    MessageBoxes& m_boxes;
 
     QTabWidget* m_tabs = nullptr;
     std::array<QCheckBox*, 16> m_chckTab{};

@@ -1,6 +1,7 @@
 #include "listdocument.h"
 
 #include "database.h"
+#include "messageboxes.h"
 #include "pdfcatalog.h"
 #include "printlists.h"
 #include "privatefile.h"
@@ -194,7 +195,7 @@ OutputResult printJob(const ListDocument& document, QPrinter& printer, const Pag
 }
 
 std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question,
-                                   const std::function<void(QFileDialog&)>& runner) {
+                                   MessageBoxes& boxes) {
     QString in = question.folder.isEmpty()
                      ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                      : question.folder;
@@ -212,10 +213,7 @@ std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    if (runner)
-        runner(dialog);
-    else
-        dialog.exec();
+    boxes.run(dialog);
     if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -223,11 +221,11 @@ std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question
 
 std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
                                   const QString& folder, const QString& fileName,
-                                  const std::function<void(QFileDialog&)>& runner) {
+                                  MessageBoxes& boxes) {
     return askFilePath(parent,
                        {title, objectName, folder, fileName, QStringLiteral("PDF-Dateien (*.pdf)"),
                         QStringLiteral("pdf"), true},
-                       runner);
+                       boxes);
 }
 
 OutputResult savePdf(const ListDocument& document, const QString& path,

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class MessageBoxes;
 class QFileDialog;
 class QWidget;
 
@@ -99,15 +100,15 @@ struct FileQuestion {
     bool save = true;
 };
 
-// Asks for a file. runner answers the dialog in tests; empty, it is shown with exec(). Returns
-// the chosen path, or nothing when the user cancels.
+// Asks for a file with a file dialog run by boxes. Returns the chosen path, or nothing when the
+// user cancels.
 std::optional<QString> askFilePath(QWidget* parent, const FileQuestion& question,
-                                   const std::function<void(QFileDialog&)>& runner);
+                                   MessageBoxes& boxes);
 
 // Asks where a PDF file goes, a save dialog as askFilePath's.
 std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const QString& objectName,
                                   const QString& folder, const QString& fileName,
-                                  const std::function<void(QFileDialog&)>& runner);
+                                  MessageBoxes& boxes);
 
 // Writes all pages as the PDF file at path. The file appears only when it is complete; one that
 // was there stays until then.

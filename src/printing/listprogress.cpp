@@ -1,5 +1,7 @@
 #include "listprogress.h"
 
+#include "messageboxes.h"
+
 #include <QProgressDialog>
 
 namespace {
@@ -9,7 +11,7 @@ constexpr int ShowAfterMs = 400;
 
 } // namespace
 
-ListProgress::ListProgress(QWidget* parent, qint64 rows, const Hook& hook) : m_hook(hook) {
+ListProgress::ListProgress(QWidget* parent, qint64 rows, MessageBoxes* boxes) : m_boxes(boxes) {
     if (rows <= ShownAbove)
         return;
     m_dialog = std::make_unique<QProgressDialog>(parent);
@@ -49,7 +51,7 @@ bool ListProgress::step(const QString& label, qint64 done, qint64 total) {
     if (m_dialog->maximum() != scaledTotal)
         m_dialog->setRange(0, scaledTotal);
     m_dialog->setValue(scaledDone);
-    if (m_hook)
-        m_hook(*m_dialog);
+    if (m_boxes)
+        m_boxes->progressed(*m_dialog);
     return !m_dialog->wasCanceled();
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class MessageBoxes;
+
 #include <functional>
 #include <memory>
 
@@ -12,13 +14,11 @@ class QWidget;
 // or read) and lets the user stop it. Short jobs show nothing.
 class ListProgress {
   public:
-    // Runs at every step with the dialog updated; tests answer from here (cancel()).
-    using Hook = std::function<void(QProgressDialog&)>;
-
     // A job over more rows than this (a list of about five pages) shows its progress.
     static constexpr int ShownAbove = 250;
 
-    ListProgress(QWidget* parent, qint64 rows, const Hook& hook);
+    // boxes sees every step with the dialog updated (tests cancel from there); may be null.
+    ListProgress(QWidget* parent, qint64 rows, MessageBoxes* boxes);
     ~ListProgress();
 
     // Both return false once the user has stopped the list.
@@ -36,5 +36,5 @@ class ListProgress {
 
   private:
     std::unique_ptr<QProgressDialog> m_dialog;
-    Hook m_hook;
+    MessageBoxes* m_boxes;
 };

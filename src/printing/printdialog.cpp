@@ -221,10 +221,7 @@ void PrintDialog::cmdPrnSetup_Click() {
     m_printer->setPageOrientation(m_setup.settings.Hochformat ? QPageLayout::Portrait
                                                               : QPageLayout::Landscape);
     QPageSetupDialog dialog(m_printer.get(), this);
-    if (m_setup.pageSetupRunner)
-        m_setup.pageSetupRunner(dialog);
-    else
-        dialog.exec();
+    m_setup.boxes->run(dialog);
     // Confirmed or cancelled, the orientation the set-up shows is taken.
     setHochformat(m_printer->pageLayout().orientation() == QPageLayout::Portrait);
 }
@@ -329,7 +326,7 @@ std::unique_ptr<ListDocument> PrintDialog::prepare(const PageGeometry& geometry)
              MessageBoxes::Icon::Critical, QStringLiteral("Fehler"));
         return nullptr;
     }
-    m_progress = std::make_unique<ListProgress>(this, rows->rowCount(), m_setup.progressHook);
+    m_progress = std::make_unique<ListProgress>(this, rows->rowCount(), m_setup.boxes);
     ListProgress* p = m_progress.get();
     auto document = std::make_unique<ListDocument>(
         std::move(rows), list, m_setup.settings, geometry,
@@ -418,10 +415,7 @@ void PrintDialog::cmdPreview_Click() {
         return;
     PrintPreview preview(*document, this);
     busy.release();
-    if (m_setup.previewRunner)
-        m_setup.previewRunner(preview);
-    else
-        preview.exec();
+    m_setup.boxes->run(preview);
 }
 
 void PrintDialog::cmdPdf_Click() {
@@ -432,7 +426,7 @@ void PrintDialog::savePdf() {
     const QString title = QString::fromUtf8(printLists()[size_t(chosenList())].title);
     const std::optional<QString> path = askPdfPath(
         this, QStringLiteral("Liste als PDF-Datei speichern"), QStringLiteral("PdfFileDialog"),
-        m_setup.documentsFolder, title + QStringLiteral(".pdf"), m_setup.fileDialogRunner);
+        m_setup.documentsFolder, title + QStringLiteral(".pdf"), *m_setup.boxes);
     if (!path)
         return;
 

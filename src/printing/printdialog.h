@@ -46,18 +46,12 @@ class PrintDialog : public QDialog {
     struct Setup {
         Database* database = nullptr; // the lists run their own queries on it
         Settings settings;            // fonts, margins, orientation and letterhead
+        // Asks every question and runs every dialog this one opens (the printer set-up, the
+        // save dialog, the preview) and sees the progress of a long list.
         MessageBoxes* boxes = nullptr;
         // "Seitenlayout": shows the options dialog on its page-layout tab and returns the
         // settings as they are afterwards. Without it the button is disabled.
         std::function<Settings()> openPageLayout;
-
-        // The modal dialogs this one opens, for tests. Each runner gets the dialog ready to be
-        // shown and does what the user would; left empty, the dialog is shown with exec().
-        std::function<void(QPageSetupDialog&)> pageSetupRunner;
-        std::function<void(QFileDialog&)> fileDialogRunner;
-        std::function<void(PrintPreview&)> previewRunner;
-        // Runs at every step of a long list's progress (ListProgress).
-        std::function<void(QProgressDialog&)> progressHook;
 
         // The printer the lists are printed on and the printer set-up shows; empty: the print
         // system's default printer (a PDF printer on an A4 sheet where there is none).

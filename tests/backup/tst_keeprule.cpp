@@ -119,17 +119,6 @@ class TestKeepRule : public QObject {
         kept.sort();
         QCOMPARE(actual, kept);
     }
-
-    // The answer follows the order given, whatever it is.
-    void orderOfTheTimesDoesNotMatter() {
-        const std::vector<QDateTime> times{at("2024-06-18 07:00"), at("2024-06-18 17:00"),
-                                           at("2024-06-20 07:00")};
-        const std::vector<QDateTime> reversed(times.rbegin(), times.rend());
-        const QDateTime now = at("2024-06-20 12:00");
-        const std::vector<bool> keep = backupsToKeep(times, now);
-        QCOMPARE(keep, (std::vector<bool>{false, true, true}));
-        QCOMPARE(backupsToKeep(reversed, now), (std::vector<bool>{true, true, false}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestKeepRule)

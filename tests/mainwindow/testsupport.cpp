@@ -96,6 +96,15 @@ bool OtherConnection::exec(const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed) {
+    return [path, proposed](QFileDialog& dialog) {
+        if (proposed)
+            *proposed = dialog.selectedFiles().value(0);
+        dialog.selectFile(path);
+        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    };
+}
+
 std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script) {
     auto opened = std::make_shared<bool>(false);
     QTimer::singleShot(0, [=] {
@@ -120,11 +129,9 @@ template <class T> T* child(QObject* window, const QString& name) {
     return w;
 }
 
-QList<QAction*> entries(QObject* window, const QString& array, int count) {
-    QList<QAction*> list;
-    for (int i = 0; i < count; ++i)
-        list << window->findChild<QAction*>(array + QLatin1Char('_') + QString::number(i));
-    return list;
+// A menu's entries in their order, separators included.
+QList<QAction*> entries(QObject* window, const QString& menu) {
+    return child<QMenu>(window, menu)->actions();
 }
 
 } // namespace
@@ -159,14 +166,18 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuFile = child<QMenu>(w, "mnuFile");
     mnuEdit = child<QMenu>(w, "mnuEdit");
     popMenu1 = child<QMenu>(w, "popMenu1");
-    mnuFileSub = entries(w, "mnuFileSub", 4);
-    mnuEditSub = entries(w, "mnuEditSub", 6);
-    mnuDSSub = entries(w, "mnuDSSub", 6);
-    mnuSetupSub = entries(w, "mnuSetupSub", 3);
-    mnuHelpSub = entries(w, "mnuHelpSub", 3);
-    popMenu1Sub = entries(w, "popMenu1Sub", 2);
+    mnuFileSub = entries(w, "mnuFile");
+    mnuEditSub = entries(w, "mnuEdit");
+    mnuDSSub = entries(w, "mnuDS");
+    mnuSetupSub = entries(w, "mnuSetup");
+    mnuHelpSub = entries(w, "mnuHelp");
+    popMenu1Sub = entries(w, "popMenu1");
     mnuExtras = child<QMenu>(w, "mnuExtras");
-    mnuExtrasSub = entries(w, "mnuExtrasSub", 6);
+    mnuExtrasSub = entries(w, "mnuExtras");
+    for (const MenuDef& def : menuTree())
+        for (const MenuEntry& e : def.entries)
+            if (!e.separator())
+                actions.*(e.action) = child<QAction>(w, e.name);
 }
 
 QAbstractItemModel* WindowView::gridModel() const {
@@ -222,18 +233,6 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
     o.boxes = &boxes;
     o.singleInstance = singleInstance;
     o.startScreenMs = startScreenMs;
-    o.pageSetupRunner = [this](QPageSetupDialog& dialog) {
-        if (pageSetup)
-            pageSetup(dialog);
-        else
-            dialog.reject();
-    };
-    o.fontDialogRunner = [this](QFontDialog& dialog) {
-        if (fontDialog)
-            fontDialog(dialog);
-        else
-            dialog.reject();
-    };
     o.printSetup = [this](PrintDialog::Setup& setup) {
         // A PDF printer on A4, whatever printers the machine has.
         setup.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
@@ -244,42 +243,15 @@ WindowUnderTest::WindowUnderTest(const QString& folder, const QStringList& args,
     };
     o.documentsFolder = folder;
     o.clock = [this] { return clock ? clock() : QDateTime::currentDateTime(); };
-    o.restoreDialogRunner = [this](RestoreDialog& dialog) {
-        if (restoreDialog)
-            restoreDialog(dialog);
-        else
-            dialog.reject();
-    };
-    o.fileDialogRunner = [this](QFileDialog& dialog) {
-        if (fileDialog)
-            fileDialog(dialog);
-        else
-            dialog.reject();
-    };
-    o.importDialogRunner = [this](ImportDialog& dialog) {
-        if (importDialog)
-            importDialog(dialog);
-        else
-            dialog.reject();
-    };
-    o.passwordRunner = [this](const QString& prompt) -> std::optional<QString> {
-        if (password)
-            return password(prompt);
-        return std::nullopt;
-    };
-    o.progressHook = [this](QProgressDialog& dialog) {
-        if (progress)
-            progress(dialog);
-    };
     window = std::make_unique<TarvexMain>(o);
     view = std::make_unique<WindowView>(window.get());
 }
 
 bool WindowUnderTest::start(bool finishStartScreen) {
-    if (!window->Form_Load())
+    if (!window->start())
         return false;
     if (finishStartScreen)
-        window->Timer1_Timer();
+        window->finishStartScreen();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menutree.h"
 #include "recordingmessageboxes.h"
 #include "tarvexmain.h"
 
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
@@ -68,6 +70,8 @@ template <class T> T* control(QWidget* dialog, const char* name) {
 inline void click(QWidget* dialog, const char* name) {
     control<QAbstractButton>(dialog, name)->click();
 }
+// Answers a file dialog with path; proposed, when given, gets the path the dialog proposed.
+std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed = nullptr);
 // Runs script on the modal dialog named name as soon as it is open; one the script leaves open
 // is cancelled. The flag tells whether it opened.
 std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script);
@@ -103,6 +107,8 @@ struct WindowView {
     QMenu* mnuEdit;
     QMenu* popMenu1;
     QMenu* mnuExtras;
+    // The commands by name, and each menu's entries in their order (separators included).
+    MenuActions actions;
     QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub,
         mnuExtrasSub;
 
@@ -117,34 +123,21 @@ struct WindowView {
     void pressEnter(QWidget* control);
 };
 
-// The main window on a program folder, with recorded message boxes.
+// The main window on a program folder, with recorded message boxes; its dialogs are answered
+// through boxes.answer<Dialog>() and cancelled when there is no answer.
 struct WindowUnderTest {
     RecordingMessageBoxes boxes;
     std::unique_ptr<TarvexMain> window;
     std::unique_ptr<WindowView> view;
-    // Answers the options' font dialog; when empty the dialog is cancelled.
-    std::function<void(QFontDialog&)> fontDialog;
     // Changes what the print dialog is given, as the window would give it.
     std::function<void(PrintDialog::Setup&)> printSetup;
-    // Answers the page set-up dialog; when empty the dialog is cancelled.
-    std::function<void(QPageSetupDialog&)> pageSetup;
     // The time the window's backups and dates go by: the system's clock unless set.
     std::function<QDateTime()> clock;
-    // Answer the restore dialog and the save dialog of the information for parents; when empty
-    // the dialog is cancelled.
-    std::function<void(RestoreDialog&)> restoreDialog;
-    std::function<void(QFileDialog&)> fileDialog;
-    // Answers the import's preview (cancelled when empty), and sees every step of a long job's
-    // progress.
-    std::function<void(ImportDialog&)> importDialog;
-    std::function<void(QProgressDialog&)> progress;
-    // Answers the database server's password question (cancelled when empty).
-    std::function<std::optional<QString>(const QString& prompt)> password;
 
     explicit WindowUnderTest(const QString& folder, const QStringList& args = {},
                              bool singleInstance = false, int startScreenMs = 0,
                              const FileLocations& files = {});
-    // Form_Load, and with finishStartScreen the start screen's tick at once.
+    // The start-up, and with finishStartScreen the start screen's end at once.
     bool start(bool finishStartScreen = true);
     void close();
     // The texts of the boxes shown since the last call.

@@ -17,18 +17,6 @@ class TestNavigation : public QObject {
   private slots:
     // ---- The statement that fills the grid ---------------------------------------------------
 
-    void statementText() {
-        // A filled field narrows by prefix, its wildcards kept, and never lists Null; an empty
-        // one lists everything.
-        const Search search{"M?er", "", "##.##.2019", "[A-C]", "", "[!B]erlin"};
-        QCOMPARE(buildRefreshStatement(search, {}, "KNach", true),
-                 QStringLiteral("SELECT Nr, KNach, KVor, KGeb, KGrp, KEssen FROM Daten WHERE "
-                                "KNach LIKE 'M?er*' AND (KVor LIKE '*' OR KVor IS NULL) "
-                                "AND KGeb LIKE '##.##.2019*' AND KGrp LIKE '[A-C]*' "
-                                "AND (KEssen LIKE '*' OR KEssen IS NULL) "
-                                "AND KOrt LIKE '[!B]erlin*'  ORDER BY KNach ASC"));
-    }
-
     void columnsAndOrder_data() {
         QTest::addColumn<Choice>("choice");
         QTest::addColumn<QString>("sortBy");

@@ -12,7 +12,6 @@
 
 namespace {
 
-enum Command { Neu = 0, Aendern = 1, Loeschen = 2, Speichern = 3 };
 using Answer = MessageBoxes::Answer;
 
 // The test server's address, from the folder scripts/pgtest started it in; empty without one.
@@ -116,13 +115,13 @@ void TestServerWindow::missingTableThenTheRecordCommands() {
     QCOMPARE(m.gridModel()->rowCount(), 0);
     // No copies of a file are made of a server's records, and none can be restored.
     QVERIFY(!QDir(folder->file("Sicherungen")).exists());
-    QVERIFY(!m.mnuExtrasSub[0]->isEnabled());
+    QVERIFY(!m.actions.restoreBackup->isEnabled());
 
-    m.mnuDSSub[Neu]->trigger();
+    m.actions.newRecord->trigger();
     typeInto(m.txtAngaben[0], "Özdemir");
     typeInto(m.txtAngaben[1], "Ayşe");
     w->boxes.answers = {Answer::Yes};
-    m.mnuDSSub[Speichern]->trigger();
+    m.actions.saveRecord->trigger();
     QCOMPARE(onServer(m_uri, "SELECT KNach || ' ' || KVor || ' ' || KKonf FROM Daten WHERE Nr = 1"),
              QStringLiteral("Özdemir Ayşe o.K."));
     onServer(m_uri, "INSERT INTO Daten (Nr, KNach, KVor) VALUES (2, 'Maier', 'Ben'), "
@@ -133,15 +132,12 @@ void TestServerWindow::missingTableThenTheRecordCommands() {
     // What is stored about a child, read from the server into a PDF file.
     m.clickRow(1);
     const QString pdf = folder->file("auskunft.pdf");
-    w->fileDialog = [&pdf](QFileDialog& d) {
-        d.selectFile(pdf);
-        static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
-    m.mnuExtrasSub[1]->trigger();
+    w->boxes.answer<QFileDialog>(chooseFile(pdf));
+    m.actions.childInformation->trigger();
     QVERIFY(pdfPages(pdf).join('\n').contains("mayer"));
 
     w->boxes.answers = {Answer::Yes};
-    m.mnuDSSub[Loeschen]->trigger();
+    m.actions.deleteRecord->trigger();
     QCOMPARE(onServer(m_uri, "SELECT string_agg(Nr::text, ',' ORDER BY Nr) FROM Daten"),
              QStringLiteral("1,2,4"));
 }
@@ -161,7 +157,7 @@ void TestServerWindow::passwordAskedAgainAfterARefusal() {
     QStringList prompts;
     QStringList answers{"falsch", "geheim"};
     w = window(office);
-    w->password = [&](const QString& prompt) -> std::optional<QString> {
+    w->boxes.password = [&](const QString& prompt) -> std::optional<QString> {
         prompts << prompt;
         return answers.isEmpty() ? std::nullopt : std::optional<QString>(answers.takeFirst());
     };
@@ -204,17 +200,17 @@ void TestServerWindow::twoWorkstationsNeverOverwriteEachOther() {
     WindowUnderTest other(folder->path());
     QVERIFY(other.start());
 
-    w->view->mnuDSSub[Aendern]->trigger();
+    w->view->actions.changeRecord->trigger();
     typeInto(w->view->txtAngaben[8], "Bonn");
-    other.view->mnuDSSub[Aendern]->trigger();
+    other.view->actions.changeRecord->trigger();
     other.view->txtAngaben[8]->setText("Ulm");
     other.boxes.answers = {Answer::Yes};
-    other.view->mnuDSSub[Speichern]->trigger();
+    other.view->actions.saveRecord->trigger();
     QCOMPARE(onServer(m_uri, "SELECT KOrt FROM Daten WHERE Nr = 1"), QStringLiteral("Ulm"));
 
     // The first workstation is told and takes the other's change.
     w->boxes.answers = {Answer::Yes, Answer::No};
-    w->view->mnuDSSub[Speichern]->trigger();
+    w->view->actions.saveRecord->trigger();
     const QStringList boxes = w->takeBoxes();
     QVERIFY2(boxes.last().contains("anderen Arbeitsplatz geändert") &&
                  boxes.last().contains(" Ort (Kind),"),

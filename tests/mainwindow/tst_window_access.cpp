@@ -74,32 +74,30 @@ class TestWindowAccess : public WindowTest {
         startWith({childRecord(1, "Maier", "Anna", {{"GAnz", 3}}), childRecord(2, "Huber", "Ben")});
         QMap<QString, QStringList> faults;
         faults["Fenster"] = namingFaults(m().window);
-        m().mnuDSSub[1]->trigger(); // while a record is changed, the choice boxes are shown
+        m().actions.changeRecord
+            ->trigger(); // while a record is changed, the choice boxes are shown
         faults["Fenster beim Ändern"] = namingFaults(m().window);
-        m().mnuDSSub[3]->trigger();
+        m().actions.saveRecord->trigger();
         auto walk = [&faults](const char* name, QAction* opens) {
             const auto opened =
                 whenOpen(name, [&faults, name](QDialog* d) { faults[name] = namingFaults(d); });
             opens->trigger();
             QVERIFY2(*opened, name);
         };
-        walk("Options", m().mnuSetupSub[0]);
-        walk("info", m().mnuHelpSub[2]);
-        w->printSetup = [&faults](PrintDialog::Setup& s) {
-            s.previewRunner = [&faults](PrintPreview& p) { faults["Vorschau"] = namingFaults(&p); };
-        };
-        walk("PrintDialog", m().mnuFileSub[1]);
+        walk("Options", m().actions.tableOptions);
+        walk("info", m().actions.about);
+        w->boxes.answer<PrintPreview>(
+            [&faults](PrintPreview& p) { faults["Vorschau"] = namingFaults(&p); });
+        walk("PrintDialog", m().actions.print);
         const auto preview = whenOpen("PrintDialog", [](QDialog* d) { click(d, "cmdPreview"); });
-        m().mnuFileSub[1]->trigger();
+        m().actions.print->trigger();
         QVERIFY(faults.contains("Vorschau"));
 
         folder->write("kinder.csv", "Nr;KNach\r\n1;Abel\r\n9;Zeller\r\n");
-        w->fileDialog = [this](QFileDialog& d) {
-            d.selectFile(folder->file("kinder.csv"));
-            static_cast<QDialog&>(d).done(QDialog::Accepted);
-        };
-        w->importDialog = [&faults](ImportDialog& d) { faults["Import"] = namingFaults(&d); };
-        m().mnuExtrasSub[5]->trigger();
+        w->boxes.answer<QFileDialog>(chooseFile(folder->file("kinder.csv")));
+        w->boxes.answer<ImportDialog>(
+            [&faults](ImportDialog& d) { faults["Import"] = namingFaults(&d); });
+        m().actions.importRecords->trigger();
         QVERIFY(faults.contains("Import"));
         RestoreDialog restore({BackupEntry{}}, folder->path(), m().window);
         faults["Zurückspielen"] = namingFaults(&restore);

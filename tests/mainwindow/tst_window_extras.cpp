@@ -116,10 +116,10 @@ void TestWindowExtras::copiesAtStartAndAfterChangesAtTheEnd() {
     startWindow();
     QCOMPARE(backups().list().size(), 1);
     // A record changed through the menu: the end makes a copy holding the change.
-    m().mnuDSSub[1]->trigger();
+    m().actions.changeRecord->trigger();
     m().txtAngaben[1]->selectAll();
     QTest::keyClicks(m().txtAngaben[1], "Anne");
-    m().mnuDSSub[3]->trigger();
+    m().actions.saveRecord->trigger();
     QCOMPARE(storedRecord(db(), 1).value("KVor").toString(), QStringLiteral("Anne"));
     now = now.addSecs(3600);
     w->close();
@@ -149,7 +149,7 @@ void TestWindowExtras::failedCopyIsSaidOnceAndWorkGoesOn() {
     QVERIFY(boxes[0].contains(QDir::toNativeSeparators(folder->file("Sicherungen"))));
     QCOMPARE(w->boxes.shown.size(), size_t(0));
     // The records are worked on as ever; the end does not say it again.
-    m().mnuDSSub[2]->trigger();
+    m().actions.deleteRecord->trigger();
     QCOMPARE(storedNumbers(db()), (QList<int>{2, 3}));
     w->close();
     QCOMPARE(w->takeBoxes().filter("Datensicherung"), QStringList());
@@ -160,15 +160,15 @@ void TestWindowExtras::restoreBringsBackTheRecords() {
     startWindow();
     // Record 2 deleted, record 3 changed after the copy of the start.
     m().clickRow(1);
-    m().mnuDSSub[2]->trigger();
+    m().actions.deleteRecord->trigger();
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 3}));
     w->takeBoxes();
     now = now.addSecs(600);
 
     QStringList rows;
-    w->restoreDialog = choose(0, &rows);
-    QVERIFY(m().mnuExtrasSub[0]->isEnabled());
-    m().mnuExtrasSub[0]->trigger();
+    w->boxes.answer<RestoreDialog>(choose(0, &rows));
+    QVERIFY(m().actions.restoreBackup->isEnabled());
+    m().actions.restoreBackup->trigger();
     QCOMPARE(rows, QStringList{"20.06.2024 | 07:45:00 | 3"});
     const QStringList boxes = w->takeBoxes();
     QCOMPARE(boxes.size(), 2);
@@ -189,14 +189,14 @@ void TestWindowExtras::restoreBringsBackTheRecords() {
     // The window works on the restored file: a change is stored into it.
     m().clickRow(1);
     QCOMPARE(m().txtAngaben[0]->text(), QStringLiteral("Huber"));
-    m().mnuDSSub[2]->trigger();
+    m().actions.deleteRecord->trigger();
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 3}));
 
     // Answering "Nein" to the question changes nothing.
     w->takeBoxes();
     w->boxes.answers = {MessageBoxes::Answer::No};
-    w->restoreDialog = choose(1);
-    m().mnuExtrasSub[0]->trigger();
+    w->boxes.answer<RestoreDialog>(choose(1));
+    m().actions.restoreBackup->trigger();
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 3}));
     QCOMPARE(backups().list().size(), 2);
 }
@@ -246,14 +246,14 @@ void TestWindowExtras::damagedCopyIsRefused() {
             file.write(QByteArray(2000, '\x5A'));
         }
     }
-    m().mnuDSSub[2]->trigger(); // record 1 deleted
+    m().actions.deleteRecord->trigger(); // record 1 deleted
     w->takeBoxes();
     const QByteArray bytes = bytesOf(db());
     now = now.addSecs(600);
 
     QStringList rows;
-    w->restoreDialog = choose(0, &rows);
-    m().mnuExtrasSub[0]->trigger();
+    w->boxes.answer<RestoreDialog>(choose(0, &rows));
+    m().actions.restoreBackup->trigger();
     QCOMPARE(rows, QStringList{"20.06.2024 | 07:45:00 | " + listed});
     const QStringList boxes = w->takeBoxes();
     QCOMPARE(boxes.size(), 2);
@@ -272,24 +272,24 @@ void TestWindowExtras::damagedCopyIsRefused() {
 
 void TestWindowExtras::noRestoreWhileARecordIsChanged() {
     startWindow();
-    QVERIFY(m().mnuExtrasSub[0]->isEnabled());
-    QVERIFY(m().mnuExtrasSub[1]->isEnabled());
-    m().mnuDSSub[1]->trigger();
+    QVERIFY(m().actions.restoreBackup->isEnabled());
+    QVERIFY(m().actions.childInformation->isEnabled());
+    m().actions.changeRecord->trigger();
     QTest::keyClicks(m().txtAngaben[0], "x");
-    QVERIFY(!m().mnuExtrasSub[0]->isEnabled());
-    QVERIFY(!m().mnuExtrasSub[1]->isEnabled());
+    QVERIFY(!m().actions.restoreBackup->isEnabled());
+    QVERIFY(!m().actions.childInformation->isEnabled());
     // Chosen anyway: nothing opens, the input stays.
     bool opened = false;
-    w->restoreDialog = [&opened](RestoreDialog& d) {
+    w->boxes.answer<RestoreDialog>([&opened](RestoreDialog& d) {
         opened = true;
         d.reject();
-    };
+    });
     w->takeBoxes();
-    m().mnuExtrasSub[0]->trigger();
+    m().actions.restoreBackup->trigger();
     QVERIFY(!opened);
     QCOMPARE(m().txtAngaben[0]->text(), QStringLiteral("xMaier"));
-    m().mnuDSSub[3]->trigger();
-    QVERIFY(m().mnuExtrasSub[0]->isEnabled());
+    m().actions.saveRecord->trigger();
+    QVERIFY(m().actions.restoreBackup->isEnabled());
 }
 
 void TestWindowExtras::informationForParentsHoldsEveryField() {
@@ -315,21 +315,17 @@ void TestWindowExtras::informationForParentsHoldsEveryField() {
     QFile::rename(db(), folder->file("voll.mdb"));
     createDatabase(db(), {});
     startWindow();
-    QVERIFY(!m().mnuExtrasSub[1]->isEnabled());
+    QVERIFY(!m().actions.childInformation->isEnabled());
     w->close();
     QFile::remove(db());
     QFile::rename(folder->file("voll.mdb"), db());
     startWindow();
-    QVERIFY(m().mnuExtrasSub[1]->isEnabled());
+    QVERIFY(m().actions.childInformation->isEnabled());
 
     const QString pdf = folder->file("auskunft.pdf");
     QString proposed;
-    w->fileDialog = [&](QFileDialog& d) {
-        proposed = d.selectedFiles().value(0);
-        d.selectFile(pdf);
-        static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
-    m().mnuExtrasSub[1]->trigger();
+    w->boxes.answer<QFileDialog>(chooseFile(pdf, &proposed));
+    m().actions.childInformation->trigger();
     QCOMPARE(proposed, folder->file("Auskunft_Müller-Lüdenscheidt_Anna_Lena.pdf"));
     QCOMPARE(w->takeBoxes(), QStringList());
     QCOMPARE(m().kMain->text(),
@@ -358,8 +354,8 @@ void TestWindowExtras::informationForParentsHoldsEveryField() {
     QVERIFY(text.contains("Abholung auch durch die Großmutter."));
     // Cancelling the dialog writes nothing.
     QFile::remove(pdf);
-    w->fileDialog = {};
-    m().mnuExtrasSub[1]->trigger();
+    w->boxes.answer<QFileDialog>({});
+    m().actions.childInformation->trigger();
     QVERIFY(!QFileInfo::exists(pdf));
 }
 

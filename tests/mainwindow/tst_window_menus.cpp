@@ -28,18 +28,22 @@ class TestMenus : public WindowTest {
 
   private slots:
     void entriesCarryCaptionsShortcutsAndIcons() {
-        // Every entry of the menu tree is wired with its shortcut and icon, by element number.
+        // Every entry of the menu table is an action named after its command, in its place, with
+        // its shortcut and icon.
         start();
-        const QList<QAction*>* arrays[] = {&m().mnuFileSub,  &m().mnuEditSub,   &m().mnuDSSub,
-                                           &m().mnuSetupSub, &m().mnuExtrasSub, &m().mnuHelpSub,
-                                           &m().popMenu1Sub};
-        for (int i = 0; i < menuTree().size(); ++i)
-            for (const MenuEntry& e : menuTree()[i].entries) {
-                QAction* a = arrays[i]->value(e.element);
-                QVERIFY(a && a->isSeparator() == e.separator);
+        for (const MenuDef& def : menuTree()) {
+            const QList<QAction*> actions = m().window->findChild<QMenu*>(def.name)->actions();
+            QCOMPARE(actions.size(), def.entries.size());
+            for (qsizetype i = 0; i < actions.size(); ++i) {
+                const MenuEntry& e = def.entries[i];
+                QAction* a = actions[i];
+                QCOMPARE(a->isSeparator(), e.separator());
+                QCOMPARE(a->objectName(), e.name);
+                QCOMPARE(a->text(), e.separator() ? QString() : e.caption);
                 QCOMPARE(a->shortcut(), QKeySequence(e.shortcut));
                 QCOMPARE(a->icon().isNull(), e.iconKey.isEmpty());
             }
+        }
         QVERIFY(!m().window->menuBar()->actions().contains(m().popMenu1->menuAction()));
         // The menu bar in its order: "E&xtras" stands before "&Hilfe".
         QStringList bar;
@@ -54,22 +58,22 @@ class TestMenus : public WindowTest {
         QTest::keyClicks(m().txtSuch[0], "Q"); // no rows: "&Drucken..." is disabled
         QMenu* file = m().mnuFile;
         file->popup(m().window->mapToGlobal(QPoint(10, 10)));
-        file->setActiveAction(m().mnuFileSub[3]);
+        file->setActiveAction(m().actions.quit);
         QCOMPARE(m().kMain->text(), QStringLiteral("Beendet die Anwendung"));
         // A disabled entry shows no help: the mouse over it empties the panel.
-        QTest::mouseMove(file, file->actionGeometry(m().mnuFileSub[1]).center());
+        QTest::mouseMove(file, file->actionGeometry(m().actions.print).center());
         QCOMPARE(m().kMain->text(), QString());
-        file->setActiveAction(m().mnuFileSub[0]);
+        file->setActiveAction(m().actions.pageSetup);
         QCOMPARE(m().kMain->text(), QStringLiteral("Richtet den Drucker ein"));
         file->hide();
     }
 
     void searchEntryMovesToSearchRow() {
         start();
-        QVERIFY(m().mnuFileSub[0]->isEnabled() && m().mnuHelpSub[2]->isEnabled());
+        QVERIFY(m().actions.pageSetup->isEnabled() && m().actions.about->isEnabled());
         // "S&uchen" takes the user to the search row and changes nothing else.
         const QString before = m().txtNr->text();
-        m().mnuDSSub[5]->trigger();
+        m().actions.search->trigger();
         QCOMPARE(QApplication::focusWidget(), m().txtSuch[0]);
         QCOMPARE(m().txtNr->text(), before);
     }
@@ -99,8 +103,8 @@ class TestMenus : public WindowTest {
         QGuiApplication::clipboard()->setMimeData(mime);
         focusOn(m().txtSuch[1]);
         emit m().mnuEdit->aboutToShow();
-        QCOMPARE(m().mnuEditSub[1]->isEnabled(), pasteEnabled);
-        QVERIFY(m().mnuEditSub[5]->isEnabled());
+        QCOMPARE(m().actions.paste->isEnabled(), pasteEnabled);
+        QVERIFY(m().actions.selectAll->isEnabled());
     }
 
     void editCommandsLeaveBrowsedRecordAlone() {
@@ -149,7 +153,7 @@ class TestMenus : public WindowTest {
             QTest::keyClick(box, Qt::Key_Space);
             QVERIFY(!box->isVisible());
         });
-        m().mnuHelpSub[2]->trigger();
+        m().actions.about->trigger();
         QVERIFY(*opened);
         QVERIFY(m().window->isEnabled());
     }
@@ -158,17 +162,17 @@ class TestMenus : public WindowTest {
         startWith({childRecord(1, "Maier", "Anna")}, "[Drucken]\r\nAusrichtung=0\r\n");
         QPageLayout::Orientation offered = QPageLayout::Portrait;
         bool choosePortrait = false;
-        w->pageSetup = [&](QPageSetupDialog& dialog) {
+        w->boxes.answer<QPageSetupDialog>([&](QPageSetupDialog& dialog) {
             offered = dialog.printer()->pageLayout().orientation();
             if (choosePortrait)
                 dialog.printer()->setPageOrientation(QPageLayout::Portrait);
             choosePortrait ? dialog.accept() : dialog.reject();
-        };
-        m().mnuFileSub[0]->trigger();
+        });
+        m().actions.pageSetup->trigger();
         QCOMPARE(offered, QPageLayout::Landscape);
         // A choice made in the dialog is taken and reaches the settings file at the end.
         choosePortrait = true;
-        m().mnuFileSub[0]->trigger();
+        m().actions.pageSetup->trigger();
         QCOMPARE(offered, QPageLayout::Landscape); // the cancel before kept it
         w->close();
         QVERIFY(folder->read("Tarvex.ini").contains("Ausrichtung=1"));
@@ -176,7 +180,7 @@ class TestMenus : public WindowTest {
 
     void endCommandClosesAndSaves() {
         start();
-        m().mnuFileSub[3]->trigger();
+        m().actions.quit->trigger();
         QVERIFY(!m().window->isVisible());
         QVERIFY(folder->read("Tarvex.ini").contains("Links=50"));
     }

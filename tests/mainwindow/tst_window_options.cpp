@@ -140,10 +140,10 @@ class TestWindowOptions : public WindowTest {
         QList<QFont> fonts{QFont(QStringLiteral("Liberation Serif"), 12),
                            QFont(QStringLiteral("DejaVu Sans"), 14)};
         fonts[0].setBold(true);
-        w->fontDialog = [&](QFontDialog& dialog) {
+        w->boxes.answer<QFontDialog>([&](QFontDialog& dialog) {
             dialog.setCurrentFont(fonts.takeFirst());
             dialog.accept();
-        };
+        });
         const QStringList columns = fields();
         options(1, [&](QDialog* d) {
             click(d, "cmdFont1");
@@ -198,14 +198,14 @@ class TestWindowOptions : public WindowTest {
         QCOMPARE(fields().last(), QStringLiteral("KNat"));
         QCOMPARE(surname->text(), QStringLiteral("Neumann"));
         QCOMPARE(m().txtNr->text(), nr);
-        QVERIFY(m().mnuDSSub[3]->isEnabled()); // still entering or changing
-        QVERIFY(!m().mnuDSSub[1]->isEnabled());
+        QVERIFY(m().actions.saveRecord->isEnabled()); // still entering or changing
+        QVERIFY(!m().actions.changeRecord->isEnabled());
         // The row of the record shown before stays highlighted, and the navigator stands on it.
         QCOMPARE(m().column(0).value(m().DataGrid->currentIndex().row()), QStringLiteral("2"));
         QVERIFY(m().window->findChild<QToolButton*>(QStringLiteral("DataPrevious"))->isEnabled());
 
         w->boxes.answers = {Answer::Yes};
-        m().mnuDSSub[3]->trigger();
+        m().actions.saveRecord->trigger();
         QCOMPARE(storedRecord(folder->file("TarvexDB.mdb"), nr.toInt()).value("KNach").toString(),
                  QStringLiteral("Neumann"));
         QCOMPARE(m().txtNr->text(), nr);

@@ -23,7 +23,7 @@ class TestWindowPrint : public WindowTest {
     // list.
     void entryFollowsTheTable() {
         start();
-        QAction* print = m().mnuFileSub[1];
+        QAction* print = m().actions.print;
         QVERIFY(print->isEnabled());
         QTest::keyClicks(m().txtSuch[0], QStringLiteral("Xaver"));
         QCOMPARE(m().gridModel()->rowCount(), 0);
@@ -60,21 +60,16 @@ class TestWindowPrint : public WindowTest {
         const int row = m().DataGrid->currentIndex().row();
         if (typing) {
             w->boxes.answers = {Answer::No}; // not a copy of the record shown
-            m().mnuDSSub[0]->trigger();
+            m().actions.newRecord->trigger();
             QTest::keyClicks(m().txtAngaben[0], QStringLiteral("Neumann"));
         }
         const QString pdf = folder->file("Gruppen.pdf");
-        w->printSetup = [&](PrintDialog::Setup& s) {
-            s.fileDialogRunner = [&](QFileDialog& d) {
-                d.selectFile(pdf);
-                static_cast<QDialog&>(d).done(QDialog::Accepted);
-            };
-        };
+        w->boxes.answer<QFileDialog>(chooseFile(pdf));
         const auto opened = whenOpen("PrintDialog", [](QDialog* d) {
             click(d, "optListe2");
             click(d, "cmdPdf");
         });
-        m().mnuFileSub[1]->trigger();
+        m().actions.print->trigger();
         QVERIFY(*opened);
         QVERIFY(QFileInfo::exists(pdf));
         // A screen reader learns the language of the text; a viewer shows the title.
@@ -119,7 +114,7 @@ class TestWindowPrint : public WindowTest {
             click(print, "optQuer");
             click(print, "cmdCancel");
         });
-        m().mnuFileSub[1]->trigger();
+        m().actions.print->trigger();
         QVERIFY(*opened);
         w->close();
         const QByteArray ini = folder->read("Tarvex.ini");

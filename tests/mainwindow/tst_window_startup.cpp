@@ -247,7 +247,7 @@ class TestStartup : public QObject {
         gone.start("true");
         QVERIFY(gone.waitForFinished());
         const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
-        QFile lock(TarvexMain::instanceLockPath(folder.path()));
+        QFile lock(InstanceGuard::lockPath(folder.path()));
         QDir().mkpath(QFileInfo(lock).absolutePath());
         QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
         lock.write(QByteArray::number(deadPid) + "\ntarvex\n" +
@@ -344,7 +344,7 @@ class TestStartup : public QObject {
         auto* name = w.view->startScreen()->findChild<QLabel*>("lblSoftwareName0");
         QVERIFY(name);
         QCOMPARE(name->text(), debug ? QStringLiteral("Tarvex - Debug") : QStringLiteral("Tarvex"));
-        w.window->Timer1_Timer();
+        w.window->finishStartScreen();
         w.close();
     }
 
@@ -361,7 +361,7 @@ class TestStartup : public QObject {
         QTRY_VERIFY(m.startScreen() == nullptr);
         QVERIFY(!m.window->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(m.window->isEnabled(), 3000);
-        QVERIFY(!m.mnuDSSub[3]->isEnabled());
+        QVERIFY(!m.actions.saveRecord->isEnabled());
         w.close();
     }
 

@@ -14,20 +14,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-namespace {
-
-// Answers the file dialog with path, remembering what it proposed.
-std::function<void(QFileDialog&)> choose(const QString& path, QString* proposed = nullptr) {
-    return [path, proposed](QFileDialog& dialog) {
-        if (proposed)
-            *proposed = QFileInfo(dialog.selectedFiles().value(0)).fileName();
-        dialog.selectFile(path);
-        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
-    };
-}
-
-} // namespace
-
 class TestWindowTransfer : public WindowTest {
     Q_OBJECT
   private slots:
@@ -49,25 +35,25 @@ void TestWindowTransfer::init() {
 
 void TestWindowTransfer::import(const QByteArray& file) {
     folder->write("kinder.csv", file);
-    w->fileDialog = choose(folder->file("kinder.csv"));
-    m().mnuExtrasSub[5]->trigger();
+    w->boxes.answer<QFileDialog>(chooseFile(folder->file("kinder.csv")));
+    m().actions.importRecords->trigger();
 }
 
 void TestWindowTransfer::tableAsShownAndAllRecords() {
     QTest::keyClicks(m().txtSuch[0], "M");
     QCOMPARE(m().gridModel()->rowCount(), 2);
     QString proposed;
-    w->fileDialog = choose(folder->file("tabelle.csv"), &proposed);
-    m().mnuExtrasSub[3]->trigger();
-    QCOMPARE(proposed, QStringLiteral("Tabelle_2026-12-06.csv"));
+    w->boxes.answer<QFileDialog>(chooseFile(folder->file("tabelle.csv"), &proposed));
+    m().actions.exportTable->trigger();
+    QCOMPARE(proposed, folder->file("Tabelle_2026-12-06.csv"));
     const QByteArray table = folder->read("tabelle.csv");
     QVERIFY2(table.startsWith("\xEF\xBB\xBFNr.;Nachname;Vorname;geb. am;Gruppe;Essen"), table);
     QCOMPARE(table.count("\r\n"), 3);
     QVERIFY(table.contains("\r\n1;Maier;Anna;") && table.contains("\r\n3;Mayr;Carla;"));
 
-    w->fileDialog = choose(folder->file("alle.csv"), &proposed);
-    m().mnuExtrasSub[4]->trigger();
-    QCOMPARE(proposed, QStringLiteral("Kinderdaten_2026-12-06.csv"));
+    w->boxes.answer<QFileDialog>(chooseFile(folder->file("alle.csv"), &proposed));
+    m().actions.exportAll->trigger();
+    QCOMPARE(proposed, folder->file("Kinderdaten_2026-12-06.csv"));
     const QByteArray all = folder->read("alle.csv");
     QVERIFY(all.startsWith("\xEF\xBB\xBFNr;KSorge;Bem;KNach;"));
     QCOMPARE(all.count("\r\n"), 4);
@@ -83,7 +69,7 @@ void TestWindowTransfer::tableAsShownAndAllRecords() {
 
 void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
     QStringList preview;
-    w->importDialog = [&preview](ImportDialog& dialog) {
+    w->boxes.answer<ImportDialog>([&preview](ImportDialog& dialog) {
         preview << control<QLabel>(&dialog, "lblAnzahl")->text();
         auto* refused = control<QTreeWidget>(&dialog, "lstAbgelehnt");
         for (int i = 0; i < refused->topLevelItemCount(); ++i)
@@ -93,7 +79,7 @@ void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
         control<QRadioButton>(&dialog, "optNeueNummern")->click();
         preview << control<QLabel>(&dialog, "lblAnzahl")->text();
         click(&dialog, "cmdImportieren");
-    };
+    });
     import("Nr;KNach;KVor;GAnz\r\n2;Zeller;Dora;1\r\n7;Adler;Emil;0\r\n8;Brandt;;x\r\n");
     QCOMPARE(preview, (QStringList{"1 Datensatz wird hinzugefügt.", "4 Im Feld \"Geschw. Anzahl\"",
                                    "2", "2 Datensätze werden hinzugefügt."}));
@@ -110,8 +96,8 @@ void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
     QByteArray many = "Nr;KNach\r\n";
     for (int nr = 10; nr < 2000; ++nr)
         many += QByteArray::number(nr) + ";Kind\r\n";
-    w->importDialog = [](ImportDialog& dialog) { click(&dialog, "cmdImportieren"); };
-    w->progress = [](QProgressDialog& dialog) {
+    w->boxes.answer<ImportDialog>([](ImportDialog& dialog) { click(&dialog, "cmdImportieren"); });
+    w->boxes.progress = [](QProgressDialog& dialog) {
         if (dialog.labelText().contains("gespeichert") && dialog.value() >= 1000)
             dialog.cancel();
     };
@@ -140,7 +126,7 @@ void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
     w->boxes.onShow = [this, &progressOpen](const RecordingMessageBoxes::Shown&) {
         progressOpen = m().window->findChild<QProgressDialog*>("ListProgress") != nullptr;
     };
-    w->fileDialog = choose(folder->file("alle.csv"));
+    w->boxes.answer<QFileDialog>(chooseFile(folder->file("alle.csv")));
     // Files of this process end after 4 KB, as on a full disk.
     rlimit before{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
@@ -148,7 +134,7 @@ void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
     small.rlim_cur = 4096;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    m().mnuExtrasSub[4]->trigger();
+    m().actions.exportAll->trigger();
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
     const QStringList boxes = w->takeBoxes();

@@ -1,7 +1,9 @@
 // The options dialog driven offscreen: what it shows, the margin boxes as typed into, the font
 // choice, Apply, OK and Cancel.
 
+#include "controls.h"
 #include "optionsdialog.h"
+#include "recordingmessageboxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,7 +28,7 @@ struct FontScript {
     QFont offered;
     QFontDialog::FontDialogOptions options;
     int runs = 0;
-    OptionsDialog::FontDialogRunner runner() {
+    std::function<void(QFontDialog&)> runner() {
         return [this](QFontDialog& d) {
             ++runs;
             offered = d.currentFont();
@@ -55,22 +57,17 @@ class TestOptionsDialog : public QObject {
 
     Settings settings;
     FontScript fonts;
+    RecordingMessageBoxes boxes;
     std::unique_ptr<OptionsDialog> dialog;
     QList<Settings> applied;
 
     void open() {
-        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, fonts.runner());
+        boxes.answer<QFontDialog>(fonts.runner());
+        dialog = std::make_unique<OptionsDialog>(settings, OptionsDialog::PageTab, boxes);
         connect(dialog.get(), &OptionsDialog::applied, [this](const Settings& s) { applied << s; });
-        dialog->show();
-        QApplication::setActiveWindow(dialog.get());
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QVERIFY(showActive(dialog.get()));
     }
-    template <class T = QLabel> T* c(const char* name) {
-        T* w = dialog->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
+    template <class T = QLabel> T* c(const char* name) { return control<T>(dialog.get(), name); }
     // The spin control of a margin ("Li", "Re", "Ob", "Un", "Abst") and its text box.
     QSpinBox* spin(const char* m) { return c<QSpinBox>(QByteArray("UpDown") + m); }
     QLineEdit* text(const char* m) { return c<QLineEdit>(QByteArray("txt") + m); }
@@ -147,7 +144,8 @@ class TestOptionsDialog : public QObject {
     }
 
     // Typed after the box got the focus (its text selected), or pasted over it; the text box
-    // reads and shows the margin German whatever the locale.
+    // reads and shows the margin German whatever the locale. The rules of keys and texts are
+    // tested on their own (tst_optionsmodel); here that the box follows them.
     void typedMargins_data() {
         QTest::addColumn<bool>("paste");
         QTest::addColumn<QString>("input");
@@ -155,19 +153,12 @@ class TestOptionsDialog : public QObject {
         QTest::addColumn<int>("millimetres");
         const std::tuple<const char*, bool, const char*, const char*, int> rows[] = {
             {"left as it was", false, "", "1,2 cm", 12},
-            {"clamped", false, "12,5", "9,9 cm", 99},
-            {"half to even", false, "0,35", "0,4 cm", 4},
             {"comma first over the selection", false, ",5", "0,5 cm", 5},
             {"second comma refused", false, "1,,5", "1,5 cm", 15},
-            {"point refused", false, "0.5", "5,0 cm", 50},
-            {"minus refused", false, "-2", "2,0 cm", 20},
             {"letters refused", false, "a1b", "1,0 cm", 10},
             {"length limit", false, "0,0000009", "0,0 cm", 0},
-            {"pasted margin", true, "2,5", "2,5 cm", 25},
             {"pasted shown form", true, "3,0 cm", "3,0 cm", 30},
-            {"pasted too large", true, "15", "9,9 cm", 99},
             {"pasted negative", true, "-3", "1,2 cm", 12},
-            {"pasted letters", true, "abc", "1,2 cm", 12},
             {"pasted nothing", true, "", "0,0 cm", 0}};
         for (const auto& [name, paste, input, shown, mm] : rows)
             QTest::newRow(name) << paste << QString::fromLatin1(input) << QString::fromLatin1(shown)

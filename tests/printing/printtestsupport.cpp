@@ -107,8 +107,5 @@ PrintDialog::Setup PrintFixture::setup() {
     s.printer->setOutputFormat(QPrinter::PdfFormat);
     s.printer->setPageSize(QPageSize(QPageSize::A4));
     s.printerAvailable = [] { return false; };
-    s.pageSetupRunner = [](QPageSetupDialog&) {};
-    s.fileDialogRunner = [](QFileDialog&) {};
-    s.previewRunner = [](PrintPreview&) {};
     return s;
 }

@@ -370,20 +370,6 @@ class TestPagePlan : public QObject {
         QCOMPARE(p.pageTexts(1, rows).mid(6, 2), (QStringList{"Gruppe : Igel", "Nr."}));
     }
 
-    // Two columns of 30 characters (60 mm) on portrait's share of 34 mm are narrowed to 58 and
-    // cut; landscape's share of 51.4 leaves room to widen them.
-    void longValuesCutInPortraitNotInLandscape() {
-        FakeRows rows;
-        rows.cells << QStringList{"1", QString(30, u'a'), "Anna", QString(30, u'o'), "Weg 1"};
-        const QStringList fields{"Nr", "KNach", "KVor", "KOrt", "KStr"};
-        const QStringList captions{"Nr.", "Nachname", "Vorname", "Ort", "Strasse"};
-        const ListPlan portrait = plan(rows, false, {190, 277}, fields, captions);
-        QVERIFY(portrait.pageTexts(0, rows).contains(QString(26, u'a') + "..."));
-        const ListPlan landscape = plan(rows, false, {277, 190}, fields, captions);
-        QVERIFY(landscape.pageTexts(0, rows).contains(QString(30, u'a')));
-        QCOMPARE(at(landscape, 0, rows, "Datum"), QStringLiteral("Datum@233,10"));
-    }
-
     // Every list, upright and across, with the values a kindergarten has (one first name of 15
     // characters) and with every field full: no column, caption or value reaches past the right
     // margin or into its neighbour. What fits across keeps its widths: nothing is cut there.

@@ -1,5 +1,7 @@
+#include "controls.h"
 #include "printpreview.h"
 #include "printtestsupport.h"
+#include "rawaccess.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -12,26 +14,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 namespace {
-
-template <class T> T* child(QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (found == nullptr)
-        qFatal("no %s", name);
-    return found;
-}
-
-void click(QWidget& parent, const char* name) {
-    child<QAbstractButton>(parent, name)->click();
-}
-
-void showActive(QWidget& w) {
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
 
 // Accepts the save dialog with the file given, or with the one it proposes.
 std::function<void(QFileDialog&)> saveAs(const QString& path, QString* proposed = nullptr) {
@@ -84,14 +67,14 @@ class TestPrintDialog : public QObject {
         PrintDialog::Setup setup = f.setup();
         setup.printerAvailable = [&] { return !action.contains("noprinter"); };
         std::optional<bool> setupShownPortrait;
-        setup.pageSetupRunner = [&](QPageSetupDialog& dialog) {
+        f.boxes.answer<QPageSetupDialog>([&](QPageSetupDialog& dialog) {
             QCOMPARE(dialog.printer(), setup.printer.get());
             setupShownPortrait =
                 dialog.printer()->pageLayout().orientation() == QPageLayout::Portrait;
             dialog.printer()->setPageOrientation(
                 action.contains("landscape") ? QPageLayout::Landscape : QPageLayout::Portrait);
             dialog.setResult(action.contains("cancel") ? QDialog::Rejected : QDialog::Accepted);
-        };
+        });
         setup.openPageLayout = [&] {
             Settings s = f.settings;
             s.Hochformat = false;
@@ -101,31 +84,31 @@ class TestPrintDialog : public QObject {
         QSignalSpy changed(&d, &PrintDialog::hochformatChanged);
         d.show();
         QCOMPARE(d.windowTitle(), QStringLiteral("Drucken ..."));
-        QVERIFY(child<QRadioButton>(d, "optListe1")->isChecked());
-        QCOMPARE(child<QLineEdit>(d, "txtAnzahl")->text(), QStringLiteral("1"));
+        QVERIFY(control<QRadioButton>(&d, "optListe1")->isChecked());
+        QCOMPARE(control<QLineEdit>(&d, "txtAnzahl")->text(), QStringLiteral("1"));
         if (action.startsWith("opt")) {
-            click(d, action.toLatin1().constData());
+            click(&d, action.toLatin1().constData());
         } else if (action.startsWith("setup")) {
             // The test's printer writes PDF files, which Qt's page set-up warns of.
             if (!action.contains("noprinter"))
                 QTest::ignoreMessage(QtWarningMsg,
                                      "QPageSetupDialog: Cannot be used on non-native printers");
-            click(d, "cmdPrnSetup");
+            click(&d, "cmdPrnSetup");
             QCOMPARE(setupShownPortrait.has_value(), !action.contains("noprinter"));
             if (setupShownPortrait)
                 QCOMPARE(*setupShownPortrait, before);
             else
                 QCOMPARE(texts(f.boxes), QStringList{"Es ist kein Drucker eingerichtet."});
         } else if (action == "layout") {
-            click(d, "cmdDruckenOption");
+            click(&d, "cmdDruckenOption");
         }
         QCOMPARE(d.settings().Hochformat, after);
-        QCOMPARE(child<QRadioButton>(d, "optHoch")->isChecked(), after);
-        QCOMPARE(child<QRadioButton>(d, "optQuer")->isChecked(), !after);
-        QCOMPARE(child<QLabel>(d, "imgHoch")->isVisible(), after);
-        QCOMPARE(child<QLabel>(d, "imgQuer")->isVisible(), !after);
+        QCOMPARE(control<QRadioButton>(&d, "optHoch")->isChecked(), after);
+        QCOMPARE(control<QRadioButton>(&d, "optQuer")->isChecked(), !after);
+        QCOMPARE(control<QLabel>(&d, "imgHoch")->isVisible(), after);
+        QCOMPARE(control<QLabel>(&d, "imgQuer")->isVisible(), !after);
         QCOMPARE(changed.size(), before == after ? 0 : 1);
-        click(d, "cmdCancel"); // the settings keep what was chosen
+        click(&d, "cmdCancel"); // the settings keep what was chosen
         QCOMPARE(d.settings().Hochformat, after);
     }
 
@@ -133,10 +116,10 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(5));
         PrintDialog::Setup setup = f.setup();
         int previews = 0;
-        setup.previewRunner = [&](PrintPreview&) { ++previews; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { ++previews; });
         PrintDialog d(setup);
-        showActive(d);
-        auto* txt = child<QLineEdit>(d, "txtAnzahl");
+        QVERIFY(showActive(&d));
+        auto* txt = control<QLineEdit>(&d, "txtAnzahl");
         // Left (as pasted) over 99 it holds 99, says so and keeps the focus; otherwise it holds
         // the count it stands for and the focus moves on.
         const std::pair<const char*, const char*> leaving[] = {
@@ -169,17 +152,17 @@ class TestPrintDialog : public QObject {
         txt->selectAll();
         QTest::keyClick(txt, Qt::Key_5);
         QCOMPARE(txt->text(), QStringLiteral("5"));
-        click(d, "UpDownUp");
+        click(&d, "UpDownUp");
         QCOMPARE(txt->text(), QStringLiteral("6"));
 
         // Enter moves on to "Voransicht" without pressing it; Enter on a button presses it, on any
         // other control nothing.
         QTest::keyClick(txt, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(d, "cmdPreview"));
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(&d, "cmdPreview"));
         QCOMPARE(previews, 0);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(previews, 1);
-        child<QRadioButton>(d, "optListe2")->setFocus();
+        control<QRadioButton>(&d, "optListe2")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
         QCOMPARE(previews, 1);
         QVERIFY(d.isVisible());
@@ -199,21 +182,21 @@ class TestPrintDialog : public QObject {
             p.setOutputFileName(jobs.constLast());
         };
         const QString path = f.path(QStringLiteral("ohne Drucker.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
         d.show();
         f.boxes.answers = {MessageBoxes::Answer::No, MessageBoxes::Answer::Yes};
-        click(d, "cmdPrint");
+        click(&d, "cmdPrint");
         QVERIFY(!QFile::exists(path));
-        click(d, "cmdPrint");
+        click(&d, "cmdPrint");
         QVERIFY(QFile::exists(path));
         QCOMPARE(f.boxes.shown.front().buttons, MessageBoxes::Buttons::YesNo);
 
         printer = true;
-        click(d, "optListe3");
-        child<QLineEdit>(d, "txtAnzahl")->setText(QStringLiteral("3"));
+        click(&d, "optListe3");
+        control<QLineEdit>(&d, "txtAnzahl")->setText(QStringLiteral("3"));
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
-        click(d, "cmdPrint");
+        click(&d, "cmdPrint");
         const QString offer = QStringLiteral("Es ist kein Drucker eingerichtet.\r\rMöchten Sie die "
                                              "Liste stattdessen als PDF-Datei speichern?");
         QCOMPARE(texts(f.boxes),
@@ -229,7 +212,7 @@ class TestPrintDialog : public QObject {
                 QCOMPARE(pageNumberOn(pages[p]), p + 1);
         }
         QVERIFY(QFile::remove(path));
-        click(d, "cmdPdf");
+        click(&d, "cmdPdf");
         QVERIFY(QFile::exists(path));
         QCOMPARE(f.boxes.shown.size(), size_t(3));
     }
@@ -243,37 +226,37 @@ class TestPrintDialog : public QObject {
         QList<QSize> sheets;
         bool closed = false;
         bool vScroll = false;
-        setup.previewRunner = [&](PrintPreview& p) {
+        f.boxes.answer<PrintPreview>([&](PrintPreview& p) {
             p.setWindowState(Qt::WindowNoState);
             p.resize(1400, 1000);
-            showActive(p);
+            QVERIFY(showActive(&p));
             QCOMPARE(p.windowTitle(), QStringLiteral("Voransicht"));
             sheets << p.sheetSize();
             vScroll = p.layout().vScrollVisible;
-            auto* counter = child<QLabel>(p, "Panel2");
+            auto* counter = control<QLabel>(&p, "Panel2");
             counters << counter->text();
             for (const char* panel : {"Panel3", "Panel3", "Panel3", "Panel1", "Panel1", "Panel1"}) {
-                QTest::mouseClick(child<QLabel>(p, panel), Qt::LeftButton);
+                QTest::mouseClick(control<QLabel>(&p, panel), Qt::LeftButton);
                 counters << counter->text();
             }
-            QTest::mouseClick(child<QLabel>(p, "Panel5"), Qt::LeftButton);
+            QTest::mouseClick(control<QLabel>(&p, "Panel5"), Qt::LeftButton);
             closed = !p.isVisible();
-        };
+        });
         const QString path = f.path(QStringLiteral("vergleich.pdf"));
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         PrintDialog d(setup);
-        child<QLineEdit>(d, "txtAnzahl")->setText(QStringLiteral("5"));
-        click(d, "cmdPreview");
+        control<QLineEdit>(&d, "txtAnzahl")->setText(QStringLiteral("5"));
+        click(&d, "cmdPreview");
         QCOMPARE(counters,
                  (QStringList{"1 / 3", "2 / 3", "3 / 3", "3 / 3", "2 / 3", "1 / 3", "1 / 3"}));
         QVERIFY(closed);
         QVERIFY(vScroll); // portrait A4 is 1123 pixels high, more than the window
         if (havePdfToText()) {
-            click(d, "cmdPdf");
+            click(&d, "cmdPdf");
             QCOMPARE(pdfPages(path).size(), 3); // the same pages as the preview
         }
-        click(d, "optQuer");
-        click(d, "cmdPreview");
+        click(&d, "optQuer");
+        click(&d, "cmdPreview");
         QVERIFY(sheets[1].width() > sheets[1].height());
         QVERIFY(!vScroll);
     }
@@ -299,11 +282,12 @@ class TestPrintDialog : public QObject {
         PrintFixture f(realisticChildren(10));
         PrintDialog::Setup setup = f.setup();
         QString proposed;
-        setup.fileDialogRunner = saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed);
+        f.boxes.answer<QFileDialog>(
+            saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed));
         PrintDialog d(setup);
-        click(d, option.toLatin1().constData());
-        click(d, "cmdPdf");
-        const QString title = child<QRadioButton>(d, option.toLatin1().constData())->text();
+        click(&d, option.toLatin1().constData());
+        click(&d, "cmdPdf");
+        const QString title = control<QRadioButton>(&d, option.toLatin1().constData())->text();
         QCOMPARE(proposed, f.path(title + ".pdf"));
         if (!chosen.isEmpty()) {
             QCOMPARE(f.boxes.shown.size(), size_t(1));
@@ -350,17 +334,17 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [] { return true; };
         const QString path = f.path(QStringLiteral("ausgabe.pdf"));
         setup.beforeJob = [&](QPrinter& printer, int) { printer.setOutputFileName(path); };
-        setup.fileDialogRunner = saveAs(path);
+        f.boxes.answer<QFileDialog>(saveAs(path));
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         int steps = 0;
-        setup.progressHook = [&](QProgressDialog& progress) {
+        f.boxes.progress = [&](QProgressDialog& progress) {
             ++steps;
             if (progress.labelText().startsWith(stopAt))
                 progress.cancel();
         };
         PrintDialog d(setup);
-        click(d, button.toLatin1().constData());
+        click(&d, button.toLatin1().constData());
         QCOMPARE(steps > 0, rows > 250);
         QCOMPARE(button == "cmdPreview" ? previewed : QFile::exists(path), output);
         QCOMPARE(texts(f.boxes), told.isEmpty() ? QStringList() : QStringList{told});
@@ -375,29 +359,25 @@ class TestPrintDialog : public QObject {
         int jobs = 0;
         setup.beforeJob = [&](QPrinter&, int) { ++jobs; };
         bool previewed = false;
-        setup.previewRunner = [&](PrintPreview&) { previewed = true; };
+        f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         setup.settings.AbstandO = setup.settings.AbstandU = 150;
         PrintDialog crowded(setup);
-        click(crowded, "cmdPrint");
-        click(crowded, "cmdPreview");
+        click(&crowded, "cmdPrint");
+        click(&crowded, "cmdPreview");
         QCOMPARE(f.boxes.shown.size(), size_t(2));
         QVERIFY(f.boxes.shown.front().text.contains("keinen Platz für eine Zeile"));
         setup.settings.AbstandO = setup.settings.AbstandU = 10;
         setup.settings.AbstandTab = 30;
         PrintDialog spread(setup);
-        click(spread, "cmdPreview");
+        click(&spread, "cmdPreview");
         QCOMPARE(f.boxes.shown.size(), size_t(3));
         QVERIFY(f.boxes.shown.back().text.contains("passen auch gekürzt nicht"));
 
         // Another program renames a column of the list while the database is open.
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(f.path("TarvexDB.mdb")).constData(), &db);
-        QCOMPARE(sqlite3_exec(db, "ALTER TABLE Daten RENAME COLUMN KStr TO Strasse", nullptr,
-                              nullptr, nullptr),
-                 SQLITE_OK);
-        sqlite3_close(db);
+        QVERIFY(RawConnection(f.path("TarvexDB.mdb"))
+                    .exec("ALTER TABLE Daten RENAME COLUMN KStr TO Strasse"));
         PrintDialog refused(f.setup());
-        click(refused, "cmdPreview");
+        click(&refused, "cmdPreview");
         QCOMPARE(f.boxes.shown.size(), size_t(4));
         const auto& box = f.boxes.shown.back();
         QVERIFY(box.text.startsWith("Fehler in <PrintDialog.Tabelle_drucken>\r\rNummer :"));

@@ -204,15 +204,6 @@ class TestRecord : public QObject {
             QVERIFY(ok);
         }
     }
-
-    void labelsNameWhoseFieldItIs() {
-        QCOMPARE(fieldLabel(field("KNach")), QStringLiteral("Nachname (Kind)"));
-        QCOMPARE(fieldLabel(field("MTel1")), QStringLiteral("Telefon 1 (Mutter)"));
-        QCOMPARE(fieldLabel(field("VKonf")), QStringLiteral("Konfession (Vater)"));
-        QCOMPARE(fieldLabel(field("G3Gebin")), QStringLiteral("in (3. Geschwisterkind)"));
-        for (const char* own : {"Nr", "Bem", "KBasis", "GAnz", "KEssen"})
-            QCOMPARE(fieldLabel(field(own)), QString::fromUtf8(fieldDef(field(own)).caption));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRecord)

@@ -6,6 +6,7 @@
 
 #include "engineerror.h"
 #include "inifile.h"
+#include "rawaccess.h"
 #include "recordcontroller.h"
 #include "recordingmessageboxes.h"
 #include "sqlitedatabase.h"
@@ -16,8 +17,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sqlite3.h>
 
 #include <csignal>
 #include <map>
@@ -32,17 +31,7 @@ QString worker() {
 }
 
 QString integrity(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    QString result =
-        sqlite3_step(stmt) == SQLITE_ROW
-            ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)))
-            : QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return result;
+    return RawConnection(path).firstValue(QStringLiteral("PRAGMA integrity_check"));
 }
 
 // The lines a killed worker printed, each for a step that had returned.
@@ -163,7 +152,7 @@ class TestReliability : public QObject {
         const QString path = m_dir.filePath(QStringLiteral("TarvexDB.mdb"));
         createWithSharedRecords(path);
         RecordingMessageBoxes boxes;
-        RecordController records(boxes, nullptr);
+        RecordController records(boxes);
         records.open(path);
         sqlite3* db = sqliteHandle(*records.database());
         sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr,

@@ -86,7 +86,7 @@ int workstation(const QString& path, int ms, int id) {
             ++unexpected;
         }
     };
-    RecordController records(boxes, nullptr);
+    RecordController records(boxes);
     records.open(path);
     QRandomGenerator random{quint32(id)};
     std::map<int, int> counted;

@@ -1,10 +1,11 @@
 #include "testengine.h"
 
-#include <QFile>
+#include "rawaccess.h"
+#include "testserver.h"
+
 #include <QProcessEnvironment>
 
 #include <libpq-fe.h>
-#include <sqlite3.h>
 
 #include <stdexcept>
 
@@ -13,44 +14,26 @@ namespace {
 class FileEngine final : public TestEngine {
   public:
     FileEngine() : m_path(m_dir.filePath(QStringLiteral("TarvexDB.mdb"))) {}
-    ~FileEngine() override { close(); }
 
     bool isServer() const override { return false; }
     QString name() const override { return m_path; }
     void reset() override {
-        close();
+        m_raw.reset();
         Database::createEmpty(m_path);
     }
-    bool exec(const QString& sql) override {
-        return sqlite3_exec(connection(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
-               SQLITE_OK;
-    }
-    QString firstValue(const QString& sql) override {
-        sqlite3_stmt* stmt = nullptr;
-        QString value;
-        if (sqlite3_prepare_v2(connection(), sql.toUtf8().constData(), -1, &stmt, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW)
-            value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
-        return value;
-    }
+    bool exec(const QString& sql) override { return raw().exec(sql); }
+    QString firstValue(const QString& sql) override { return raw().firstValue(sql); }
 
   private:
-    sqlite3* connection() {
-        if (!m_db)
-            sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE,
-                            nullptr);
-        return m_db;
-    }
-    void close() {
-        sqlite3_close(m_db);
-        m_db = nullptr;
+    RawConnection& raw() {
+        if (!m_raw)
+            m_raw = std::make_unique<RawConnection>(m_path);
+        return *m_raw;
     }
 
     QTemporaryDir m_dir;
     QString m_path;
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<RawConnection> m_raw;
 };
 
 class ServerEngine final : public TestEngine {
@@ -98,13 +81,7 @@ std::unique_ptr<TestEngine> TestEngine::fromEnvironment(QString* skipReason) {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.value(QStringLiteral("TARVEX_TEST_ENGINE")) != QLatin1String("server"))
         return std::make_unique<FileEngine>();
-    QString uri = environment.value(QStringLiteral("TARVEX_TEST_PG"));
-    if (uri.isEmpty()) {
-        const QString dir = environment.value(QStringLiteral("TARVEX_TEST_PG_DIR"));
-        QFile file(dir + QLatin1String("/uri"));
-        if (!dir.isEmpty() && file.open(QIODevice::ReadOnly))
-            uri = QString::fromUtf8(file.readAll()).trimmed();
-    }
+    const QString uri = testServerAddress();
     if (uri.isEmpty()) {
         *skipReason = QStringLiteral("Kein Testserver: PostgreSQL ist nicht installiert, oder "
                                      "weder TARVEX_TEST_PG noch TARVEX_TEST_PG_DIR nennt einen "

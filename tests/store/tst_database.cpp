@@ -1,7 +1,7 @@
 #include "engineerror.h"
+#include "rawaccess.h"
 #include "recordfields.h"
 #include "sqlitedatabase.h"
-#include "sqltext.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,54 +21,8 @@ namespace {
 
 const QString kRsDaten = QStringLiteral("SELECT * FROM Daten ORDER BY Nr ASC, KNach  ASC");
 
-// A connection of its own, as another program (or the sqlite3 shell) would have.
-struct RawConnection {
-    sqlite3* db = nullptr;
-    explicit RawConnection(const QString& path) {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    }
-    ~RawConnection() { sqlite3_close(db); }
-    bool exec(const QString& sql) {
-        return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-};
-
-// The first column of the first row as text.
-QString firstValue(sqlite3* db, const char* sql) {
-    sqlite3_stmt* stmt = nullptr;
-    QString value;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    return value;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-// Runs f and returns the number of the EngineError it throws, or 0.
-int errorOf(const std::function<void()>& f, QString* description = nullptr) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
 }
 
 } // namespace
@@ -120,12 +74,11 @@ class TestDatabase : public QObject {
         }
         {
             RawConnection raw(m_path);
-            QCOMPARE(
-                firstValue(raw.db, "SELECT strict FROM pragma_table_list WHERE name = 'Daten'"),
-                QStringLiteral("1"));
-            QCOMPARE(firstValue(raw.db, "PRAGMA journal_mode"), QStringLiteral("delete"));
+            QCOMPARE(raw.firstValue("SELECT strict FROM pragma_table_list WHERE name = 'Daten'"),
+                     QStringLiteral("1"));
+            QCOMPARE(raw.firstValue("PRAGMA journal_mode"), QStringLiteral("delete"));
             // The sqlite3 shell must be able to query the file: no collation of ours in it.
-            QVERIFY(!firstValue(raw.db, "SELECT group_concat(sql) FROM sqlite_master")
+            QVERIFY(!raw.firstValue("SELECT group_concat(sql) FROM sqlite_master")
                          .contains(QLatin1String("COLLATE"), Qt::CaseInsensitive));
         }
         auto db = Database::open(m_path);
@@ -321,90 +274,6 @@ class TestDatabase : public QObject {
                  }),
                  ErrorNumber::FileNotFound);
         QCOMPARE(fileBytes(m_path), left); // nothing made anew, nothing written
-    }
-
-    // ---- Statements and snapshots -------------------------------------------------------------
-
-    void orderByGetsGermanCollation_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected"); // empty: unchanged
-        auto row = [](const char* name, const QString& sql, const char* expected = "") {
-            QTest::newRow(name) << sql << QString::fromLatin1(expected);
-        };
-        row("rsDaten, two blanks kept", kRsDaten,
-            "SELECT * FROM Daten ORDER BY Nr ASC, KNach COLLATE GERMAN  ASC");
-        row("two text fields", "SELECT Nr FROM Daten ORDER BY KGrp DESC, knach",
-            "SELECT Nr FROM Daten ORDER BY KGrp COLLATE GERMAN DESC, knach COLLATE GERMAN");
-        row("quoted and qualified", "SELECT Nr FROM Daten ORDER BY [KVor], Daten.KOrt ASC",
-            "SELECT Nr FROM Daten ORDER BY [KVor] COLLATE GERMAN, Daten.KOrt COLLATE GERMAN ASC");
-        row("memo like text", "SELECT Nr FROM Daten ORDER BY Bem",
-            "SELECT Nr FROM Daten ORDER BY Bem COLLATE GERMAN");
-        row("numbers stay", "SELECT Nr FROM Daten ORDER BY KBasis ASC, GAnz DESC");
-        row("own collation stays", "SELECT Nr FROM Daten ORDER BY KNach COLLATE NOCASE");
-        row("words in a string are not clauses",
-            "SELECT Nr FROM Daten WHERE KNach LIKE 'order by KNach*' ORDER BY Nr");
-        row("no order", "SELECT Nr FROM Daten");
-    }
-    void orderByGetsGermanCollation() {
-        QFETCH(QString, sql);
-        QFETCH(QString, expected);
-        QCOMPARE(store::withGermanCollation(sql), expected.isEmpty() ? sql : expected);
-    }
-
-    // Statements of the windows as the database server takes them.
-    void serverStatements_data() {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected"); // empty: unchanged
-        auto row = [](const char* name, const char* sql, const char* expected = "") {
-            QTest::newRow(name) << QString::fromUtf8(sql) << QString::fromUtf8(expected);
-        };
-        row("search of the window",
-            "SELECT Nr, KNach FROM Daten WHERE (KNach LIKE 'M*' OR KNach IS NULL) AND KVor "
-            "NOT LIKE 'a?'  ORDER BY KNach DESC",
-            "SELECT Nr, KNach FROM Daten WHERE (KNach ~ '^[Mm].*$' OR KNach IS NULL) AND KVor "
-            "!~ '^[Aa].$'  ORDER BY KNach COLLATE \"de-DE-x-icu\" DESC NULLS LAST");
-        row("quoted names, Null first", "SELECT [KVor] FROM [Daten] ORDER BY \"kort\", Nr ASC",
-            "SELECT KVor FROM Daten ORDER BY KOrt COLLATE \"de-DE-x-icu\" NULLS FIRST, Nr ASC "
-            "NULLS FIRST");
-        row("unknown quoted name", "SELECT [Andere Spalte] FROM Daten",
-            "SELECT \"Andere Spalte\" FROM Daten");
-        row("number as text", "SELECT Nr FROM Daten WHERE Nr LIKE '1#'",
-            "SELECT Nr FROM Daten WHERE Nr::text ~ '^1[0-9]$'");
-        row("quote in the pattern", "SELECT Nr FROM Daten WHERE KOrt LIKE '''*'",
-            "SELECT Nr FROM Daten WHERE KOrt ~ '^\\u0027.*$'");
-        row("words in a string stay", "SELECT Nr FROM Daten WHERE KNach = 'x LIKE ''y'''");
-        row("expression order stays", "SELECT Nr FROM Daten ORDER BY lower(KNach) NULLS LAST");
-    }
-    void serverStatements() {
-        QFETCH(QString, sql);
-        QFETCH(QString, expected);
-        QCOMPARE(store::forServer(sql), expected.isEmpty() ? sql : expected);
-    }
-
-    void serverRegex_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("wildcards") << "*a?#*"
-                                   << "^.*[Aa].[0-9].*$";
-        QTest::newRow("run once") << "**"
-                                  << "^.*$";
-        QTest::newRow("metacharacters") << "a.b("
-                                        << "^[Aa]\\u002e[Bb]\\u0028$";
-        QTest::newRow("unclosed bracket") << "[ab"
-                                          << "^\\u005b[Aa][Bb]$";
-        QTest::newRow("empty list") << "a[]b"
-                                    << "^[Aa][Bb]$";
-        QTest::newRow("empty negated list") << "a[!]"
-                                            << "^[Aa].$";
-        QTest::newRow("wildcards in a list") << "[*?]"
-                                             << "^[\\u002a\\u003f]$";
-        QTest::newRow("negated list") << "[!x]"
-                                      << "^[^Xx]$";
-    }
-    void serverRegex() {
-        QFETCH(QString, pattern);
-        QFETCH(QString, expected);
-        QCOMPARE(store::serverRegex(pattern), expected);
     }
 };
 

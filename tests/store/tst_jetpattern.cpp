@@ -186,7 +186,7 @@ class TestJetPattern : public QObject {
     // Sorting needs a strict order even for damaged text and for texts the collation holds
     // equal (another normalization form, control characters): antisymmetric and never 0 for
     // different byte strings. Odd text keeps the collation's order, which the shortcut must not
-    // guess. The order of names is tested on the store, in tst_database.
+    // guess. The order of names is tested on the store, in tst_store.
     void germanOrderOfOddText() {
         const QList<QByteArray> texts = {"\xff",
                                          "\xfe",

@@ -1,5 +1,7 @@
 #include "recordingmessageboxes.h"
 
+#include <QMetaObject>
+
 MessageBoxes::Answer RecordingMessageBoxes::show(QWidget*, const QString& text, Buttons buttons,
                                                  Icon icon, const QString& title) {
     Shown s{title.isEmpty() ? programTitle() : title, text, buttons, icon};
@@ -12,4 +14,26 @@ MessageBoxes::Answer RecordingMessageBoxes::show(QWidget*, const QString& text, 
         return a;
     }
     return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+}
+
+void RecordingMessageBoxes::run(QDialog& dialog) {
+    for (const QMetaObject* m = dialog.metaObject(); m; m = m->superClass()) {
+        const auto script = m_dialogScripts.constFind(m->className());
+        if (script != m_dialogScripts.constEnd()) {
+            (*script)(dialog);
+            break;
+        }
+    }
+    if (dialog.isVisible() || dialog.result() != QDialog::Accepted)
+        dialog.reject();
+}
+
+std::optional<QString> RecordingMessageBoxes::askPassword(QWidget*, const QString&,
+                                                          const QString& prompt) {
+    return password ? password(prompt) : std::nullopt;
+}
+
+void RecordingMessageBoxes::progressed(QProgressDialog& dialog) {
+    if (progress)
+        progress(dialog);
 }

@@ -1,7 +1,5 @@
 #include "mainmenus.h"
 
-#include "menutree.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -42,62 +40,42 @@ void deleteSelection(QPlainTextEdit* e) {
     e->textCursor().removeSelectedText();
 }
 
-// The edit menu's commands on a one-line or a multi-line text control.
-template <class TextControl> void runEditCommand(TextControl* e, int element) {
-    switch (element) {
-    case 0:
+// An edit command on a one-line or a multi-line text control.
+template <class TextControl>
+void runOn(TextControl* e, const MenuActions& actions, QAction* command) {
+    if (command == actions.cut)
         e->cut();
-        break;
-    case 1:
+    else if (command == actions.paste)
         e->paste();
-        break;
-    case 2:
+    else if (command == actions.copy)
         e->copy();
-        break;
-    case 3:
+    else if (command == actions.deleteText)
         deleteSelection(e);
-        break;
-    case 5:
+    else if (command == actions.selectAll)
         e->selectAll();
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace
 
 MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
     : QObject(window), m_window(window), m_helpPanel(helpPanel) {
-    const char* const names[MenuCount] = {"mnuFile", "mnuEdit",  "mnuDS",    "mnuSetup",
-                                          "mnuHelp", "popMenu1", "mnuExtras"};
+    QMenu* editMenu = nullptr;
     for (const MenuDef& def : menuTree()) {
-        int which = -1;
-        for (int m = 0; m < MenuCount; ++m)
-            if (def.name == QLatin1String(names[m]))
-                which = m;
-        if (which < 0)
-            continue;
         auto* menu = new QMenu(def.caption, window);
         menu->setObjectName(def.name);
-        m_menus[which] = menu;
-        QList<QAction*>& entries = m_entries[which];
         for (const MenuEntry& e : def.entries) {
-            QAction* a = e.separator ? menu->addSeparator() : menu->addAction(e.caption);
-            a->setObjectName(def.entryArray + QLatin1Char('_') + QString::number(e.element));
-            if (!e.separator) {
-                a->setProperty(HelpProperty, e.helpText);
-                if (!e.shortcut.isEmpty())
-                    a->setShortcut(QKeySequence(e.shortcut));
-                if (!e.iconKey.isEmpty())
-                    a->setIcon(
-                        QIcon(QStringLiteral(":/icons/") + e.iconKey + QStringLiteral(".png")));
-                connect(a, &QAction::triggered, this,
-                        [this, which, element = e.element] { emit chosen(Menu(which), element); });
+            if (e.separator()) {
+                menu->addSeparator();
+                continue;
             }
-            while (entries.size() < e.element)
-                entries.append(nullptr);
-            entries.append(a);
+            QAction* a = menu->addAction(e.caption);
+            a->setObjectName(e.name);
+            a->setProperty(HelpProperty, e.helpText);
+            if (!e.shortcut.isEmpty())
+                a->setShortcut(QKeySequence(e.shortcut));
+            if (!e.iconKey.isEmpty())
+                a->setIcon(QIcon(QStringLiteral(":/icons/") + e.iconKey + QStringLiteral(".png")));
+            m_actions.*(e.action) = a;
         }
         // The help text of the highlighted entry goes to the status bar panel.
         connect(menu, &QMenu::hovered, this, [this](QAction* a) {
@@ -108,8 +86,15 @@ MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
         menu->installEventFilter(this);
         if (def.visible)
             window->menuBar()->addMenu(menu);
+        else
+            m_sortMenu = menu;
+        if (menu->actions().contains(m_actions.cut))
+            editMenu = menu;
     }
-    connect(m_menus[Edit], &QMenu::aboutToShow, this, &MainMenus::mnuEdit_Click);
+    connect(editMenu, &QMenu::aboutToShow, this, &MainMenus::updateEditCommands);
+    for (QAction* command : {m_actions.cut, m_actions.paste, m_actions.copy, m_actions.deleteText,
+                             m_actions.selectAll})
+        connect(command, &QAction::triggered, this, [this, command] { runEditCommand(command); });
 
     // The edit commands act on the text control that had the focus before the menu opened.
     // The menu bar takes the focus when a menu is closed with Esc; the commands still belong to
@@ -125,10 +110,6 @@ MainMenus::MainMenus(QMainWindow* window, QLabel* helpPanel)
     });
 }
 
-QAction* MainMenus::entry(Menu menu, int element) const {
-    return m_entries[menu].value(element);
-}
-
 bool MainMenus::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
@@ -140,7 +121,7 @@ bool MainMenus::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void MainMenus::mnuEdit_Click() {
+void MainMenus::updateEditCommands() {
     TextTarget t(m_editTarget.data());
     const bool editable = t.valid() && !t.readOnly();
     const bool selection = t.valid() && t.hasSelection();
@@ -148,25 +129,26 @@ void MainMenus::mnuEdit_Click() {
     // text beside it) and the control can take it.
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     const bool clipboardText = mime && mime->hasText();
-    entry(Edit, 1)->setEnabled(clipboardText && editable);
-    entry(Edit, 0)->setEnabled(selection && editable);
-    entry(Edit, 2)->setEnabled(selection);
-    entry(Edit, 3)->setEnabled(selection && editable);
-    entry(Edit, 5)->setEnabled(true);
+    m_actions.paste->setEnabled(clipboardText && editable);
+    m_actions.cut->setEnabled(selection && editable);
+    m_actions.copy->setEnabled(selection);
+    m_actions.deleteText->setEnabled(selection && editable);
+    m_actions.selectAll->setEnabled(true);
 }
 
-void MainMenus::mnuEditSub_Click(int element) {
+void MainMenus::runEditCommand(QAction* command) {
     TextTarget t(m_editTarget.data());
     if (!t.valid())
         return;
     // A record being browsed must not change: cut, paste and delete do nothing on a read-only
     // control. Copying and selecting change nothing and stay available.
-    const bool changes = element == 0 || element == 1 || element == 3;
+    const bool changes =
+        command == m_actions.cut || command == m_actions.paste || command == m_actions.deleteText;
     if (changes && t.readOnly())
         return;
     if (t.line)
-        runEditCommand(t.line, element);
+        runOn(t.line, m_actions, command);
     else
-        runEditCommand(t.plain, element);
+        runOn(t.plain, m_actions, command);
     t.widget()->setFocus();
 }

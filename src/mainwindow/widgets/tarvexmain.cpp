@@ -1,31 +1,34 @@
 #include "tarvexmain.h"
 
-#include "backupfolder.h"
+#include "backupcommands.h"
+#include "childinformation.h"
 #include "datacontrol.h"
 #include "helppage.h"
 #include "historyrow.h"
 #include "infobox.h"
+#include "mainmenus.h"
 #include "messageboxes.h"
 #include "optionsdialog.h"
 #include "recordcontroller.h"
 #include "recordform.h"
 #include "recordtable.h"
 #include "refreshquery.h"
+#include "screenfit.h"
 #include "searchrow.h"
+#include "settingscommands.h"
+#include "transfercommands.h"
 #include "twips.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QPageSetupDialog>
-#include <QPrinter>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 
 namespace {
 
@@ -34,6 +37,19 @@ double screenDpi(const QWidget* w, bool horizontal) {
     if (!s)
         return 96.0;
     return horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
+}
+
+int toPixelsX(const QWidget* w, double twips) {
+    return twipsToPixels(twips, screenDpi(w, true));
+}
+int toPixelsY(const QWidget* w, double twips) {
+    return twipsToPixels(twips, screenDpi(w, false));
+}
+int toTwipsX(const QWidget* w, int pixels) {
+    return pixelsToTwips(pixels, screenDpi(w, true));
+}
+int toTwipsY(const QWidget* w, int pixels) {
+    return pixelsToTwips(pixels, screenDpi(w, false));
 }
 
 // The options with the folders of the settings and the database filled in.
@@ -49,34 +65,22 @@ TarvexMain::Options withFolders(TarvexMain::Options options) {
 
 TarvexMain::TarvexMain(const Options& options)
     : m_options(withFolders(options)), m_boxes(*options.boxes),
-      m_settingsFile(m_options.files.settingsFolder),
-      m_records(std::make_unique<RecordController>(*options.boxes, this)) {
+      m_startUp(m_options.files, *options.boxes),
+      m_records(std::make_unique<RecordController>(*options.boxes)) {
     setObjectName(QStringLiteral("TarvexMain"));
     setWindowTitle(QStringLiteral("Belvonia"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tarvex.png")));
-    m_timer1.setSingleShot(true);
-    m_timer1.setInterval(options.startScreenMs);
-    connect(&m_timer1, &QTimer::timeout, this, &TarvexMain::Timer1_Timer);
+    m_startScreenTimer.setSingleShot(true);
+    m_startScreenTimer.setInterval(options.startScreenMs);
+    connect(&m_startScreenTimer, &QTimer::timeout, this, &TarvexMain::finishStartScreen);
     buildWindow();
     connectParts();
+    connectCommands();
 }
 
 TarvexMain::~TarvexMain() {
     if (m_startScreen)
         delete m_startScreen.data();
-}
-
-int TarvexMain::toPixelsX(double twips) const {
-    return twipsToPixels(twips, screenDpi(this, true));
-}
-int TarvexMain::toPixelsY(double twips) const {
-    return twipsToPixels(twips, screenDpi(this, false));
-}
-int TarvexMain::toTwipsX(int pixels) const {
-    return pixelsToTwips(pixels, screenDpi(this, true));
-}
-int TarvexMain::toTwipsY(int pixels) const {
-    return pixelsToTwips(pixels, screenDpi(this, false));
 }
 
 void TarvexMain::buildWindow() {
@@ -87,39 +91,46 @@ void TarvexMain::buildWindow() {
     m_frame->setObjectName(QStringLiteral("FrameAllg"));
     m_frame->setFrameShape(QFrame::NoFrame);
 
-    m_image1 = new QLabel(m_frame);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setPixmap(QPixmap(QStringLiteral(":/pictures/header_left.png")));
-    m_image1->setScaledContents(true);
-    m_image2 = new QLabel(m_frame);
-    m_image2->setObjectName(QStringLiteral("Image2"));
-    m_image2->setPixmap(QPixmap(QStringLiteral(":/pictures/header_right.png")));
-    m_image2->setScaledContents(true);
-    m_lblKiga = new QLabel(m_frame);
-    m_lblKiga->setObjectName(QStringLiteral("lblKiga"));
-    m_lblKiga->setAlignment(Qt::AlignCenter);
-    m_lblKiga->setWordWrap(true);
-    QFont f = m_lblKiga->font();
+    m_headerLeft = new QLabel(m_frame);
+    m_headerLeft->setObjectName(QStringLiteral("Image1"));
+    m_headerLeft->setPixmap(QPixmap(QStringLiteral(":/pictures/header_left.png")));
+    m_headerLeft->setScaledContents(true);
+    m_headerRight = new QLabel(m_frame);
+    m_headerRight->setObjectName(QStringLiteral("Image2"));
+    m_headerRight->setPixmap(QPixmap(QStringLiteral(":/pictures/header_right.png")));
+    m_headerRight->setScaledContents(true);
+    m_kindergartenName = new QLabel(m_frame);
+    m_kindergartenName->setObjectName(QStringLiteral("lblKiga"));
+    m_kindergartenName->setAlignment(Qt::AlignCenter);
+    m_kindergartenName->setWordWrap(true);
+    QFont f = m_kindergartenName->font();
     f.setPointSizeF(f.pointSizeF() * 1.6);
     f.setBold(true);
-    m_lblKiga->setFont(f);
+    m_kindergartenName->setFont(f);
 
-    m_data = new DataControl;
-    m_data->setCaption(emptyStatusText());
-    m_historyRow = new HistoryRow(m_data, m_frame);
+    m_navigator = new DataControl;
+    m_navigator->setCaption(emptyStatusText());
+    m_historyRow = new HistoryRow(m_navigator, m_frame);
     m_searchRow = new SearchRow(m_frame);
-    m_lblAktDS = new QLabel(QStringLiteral("aktueller Datensatz"), m_frame);
-    m_lblAktDS->setObjectName(QStringLiteral("lblAktDS"));
+    m_currentRecordLabel = new QLabel(QStringLiteral("aktueller Datensatz"), m_frame);
+    m_currentRecordLabel->setObjectName(QStringLiteral("lblAktDS"));
     m_table = new RecordTable(m_frame);
     m_form = new RecordForm(m_boxes, m_frame);
     m_form->setBrowseFocusTarget(m_table);
 
-    m_kMain = new QLabel(this);
-    m_kMain->setObjectName(QStringLiteral("kMain"));
-    statusBar()->addWidget(m_kMain, 1);
+    m_statusPanel = new QLabel(this);
+    m_statusPanel->setObjectName(QStringLiteral("kMain"));
+    statusBar()->addWidget(m_statusPanel, 1);
     statusBar()->setSizeGripEnabled(true);
 
-    m_menus = new MainMenus(this, m_kMain);
+    m_menus = new MainMenus(this, m_statusPanel);
+
+    const CommandContext context{
+        this, &m_boxes, m_records.get(), &m_settings, m_options.documentsFolder, m_options.clock};
+    m_backups = new BackupCommands(context, this);
+    m_transfer = new TransferCommands(context, *m_table, this);
+    m_childInformation = new ChildInformation(context, this);
+    m_settingsCommands = new SettingsCommands(context, m_options.printSetup, this);
     updateMenus();
 
     m_layout = designLayout();
@@ -127,37 +138,85 @@ void TarvexMain::buildWindow() {
 }
 
 void TarvexMain::connectParts() {
-    connect(m_table, &RecordTable::reposition, this, &TarvexMain::Data_Reposition);
-    connect(m_table, &RecordTable::positionChanged, m_data, &DataControl::setPosition);
+    connect(m_table, &RecordTable::reposition, this, &TarvexMain::showCurrentRecord);
+    connect(m_table, &RecordTable::positionChanged, m_navigator, &DataControl::setPosition);
     connect(m_table, &RecordTable::rowChosen, this, &TarvexMain::tableRowChosen);
-    connect(m_table, &RecordTable::sortMenuRequested, this, &TarvexMain::sortMenu);
-    connect(m_data, &DataControl::moveRequested, this, [this](DataControl::Move move) {
+    connect(m_table, &RecordTable::sortMenuRequested, this, [this](const QPoint& at, double x) {
+        m_sortMenuX = x;
+        m_menus->sortMenu()->popup(at);
+    });
+    connect(m_navigator, &DataControl::moveRequested, this, [this](DataControl::Move move) {
         const int rows = m_table->recordCount();
         const int to[] = {0, m_table->currentRow() - 1, m_table->currentRow() + 1, rows - 1};
         m_table->moveToRow(to[int(move)]);
     });
     connect(m_searchRow, &SearchRow::searchChanged, this,
-            [this](int field) { Data_Refresh(searchFieldNames()[size_t(field)], true); });
+            [this](int field) { refreshTable(searchFieldNames()[size_t(field)], true); });
     connect(m_searchRow, &SearchRow::cleared, this, [this] { m_table->setFocus(); });
     connect(m_historyRow, &HistoryRow::stepRequested, this, &TarvexMain::historyStep);
-    connect(m_menus, &MainMenus::chosen, this, &TarvexMain::menuChosen);
     m_refreshRetry.setSingleShot(true);
     m_refreshRetry.setInterval(500);
     connect(&m_refreshRetry, &QTimer::timeout, this, [this] {
         if (m_records->isOpen())
-            Data_Refresh(m_retrySort, m_retryAscending);
+            refreshTable(m_retrySort, m_retryAscending);
     });
+
+    connect(m_backups, &BackupCommands::restored, this, [this] { refreshAndShow(QString()); });
+    connect(m_transfer, &TransferCommands::imported, this, [this] {
+        const QString shown = m_records->shownNr();
+        m_records->reopenAfterRestore();
+        refreshAndShow(shown);
+    });
+    connect(m_transfer, &TransferCommands::statusMessage, m_statusPanel, &QLabel::setText);
+    connect(m_childInformation, &ChildInformation::statusMessage, m_statusPanel, &QLabel::setText);
+    connect(m_childInformation, &ChildInformation::recordGone, this, &TarvexMain::recordGone);
+    connect(m_settingsCommands, &SettingsCommands::applied, this, &TarvexMain::optionsApplied);
+}
+
+void TarvexMain::connectCommands() {
+    const MenuActions& a = m_menus->actions();
+    auto on = [this](QAction* action, auto handler) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    on(a.pageSetup, [this] { m_settingsCommands->pageSetup(); });
+    // Never opened on an empty list, whoever asks.
+    on(a.print, [this] {
+        if (m_menus->actions().print->isEnabled())
+            m_settingsCommands->print();
+    });
+    on(a.quit, [this] { close(); });
+    on(a.newRecord, [this] { newRecord(); });
+    on(a.changeRecord, [this] { changeRecord(); });
+    on(a.deleteRecord, [this] { deleteRecord(); });
+    on(a.saveRecord, [this] { saveRecord(); });
+    on(a.search, [this] { m_searchRow->focusFirst(); });
+    on(a.tableOptions, [this] { m_settingsCommands->openOptions(OptionsDialog::TableTab); });
+    on(a.pageOptions, [this] { m_settingsCommands->openOptions(OptionsDialog::PageTab); });
+    on(a.addressOptions, [this] { m_settingsCommands->openOptions(OptionsDialog::AddressTab); });
+    on(a.restoreBackup, [this] { m_backups->restore(); });
+    on(a.childInformation, [this] { m_childInformation->write(); });
+    on(a.exportTable, [this] { m_transfer->exportTable(); });
+    on(a.exportAll, [this] { m_transfer->exportAll(); });
+    on(a.importRecords, [this] { m_transfer->importRecords(); });
+    on(a.help, [this] { HelpPage::showFor(this); });
+    on(a.about, [this] {
+        InfoBox box(m_debug, this);
+        box.exec();
+    });
+    on(a.sortAscending, [this] { sortTable(true); });
+    on(a.sortDescending, [this] { sortTable(false); });
 }
 
 void TarvexMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    ::Form_Resize(m_layout, toTwipsX(width()), toTwipsY(height()));
+    ::fitToWindow(m_layout, toTwipsX(this, width()), toTwipsY(this, height()));
     applyLayout();
 }
 
 void TarvexMain::applyLayout() {
     auto px = [this](const TwipRect& r) {
-        return QRect(toPixelsX(r.left), toPixelsY(r.top), toPixelsX(r.width), toPixelsY(r.height));
+        return QRect(toPixelsX(this, r.left), toPixelsY(this, r.top), toPixelsX(this, r.width),
+                     toPixelsY(this, r.height));
     };
     const MainLayout& l = m_layout;
     m_frame->setGeometry(px(l.FrameAllg));
@@ -165,10 +224,10 @@ void TarvexMain::applyLayout() {
     const QRect shown(-m_frame->pos(), centralWidget()->size());
     m_table->setGeometry(px(l.DataGrid).intersected(shown));
     m_form->setGeometry(px(l.SSTab1).intersected(shown));
-    m_lblAktDS->setGeometry(px(l.lblAktDS));
-    m_image1->setGeometry(px(l.Image1));
-    m_image2->setGeometry(px(l.Image2));
-    m_lblKiga->setGeometry(px(l.lblKiga));
+    m_currentRecordLabel->setGeometry(px(l.lblAktDS));
+    m_headerLeft->setGeometry(px(l.Image1));
+    m_headerRight->setGeometry(px(l.Image2));
+    m_kindergartenName->setGeometry(px(l.lblKiga));
 
     // The two rows take the rectangle of their parts; the parts are placed inside them.
     auto inside = [&px](const QRect& row, const TwipRect& r) {
@@ -195,25 +254,33 @@ void TarvexMain::applyLayout() {
 }
 
 void TarvexMain::updateMenus() {
+    const MenuActions& a = m_menus->actions();
+    const bool open = m_records->isOpen();
     const bool hasRecords = m_table->recordCount() > 0;
     const RecordMenuStates s = recordMenuStates(m_records->state(), hasRecords);
-    m_menus->entry(MainMenus::Record, 0)->setEnabled(s.neu && m_records->isOpen());
-    m_menus->entry(MainMenus::Record, 1)->setEnabled(s.aendern);
-    m_menus->entry(MainMenus::Record, 2)->setEnabled(s.loeschen);
-    m_menus->entry(MainMenus::Record, 3)->setEnabled(s.speichern);
+    a.newRecord->setEnabled(s.neu && open);
+    a.changeRecord->setEnabled(s.aendern);
+    a.deleteRecord->setEnabled(s.loeschen);
+    a.saveRecord->setEnabled(s.speichern);
     // The lists are printed from the file; an empty table has nothing to print.
-    m_menus->entry(MainMenus::File, 1)->setEnabled(hasRecords && m_records->isOpen());
-    updateExtrasMenu();
+    a.print->setEnabled(hasRecords && open);
+    // The commands of "E&xtras" wait while a record is entered or changed; the information for
+    // parents follows the record really shown.
+    const bool browsing = open && !isEditing(m_records->state());
+    a.restoreBackup->setEnabled(browsing && m_backups->available());
+    a.childInformation->setEnabled(browsing && !m_records->shownNr().isEmpty());
+    for (QAction* command : {a.exportTable, a.exportAll, a.importRecords})
+        command->setEnabled(browsing);
 }
 
-void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
+void TarvexMain::refreshTable(const QString& sortBy, bool ascending) {
     m_refreshRetry.stop();
     auto rows =
         m_records->Data_Refresh(m_searchRow->texts(), m_settings.Tabelle, sortBy, ascending);
     if (rows) {
         if (m_refreshWaiting) {
             m_refreshWaiting = false;
-            m_kMain->clear();
+            m_statusPanel->clear();
         }
         m_table->setRecordset(std::move(rows));
         return;
@@ -224,18 +291,19 @@ void TarvexMain::Data_Refresh(const QString& sortBy, bool ascending) {
         m_refreshWaiting = true;
         m_retrySort = sortBy;
         m_retryAscending = ascending;
-        m_kMain->setText(QStringLiteral("Die Datenbank ist gerade von einem anderen "
-                                        "Arbeitsplatz gesperrt: Die Liste entspricht noch nicht "
-                                        "der Suche und wird aktualisiert, sobald die Sperre "
-                                        "aufgehoben ist."));
+        m_statusPanel->setText(
+            QStringLiteral("Die Datenbank ist gerade von einem anderen "
+                           "Arbeitsplatz gesperrt: Die Liste entspricht noch nicht "
+                           "der Suche und wird aktualisiert, sobald die Sperre "
+                           "aufgehoben ist."));
         m_refreshRetry.start();
     }
 }
 
-void TarvexMain::Data_Reposition() {
+void TarvexMain::showCurrentRecord() {
     updateMenus();
     // The information for parents follows the record really shown.
-    const auto shownChanged = qScopeGuard([this] { updateExtrasMenu(); });
+    const auto shownChanged = qScopeGuard([this] { updateMenus(); });
     if (m_holdDisplay)
         return; // a record set rebuilt to find a record in it: only that record is shown
     const bool editing = isEditing(m_records->state());
@@ -243,9 +311,9 @@ void TarvexMain::Data_Reposition() {
         // Being typed stays as it is; browsing shows the blank record.
         if (!editing) {
             m_form->blank();
-            m_shownNr.clear();
+            m_records->forgetShown();
         }
-        m_data->setCaption(emptyStatusText());
+        m_navigator->setCaption(emptyStatusText());
         m_table->clearHighlight();
         return;
     }
@@ -253,7 +321,7 @@ void TarvexMain::Data_Reposition() {
         return;
     const QString nr = m_table->currentNr();
     // History: the number left is that of the record really shown (none for the blank one).
-    m_historyRow->recordMove(m_shownNr, nr);
+    m_historyRow->recordMove(m_records->shownNr(), nr);
     const RecordController::ReadResult read = m_records->Data_Reposition(nr);
     if (read.outcome == RecordController::Read::Missing) {
         recordGone(nr);
@@ -261,13 +329,12 @@ void TarvexMain::Data_Reposition() {
     }
     if (read.outcome == RecordController::Read::Done) {
         m_form->showTexts(read.texts);
-        m_shownNr = nr;
         auto text = [&read](const char* name) {
             return read.texts[size_t(fieldIndex(QString::fromLatin1(name)))];
         };
-        m_data->setCaption(statusText(text("Nr"), text("KNach"), text("KVor")));
+        m_navigator->setCaption(statusText(text("Nr"), text("KNach"), text("KVor")));
     }
-    if (!m_table->highlight(nr) && m_bDebug) {
+    if (!m_table->highlight(nr) && m_debug) {
         for (int i = 0; i < 2; ++i)
             m_boxes.show(this,
                          MessageBoxes::errorText(QStringLiteral("Quendal.Data1.Reposition"), 30009,
@@ -282,8 +349,8 @@ void TarvexMain::recordGone(const QString& nr) {
     // and bring the table back in step with the database.
     m_form->blank();
     m_form->showTexts(RecordTexts());
-    m_shownNr.clear();
-    m_data->setCaption(emptyStatusText());
+    m_records->forgetShown();
+    m_navigator->setCaption(emptyStatusText());
     m_boxes.show(this,
                  QStringLiteral("Der Datensatz Nr. %1 ist nicht mehr vorhanden. Er wurde "
                                 "vermutlich an einem anderen Arbeitsplatz gelöscht.\r\r"
@@ -291,16 +358,16 @@ void TarvexMain::recordGone(const QString& nr) {
                      .arg(nr),
                  MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
     QTimer::singleShot(0, this,
-                       [this] { Data_Refresh(m_records->lastSort(), m_records->lastAscending()); });
+                       [this] { refreshTable(m_records->lastSort(), m_records->lastAscending()); });
 }
 
 void TarvexMain::tableRowChosen(int row) {
     // While a record is being entered or changed, the table moves nothing.
     if (isEditing(m_records->state())) {
-        m_table->highlight(m_shownNr);
+        m_table->highlight(m_records->shownNr());
         return;
     }
-    if (row == m_table->currentRow() && m_table->currentNr() == m_shownNr)
+    if (row == m_table->currentRow() && m_table->currentNr() == m_records->shownNr())
         return;
     m_table->moveToRow(row);
 }
@@ -308,169 +375,51 @@ void TarvexMain::tableRowChosen(int row) {
 void TarvexMain::historyStep(bool back, int index) {
     if (isEditing(m_records->state()))
         return; // the record being edited stays; the lists stay as they are
-    const QString missing = m_historyRow->step(
-        back, index, m_shownNr, [this](const QString& nr) { return m_table->findNr(nr); });
+    const QString missing =
+        m_historyRow->step(back, index, m_records->shownNr(),
+                           [this](const QString& nr) { return m_table->findNr(nr); });
     if (!missing.isEmpty()) {
-        m_kMain->setText(QStringLiteral("Datensatz Nr. %1 ist in der aktuellen Auswahl nicht "
-                                        "enthalten.")
-                             .arg(missing));
+        m_statusPanel->setText(QStringLiteral("Datensatz Nr. %1 ist in der aktuellen Auswahl nicht "
+                                              "enthalten.")
+                                   .arg(missing));
         return;
     }
     m_table->setFocus();
 }
 
-void TarvexMain::sortMenu(const QPoint& globalPos, double x) {
-    m_gridMausX = x;
-    m_menus->menu(MainMenus::Popup)->popup(globalPos);
-}
-
-void TarvexMain::menuChosen(MainMenus::Menu menu, int element) {
-    switch (menu) {
-    case MainMenus::File:
-        mnuFileSub_Click(element);
-        break;
-    case MainMenus::Edit:
-        m_menus->mnuEditSub_Click(element);
-        break;
-    case MainMenus::Record:
-        mnuDSSub_Click(element);
-        break;
-    case MainMenus::Setup:
-        mnuSetupSub_Click(element);
-        break;
-    case MainMenus::Help:
-        mnuHelpSub_Click(element);
-        break;
-    case MainMenus::Extras:
-        mnuExtrasSub_Click(element);
-        break;
-    case MainMenus::Popup: {
-        if (m_table->recordset() == nullptr)
-            break;
-        const int column = m_table->columnAt(m_gridMausX);
-        if (m_bDebug)
-            m_boxes.show(this, QStringLiteral("gewählte Spalte <%1>").arg(column),
-                         MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None);
-        const QString field = m_table->fieldAt(m_gridMausX);
-        if (!field.isEmpty())
-            Data_Refresh(field, element == 0);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TarvexMain::mnuFileSub_Click(int element) {
-    if (element == 0) {
-        // The dialog opens with the current orientation, so cancelling it changes nothing.
-        QPrinter printer;
-        printer.setPageOrientation(m_settings.Hochformat ? QPageLayout::Portrait
-                                                         : QPageLayout::Landscape);
-        QPageSetupDialog dialog(&printer, this);
-        if (m_options.pageSetupRunner)
-            m_options.pageSetupRunner(dialog);
-        else
-            dialog.exec();
-        m_settings.Hochformat = printer.pageLayout().orientation() == QPageLayout::Portrait;
-    } else if (element == 1) {
-        openPrintDialog();
-    } else if (element == 3) {
-        close();
-    }
-}
-
-void TarvexMain::mnuSetupSub_Click(int element) {
-    // "&Tabelle", "&Seitenlayout" and "&Anschrift" open the options on their own tab.
-    if (element < OptionsDialog::TableTab || element > OptionsDialog::AddressTab)
+void TarvexMain::sortTable(bool ascending) {
+    if (m_table->recordset() == nullptr)
         return;
-    openOptions(element, this);
-}
-
-void TarvexMain::openOptions(int tab, QWidget* parent) {
-    OptionsDialog dialog(m_settings, tab, m_options.fontDialogRunner, parent);
-    connect(&dialog, &OptionsDialog::applied, this, &TarvexMain::optionsApplied);
-    dialog.exec();
-}
-
-void TarvexMain::openPrintDialog() {
-    // Never opened on an empty list, whoever asks.
-    if (!m_menus->entry(MainMenus::File, 1)->isEnabled())
-        return;
-    // The lists read the file on their own: the table's selection and the record shown stay as
-    // they are, and a record being entered or changed keeps its input.
-    PrintDialog::Setup setup;
-    setup.database = m_records->database();
-    setup.settings = m_settings;
-    setup.boxes = &m_boxes;
-    setup.pageSetupRunner = m_options.pageSetupRunner;
-    QPointer<PrintDialog> shown;
-    setup.openPageLayout = [this, &shown] {
-        openOptions(OptionsDialog::PageTab, shown.data());
-        return m_settings;
-    };
-    if (m_options.printSetup)
-        m_options.printSetup(setup);
-    PrintDialog dialog(std::move(setup), this);
-    shown = &dialog;
-    connect(&dialog, &PrintDialog::hochformatChanged, this,
-            [this](bool portrait) { m_settings.Hochformat = portrait; });
-    dialog.exec();
+    const int column = m_table->columnAt(m_sortMenuX);
+    if (m_debug)
+        m_boxes.show(this, QStringLiteral("gewählte Spalte <%1>").arg(column),
+                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None);
+    const QString field = m_table->fieldAt(m_sortMenuX);
+    if (!field.isEmpty())
+        refreshTable(field, ascending);
 }
 
 void TarvexMain::optionsApplied(const Settings& applied) {
     // The dialog's copy was taken from these settings; the window changes none of them while the
     // modal dialog is open.
     m_settings = applied;
-    m_lblKiga->setText(m_settings.Name);
+    m_kindergartenName->setText(m_settings.Name);
     // The table takes the new column choice, and the same child stays shown.
     if (!isEditing(m_records->state())) {
-        refreshAndShow(m_shownNr);
+        refreshAndShow(m_records->shownNr());
         return;
     }
     // A record being entered or changed keeps its input: only the table is rebuilt, and the row
     // of the record being changed stays highlighted.
     {
         QScopedValueRollback<bool> hold(m_holdDisplay, true);
-        Data_Refresh(QStringLiteral("Nr"), true);
-        m_table->findNr(m_shownNr);
+        refreshTable(QStringLiteral("Nr"), true);
+        m_table->findNr(m_records->shownNr());
     }
-    m_table->highlight(m_shownNr);
+    m_table->highlight(m_records->shownNr());
 }
 
-void TarvexMain::mnuHelpSub_Click(int element) {
-    if (element == 0) {
-        HelpPage::showFor(this);
-    } else if (element == 2) {
-        InfoBox box(m_bDebug, this);
-        box.exec();
-    }
-}
-
-void TarvexMain::mnuDSSub_Click(int element) {
-    switch (element) {
-    case 0:
-        DS_Neu();
-        break;
-    case 1:
-        DS_Aendern();
-        break;
-    case 2:
-        DS_Loeschen();
-        break;
-    case 3:
-        DS_Speichern();
-        break;
-    case 5:
-        // "S&uchen" takes the user to the search row.
-        m_searchRow->focusFirst();
-        break;
-    default:
-        break;
-    }
-}
-
-void TarvexMain::DS_Neu() {
+void TarvexMain::newRecord() {
     const RecordController::NewRecord created =
         m_records->DS_Neu(m_form->texts(), m_table->currentSummary());
     if (!created.started)
@@ -482,7 +431,7 @@ void TarvexMain::DS_Neu() {
     m_form->focusField(fieldIndex(created.copied ? u"Nr" : u"KNach"));
 }
 
-void TarvexMain::DS_Aendern() {
+void TarvexMain::changeRecord() {
     if (!m_records->DS_Aendern())
         return;
     setWindowTitle(editCaption(EditState::Change));
@@ -491,12 +440,12 @@ void TarvexMain::DS_Aendern() {
     m_form->focusField(fieldIndex(u"KNach"));
 }
 
-void TarvexMain::DS_Loeschen() {
+void TarvexMain::deleteRecord() {
     const RecordController::Deletion d = m_records->DS_Loeschen(m_table->currentSummary());
     if (!d.refresh)
         return;
     // The deleted number was shown last; it does not go into the history.
-    m_shownNr.clear();
+    m_records->forgetShown();
     refreshAndShow(d.neighbour.value_or(QString()));
 }
 
@@ -505,13 +454,13 @@ void TarvexMain::refreshAndShow(const QString& nr) {
     // is not shown on the way (nor kept in the history) when the record is found in it.
     {
         QScopedValueRollback<bool> hold(m_holdDisplay, true);
-        Data_Refresh(QStringLiteral("Nr"), true);
+        refreshTable(QStringLiteral("Nr"), true);
     }
     if (nr.isEmpty() || !m_table->findNr(nr))
-        Data_Reposition();
+        showCurrentRecord();
 }
 
-bool TarvexMain::DS_Speichern(bool closing) {
+bool TarvexMain::saveRecord(bool closing) {
     m_form->commitFocusedField();
     RecordTexts typed = m_form->texts();
     if (isEditing(m_records->state())) {
@@ -530,16 +479,88 @@ bool TarvexMain::DS_Speichern(bool closing) {
             m_form->focusField(r.problemField);
         return false;
     }
-    enterBrowseState(r.numberToFind);
-    return true;
-}
-
-void TarvexMain::enterBrowseState(const QString& numberToFind) {
     m_form->setEditState(EditState::Browse, m_records->choiceLists());
     // The saved (or, after a discard, the unchanged) record; when it is not in the list, the
     // first row is shown.
-    refreshAndShow(numberToFind);
+    refreshAndShow(r.numberToFind);
     setWindowTitle(browseCaptionAfterSave());
     updateMenus();
     m_table->setFocus();
+    return true;
+}
+
+bool TarvexMain::start() {
+    // A second instance ends at once, silently, and writes nothing.
+    if (m_options.singleInstance && !m_instanceGuard.acquire(m_options.programFolder))
+        return false;
+    // The window takes no input until the start screen has gone.
+    setEnabled(false);
+    const bool started = m_startUp.run(m_options.arguments, m_settings, *m_records);
+    m_debug = m_startUp.debug();
+    if (!started)
+        return false;
+    applySettings();
+    m_historyRow->disableAll();
+    refreshTable(QStringLiteral("Nr"), true);
+    m_backups->atStart();
+    show();
+    m_startScreen = new InfoBox(m_debug, this);
+    m_startScreen->setAttribute(Qt::WA_DeleteOnClose);
+    m_startScreen->setModal(false);
+    m_startScreen->show();
+    m_startScreen->raise();
+    m_startScreenTimer.start();
+    m_started = true;
+    return true;
+}
+
+void TarvexMain::applySettings() {
+    m_kindergartenName->setText(m_settings.Name);
+    placeOnScreen(this,
+                  QRect(toPixelsX(this, m_settings.Links), toPixelsY(this, m_settings.Oben),
+                        toPixelsX(this, m_settings.Breite), toPixelsY(this, m_settings.Hoehe)));
+    if (m_settings.Tab >= 0 && m_settings.Tab < m_form->count())
+        m_form->setCurrentIndex(m_settings.Tab);
+    m_table->setColumnWidthsTwips(m_settings.SpBreite);
+}
+
+void TarvexMain::finishStartScreen() {
+    if (m_startScreen)
+        m_startScreen->close();
+    m_startScreenTimer.stop();
+    setEnabled(true);
+    updateMenus();
+    m_table->setFocus();
+}
+
+void TarvexMain::closeEvent(QCloseEvent* event) {
+    // No closing while the start screen still runs: the window is not yet in use.
+    if (m_startScreenTimer.isActive()) {
+        event->ignore();
+        return;
+    }
+    // A record being entered or changed is not dropped without a word: the save question,
+    // with Cancel to go back to the record.
+    if (m_started && isEditing(m_records->state()) && !saveRecord(true)) {
+        event->ignore();
+        return;
+    }
+    shutDown();
+    event->accept();
+}
+
+void TarvexMain::shutDown() {
+    if (!m_started)
+        return;
+    m_settings.Tab = m_form->currentIndex();
+    m_settings.Hoehe = toTwipsY(this, height());
+    m_settings.Breite = toTwipsX(this, width());
+    m_settings.SpBreite = m_table->columnWidthsTwips();
+    m_settings.AnzahlSp = int(m_settings.SpBreite.size());
+    m_startUp.saveSettings(m_settings);
+    m_table->closeRecordset();
+    m_backups->atShutdown();
+    m_records->close();
+    m_started = false;
+    m_instanceGuard.release();
 }

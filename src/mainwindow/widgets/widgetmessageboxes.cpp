@@ -1,11 +1,14 @@
 #include "widgetmessageboxes.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& text, Buttons buttons,
                                               Icon icon, const QString& title) {
-    QMessageBox box(parent);
+    // A box asked for without a window is shown over the active one.
+    QMessageBox box(parent ? parent : QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? programTitle() : title);
     // Lines are joined by CR in the program's texts; Qt breaks lines on LF.
     QString shown = text;
@@ -55,4 +58,20 @@ MessageBoxes::Answer WidgetMessageBoxes::show(QWidget* parent, const QString& te
             return Answer::Cancel;
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
+}
+
+void WidgetMessageBoxes::run(QDialog& dialog) {
+    dialog.exec();
+}
+
+std::optional<QString> WidgetMessageBoxes::askPassword(QWidget* parent, const QString& title,
+                                                       const QString& prompt) {
+    bool ok = false;
+    const QString password =
+        QInputDialog::getText(parent ? parent : QApplication::activeWindow(), title,
+                              QString(prompt).replace(QLatin1Char('&'), QLatin1String("&&")),
+                              QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return password;
 }

@@ -1,7 +1,4 @@
-// The menu "E&xtras": the table and all records written to a file for spreadsheets, and records
-// added from such a file.
-
-#include "tarvexmain.h"
+#include "transfercommands.h"
 
 #include "busypointer.h"
 #include "csvexport.h"
@@ -16,10 +13,8 @@
 #include "recordcontroller.h"
 #include "recordtable.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 
 namespace {
 
@@ -30,44 +25,48 @@ const QString kCsvFilter = QStringLiteral("CSV-Dateien (*.csv *.txt);;Alle Datei
 
 } // namespace
 
-bool TarvexMain::exportTo(
+TransferCommands::TransferCommands(const CommandContext& context, const RecordTable& table,
+                                   QObject* parent)
+    : QObject(parent), m_context(context), m_table(table) {}
+
+void TransferCommands::exportTo(
     const QString& title, const QString& fileName,
     const std::function<csvexport::Result(const QString&, ListProgress&)>& write, qint64 rows) {
-    const std::optional<QString> path =
-        askFilePath(this,
-                    {title, QStringLiteral("CsvFileDialog"), m_options.documentsFolder,
-                     QStringLiteral("%1_%2.csv").arg(fileName, now().date().toString(Qt::ISODate)),
-                     kCsvFilter, QStringLiteral("csv"), true},
-                    m_options.fileDialogRunner);
+    MessageBoxes& boxes = *m_context.boxes;
+    const std::optional<QString> path = askFilePath(
+        m_context.window,
+        {title, QStringLiteral("CsvFileDialog"), m_context.documentsFolder,
+         QStringLiteral("%1_%2.csv").arg(fileName, m_context.now().date().toString(Qt::ISODate)),
+         kCsvFilter, QStringLiteral("csv"), true},
+        boxes);
     if (!path)
-        return false;
-    ListProgress progress(this, rows, m_options.progressHook);
+        return;
+    ListProgress progress(m_context.window, rows, &boxes);
     csvexport::Result result;
     try {
         BusyPointer busy;
         result = write(*path, progress);
     } catch (const EngineError& e) {
         progress.close();
-        m_boxes.show(this,
-                     QStringLiteral("Die Daten konnten nicht gelesen werden:\r%1\r\rEs wurde keine "
-                                    "Datei geschrieben.")
-                         .arg(e.description()),
-                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
-        return false;
+        boxes.show(m_context.window,
+                   QStringLiteral("Die Daten konnten nicht gelesen werden:\r%1\r\rEs wurde keine "
+                                  "Datei geschrieben.")
+                       .arg(e.description()),
+                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+        return;
     }
     progress.close();
     if (result == csvexport::Result::Failed)
-        m_boxes.show(this, MessageBoxes::notWrittenText(*path), MessageBoxes::Buttons::Ok,
-                     MessageBoxes::Icon::Warning);
+        boxes.show(m_context.window, MessageBoxes::notWrittenText(*path), MessageBoxes::Buttons::Ok,
+                   MessageBoxes::Icon::Warning);
     if (result != csvexport::Result::Done)
-        return false;
-    m_kMain->setText(
+        return;
+    emit statusMessage(
         QStringLiteral("Die Tabelle ist gespeichert: %1").arg(QDir::toNativeSeparators(*path)));
-    return true;
 }
 
-void TarvexMain::exportTable() {
-    const Snapshot* rows = m_table->recordset();
+void TransferCommands::exportTable() {
+    const Snapshot* rows = m_table.recordset();
     if (!rows)
         return;
     QStringList captions;
@@ -88,8 +87,8 @@ void TarvexMain::exportTable() {
         rows->rowCount());
 }
 
-void TarvexMain::exportAll() {
-    Database* db = m_records->database();
+void TransferCommands::exportAll() {
+    Database* db = m_context.records->database();
     if (!db)
         return;
     qint64 rows = 0;
@@ -109,24 +108,27 @@ void TarvexMain::exportAll() {
         rows);
 }
 
-void TarvexMain::importRecords() {
-    Database* db = m_records->database();
-    if (!db || isEditing(m_records->state()))
+void TransferCommands::importRecords() {
+    RecordController& records = *m_context.records;
+    MessageBoxes& boxes = *m_context.boxes;
+    QWidget* window = m_context.window;
+    Database* db = records.database();
+    if (!db || isEditing(records.state()))
         return;
     const std::optional<QString> path =
-        askFilePath(this,
+        askFilePath(window,
                     {QStringLiteral("Daten importieren"), QStringLiteral("CsvFileDialog"),
-                     m_options.documentsFolder, QString(), kCsvFilter, QString(), false},
-                    m_options.fileDialogRunner);
+                     m_context.documentsFolder, QString(), kCsvFilter, QString(), false},
+                    boxes);
     if (!path)
         return;
     const QString unchanged = QStringLiteral("\r\rDie Datenbank bleibt unverändert.");
     auto refuse = [&](const QString& why) {
-        m_boxes.show(this,
-                     QStringLiteral("Die Datei\r%1\rkann nicht importiert werden:\r%2")
-                             .arg(QDir::toNativeSeparators(*path), why) +
-                         unchanged,
-                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+        boxes.show(window,
+                   QStringLiteral("Die Datei\r%1\rkann nicht importiert werden:\r%2")
+                           .arg(QDir::toNativeSeparators(*path), why) +
+                       unchanged,
+                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
     };
 
     QFile file(*path);
@@ -146,7 +148,7 @@ void TarvexMain::importRecords() {
     std::unique_ptr<csvimport::Import> import;
     QString problem;
     {
-        ListProgress progress(this, bytes.size() / 200, m_options.progressHook);
+        ListProgress progress(window, bytes.size() / 200, &boxes);
         BusyPointer busy;
         import = csvimport::Import::read(bytes, &problem, [&progress](qint64 done, qint64 total) {
             return progress.step(QStringLiteral("Die Datei wird gelesen und geprüft ..."), done,
@@ -166,45 +168,39 @@ try {
     refuse(e.description());
     return;
 }
-ImportDialog dialog(*import, stored, *path, this);
-if (m_options.importDialogRunner)
-    m_options.importDialogRunner(dialog);
-else
-    dialog.exec();
+ImportDialog dialog(*import, stored, *path, window);
+boxes.run(dialog);
 if (dialog.result() != QDialog::Accepted)
     return;
 
 std::optional<int> added;
 try {
-    ListProgress progress(this, import->acceptedCount(), m_options.progressHook);
+    ListProgress progress(window, import->acceptedCount(), &boxes);
     BusyPointer busy;
     added = import->store(*db, dialog.clash(), [&progress](qint64 done, qint64 total) {
         return progress.step(QStringLiteral("Die Datensätze werden gespeichert ..."), done, total);
     });
 } catch (const EngineError& e) {
-    m_boxes.show(this,
-                 QStringLiteral("Die Datensätze konnten nicht gespeichert werden:\r%1\r\rEs "
-                                "wurde kein Datensatz importiert.")
-                         .arg(e.description()) +
-                     unchanged,
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+    boxes.show(window,
+               QStringLiteral("Die Datensätze konnten nicht gespeichert werden:\r%1\r\rEs "
+                              "wurde kein Datensatz importiert.")
+                       .arg(e.description()) +
+                   unchanged,
+               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
     return;
 }
 if (!added) {
-    m_boxes.show(this,
-                 QStringLiteral("Der Import wurde abgebrochen; es wurde kein Datensatz "
-                                "gespeichert.") +
-                     unchanged,
-                 MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+    boxes.show(window,
+               QStringLiteral("Der Import wurde abgebrochen; es wurde kein Datensatz "
+                              "gespeichert.") +
+                   unchanged,
+               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
     return;
 }
 // The new records are shown in the table; the record shown before stays shown.
-const QString shown = m_shownNr;
-m_records->reopenAfterRestore();
-m_shownNr.clear();
-refreshAndShow(shown);
-m_boxes.show(this,
-             *added == 1 ? QStringLiteral("1 Datensatz wurde importiert.")
-                         : QStringLiteral("%1 Datensätze wurden importiert.").arg(*added),
-             MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+emit imported();
+boxes.show(window,
+           *added == 1 ? QStringLiteral("1 Datensatz wurde importiert.")
+                       : QStringLiteral("%1 Datensätze wurden importiert.").arg(*added),
+           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
 }
