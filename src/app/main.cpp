@@ -1,4 +1,5 @@
 #include "filelocations.h"
+#include "focusmarks.h"
 #include "tarvexmain.h"
 #include "widgetmessageboxes.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     // instead of ending the program on the spot.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    QApplication::setStyle(new FocusMarkStyle);
     QApplication::setApplicationName(QStringLiteral("Tarvex"));
     // Lets the desktop match the window to the program's desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TARVEX_APP_ID));

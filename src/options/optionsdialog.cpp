@@ -77,6 +77,7 @@ OptionsDialog::OptionsDialog(const Settings& settings, int tab, MessageBoxes& bo
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("SSTab"));
+    m_tabs->setAccessibleName(QStringLiteral("Einstellungen"));
     m_tabs->addTab(buildTableTab(), QStringLiteral("Datentabelle"));
     m_tabs->addTab(buildPageTab(), QStringLiteral("Seitenlayout"));
     m_tabs->addTab(buildAddressTab(), QStringLiteral("Anschrift"));
@@ -141,6 +142,11 @@ QWidget* OptionsDialog::buildTableTab() {
     for (int i = 0; i < 5; ++i) {
         grid->addWidget(m_chckTab[size_t(6 + i)], i + 1, 0);
         grid->addWidget(m_chckTab[size_t(11 + i)], i + 1, 1);
+        // The two columns carry the same captions: the names say whose they are.
+        m_chckTab[size_t(6 + i)]->setAccessibleName(QStringLiteral("Mutter ") +
+                                                    m_chckTab[size_t(6 + i)]->text());
+        m_chckTab[size_t(11 + i)]->setAccessibleName(QStringLiteral("Vater ") +
+                                                     m_chckTab[size_t(11 + i)]->text());
     }
     grid->setRowStretch(6, 1);
 
@@ -188,8 +194,15 @@ QWidget* OptionsDialog::buildFontFrame() {
             picture(QStringLiteral("picK%1true").arg(n), TarvexResources::italicPicture(true), box);
         r.italicOff = picture(QStringLiteral("picK%1false").arg(n),
                               TarvexResources::italicPicture(false), box);
+        // The marks and the button say which font they belong to.
+        const QString which = captions[row].chopped(1);
+        r.boldOn->setAccessibleName(which + QStringLiteral(" fett"));
+        r.boldOff->setAccessibleName(which + QStringLiteral(" nicht fett"));
+        r.italicOn->setAccessibleName(which + QStringLiteral(" kursiv"));
+        r.italicOff->setAccessibleName(which + QStringLiteral(" nicht kursiv"));
         r.choose = new QPushButton(QStringLiteral("..."), box);
         r.choose->setObjectName(QStringLiteral("cmdFont") + n);
+        r.choose->setAccessibleName(which + QStringLiteral(" Schriftart wählen"));
         r.choose->setMaximumWidth(r.choose->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 5);
         connect(r.choose, &QPushButton::clicked, this, [this, row] { chooseFont(row); });
         grid->addWidget(r.name, row, 1);

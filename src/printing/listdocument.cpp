@@ -2,11 +2,13 @@
 
 #include "database.h"
 #include "messageboxes.h"
+#include "pdfcatalog.h"
 #include "printlists.h"
 #include "privatefile.h"
 #include "settings.h"
 #include "tarvexresources.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QPainter>
@@ -131,7 +133,10 @@ QPicture ListDocument::record(int page) const {
 
 OutputResult writePdf(const ListDocument& document, QIODevice& device,
                       const PageProgress& progress) {
-    QPdfWriter writer(&device);
+    // Written whole first: the catalog gets the language and the title's display at the end.
+    QBuffer written;
+    written.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&written);
     writer.setResolution(int(PrintFonts::UnitsPerInch));
     writer.setTitle(document.title());
     writer.setCreator(QStringLiteral("Tarvex"));
@@ -152,7 +157,10 @@ OutputResult writePdf(const ListDocument& document, QIODevice& device,
             return OutputResult::Failed;
         document.paint(painter, i, document.geometry().printable.topLeft());
     }
-    return painter.end() ? OutputResult::Done : OutputResult::Failed;
+    if (!painter.end())
+        return OutputResult::Failed;
+    const QByteArray pdf = withCatalogEntries(written.data(), "de-DE");
+    return device.write(pdf) == pdf.size() ? OutputResult::Done : OutputResult::Failed;
 }
 
 OutputResult printJob(const ListDocument& document, QPrinter& printer, const PageProgress& progress,

@@ -99,6 +99,14 @@ const FieldDef* findField(QAnyStringView name) {
     return i < 0 ? nullptr : &kFields[size_t(i)];
 }
 
+QString spokenName(const FieldDef& field) {
+    static const char* const owners[] = {nullptr,         "Kind",          "Mutter",       "Vater",
+                                         "Geschwister 1", "Geschwister 2", "Geschwister 3"};
+    const QString caption = QString::fromUtf8(field.caption);
+    const char* owner = owners[int(field.owner)];
+    return owner ? QString::fromUtf8(owner) + QLatin1Char(' ') + caption : caption;
+}
+
 bool isTextType(FieldType type) {
     return type == FieldType::Text || type == FieldType::Memo;
 }

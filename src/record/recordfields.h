@@ -52,6 +52,11 @@ inline const FieldDef& fieldDef(int field) {
 
 bool isTextType(FieldType type);
 
+// The field's name as a screen reader says it: whose it is, then its caption ("Kind Nachname",
+// "Mutter Telefon 1", "Geschwister 2 Vorname"); the record's own fields by their caption alone
+// ("Basiswert", "Bemerkung").
+QString spokenName(const FieldDef& field);
+
 // The numbers a Long, Integer or Single column holds.
 struct ValueRange {
     double lowest;

@@ -72,6 +72,9 @@ class TestWindowPrint : public WindowTest {
         m().actions.print->trigger();
         QVERIFY(*opened);
         QVERIFY(QFileInfo::exists(pdf));
+        // A screen reader learns the language of the text; a viewer shows the title.
+        const QByteArray bytes = folder->read("Gruppen.pdf");
+        QVERIFY(bytes.contains("/Lang (de-DE)") && bytes.contains("/DisplayDocTitle true"));
         QCOMPARE(m().DataGrid->currentIndex().row(), row);
         if (typing) {
             QCOMPARE(m().txtAngaben[0]->text(), QStringLiteral("Neumann"));

@@ -56,6 +56,7 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         b->setObjectName(name);
         b->setIcon(style()->standardIcon(icon));
         b->setToolTip(tip);
+        b->setAccessibleName(tip);
         b->setFixedWidth(20);
         b->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(b);

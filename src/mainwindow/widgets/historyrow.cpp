@@ -9,10 +9,12 @@ HistoryRow::HistoryRow(QWidget* navigator, QWidget* parent)
     setObjectName(QStringLiteral("HistoryRow"));
     m_backList = new QComboBox(this);
     m_backList->setObjectName(QStringLiteral("cmbBack"));
+    m_backList->setAccessibleName(QStringLiteral("Verlauf zurück"));
     m_backButton = new QPushButton(QStringLiteral("Zurück <"), this);
     m_backButton->setObjectName(QStringLiteral("cmdBack"));
     m_forwardList = new QComboBox(this);
     m_forwardList->setObjectName(QStringLiteral("cmbForward"));
+    m_forwardList->setAccessibleName(QStringLiteral("Verlauf vor"));
     m_forwardButton = new QPushButton(QStringLiteral("Vor >"), this);
     m_forwardButton->setObjectName(QStringLiteral("cmdForward"));
     m_navigator->setParent(this);

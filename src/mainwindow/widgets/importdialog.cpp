@@ -88,6 +88,7 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
     auto* refusalsLayout = new QVBoxLayout(refusals);
     auto* list = new QTreeWidget(refusals);
     list->setObjectName(QStringLiteral("lstAbgelehnt"));
+    list->setAccessibleName(QStringLiteral("Zeilen, die nicht übernommen werden"));
     list->setRootIsDecorated(false);
     list->setWordWrap(true);
     list->setHeaderLabels(
@@ -141,6 +142,8 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
     cancel->setObjectName(QStringLiteral("cmdAbbrechen"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Its buttons take the focus; the box itself is no stop of Tab.
+    buttons->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(buttons);
     updateCount();
     resize(820, refused.isEmpty() ? 260 : 480);

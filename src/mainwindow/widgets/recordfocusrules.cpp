@@ -7,6 +7,7 @@
 #include "recordform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -49,8 +50,9 @@ bool RecordFocusRules::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::FocusIn:
         if (!editing) {
-            // Browsing, the record takes no input: the keyboard stays with the table.
-            if (m_form->m_browseFocus)
+            // Browsing, Tab comes in to read the record; a click passes on to the table.
+            if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason &&
+                m_form->m_browseFocus)
                 m_form->m_browseFocus->setFocus(Qt::OtherFocusReason);
             return false;
         }
@@ -83,9 +85,15 @@ bool RecordFocusRules::eventFilter(QObject* watched, QEvent* event) {
         if (editing && !isTransient(static_cast<QFocusEvent*>(event)->reason()))
             leave(control, true);
         return false;
+    case QEvent::KeyRelease:
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!editing || !isEnter(key) || InputRules::kindOf(field) == InputRules::Kind::Remark)
+        // Browsing, the lunch box is read like the other controls: the space bar cannot tick it.
+        if (!editing)
+            return qobject_cast<QCheckBox*>(control) &&
+                   (key->key() == Qt::Key_Space || key->key() == Qt::Key_Select);
+        if (event->type() == QEvent::KeyRelease || !isEnter(key) ||
+            InputRules::kindOf(field) == InputRules::Kind::Remark)
             return false;
         // Leaving by Enter: the focus change that follows reports what cannot be stored.
         leave(control, false);

@@ -8,7 +8,8 @@ class QWidget;
 class RecordForm;
 
 // What the record form does as the focus moves, in one event filter; what a box may hold is its
-// validator's business. Browsing, the record controls refuse the focus and pass it to the table.
+// validator's business. Browsing, the controls are only read: a click passes the focus to the
+// table, the space bar does not tick the lunch box.
 // Editing: entering a box selects its whole text (and the parents' surname boxes get the child's
 // surname proposed); Enter moves the focus along the form's order, also across tabs; leaving a
 // box writes its filler, passes proposals on, recalculates the fee sum and says when the box or

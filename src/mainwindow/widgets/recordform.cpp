@@ -1,5 +1,6 @@
 #include "recordform.h"
 
+#include "choiceboxnames.h"
 #include "choicelists.h"
 #include "formfields.h"
 #include "inputrules.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -64,6 +66,17 @@ class RecordLineValidator : public QValidator {
     mutable InputRules::Verdict m_verdict = InputRules::Verdict::Accept;
 };
 
+// A page scrolls when the form is smaller than the page needs (a small screen, a large type).
+QScrollArea* scrolling(QWidget* page) {
+    auto* area = new QScrollArea;
+    area->setObjectName(page->objectName() + QStringLiteral("Bereich"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
+}
+
 // A shown value goes in as it is stored: the rules are for what the user changes.
 void setLineText(QLineEdit* e, const QString& text) {
     const QValidator* validator = e->validator();
@@ -78,9 +91,20 @@ void setLineText(QLineEdit* e, const QString& text) {
 RecordForm::RecordForm(MessageBoxes& boxes, QWidget* parent)
     : QTabWidget(parent), m_boxes(boxes), m_focusRules(new RecordFocusRules(this)) {
     setObjectName(QStringLiteral("SSTab1"));
-    addTab(buildChildTab(), QStringLiteral("Kind"));
-    addTab(buildParentsTab(), QStringLiteral("Eltern"));
-    addTab(buildSiblingsTab(), QStringLiteral("Geschwister / Bem."));
+    setAccessibleName(QStringLiteral("Datensatz"));
+    addTab(scrolling(buildChildTab()), QStringLiteral("Kind"));
+    addTab(scrolling(buildParentsTab()), QStringLiteral("Eltern"));
+    addTab(scrolling(buildSiblingsTab()), QStringLiteral("Geschwister / Bem."));
+    // Each control is named as whose field it is; a caption beside it is its label.
+    announceComboBoxesByName();
+    for (int f = 0; f < FieldCount; ++f) {
+        const QString name = spokenName(fieldDef(f));
+        m_box[size_t(f)]->setAccessibleName(name);
+        if (QComboBox* c = m_choice[size_t(f)])
+            c->setAccessibleName(name);
+        if (QLabel* l = m_captions[size_t(f)])
+            l->setBuddy(m_box[size_t(f)]);
+    }
     // A click on a tab shows its page and leaves the box being typed in (its filler is written);
     // it does not put the focus into a box of the page, where the next click would only place
     // the cursor instead of selecting as a click into a box does.
@@ -149,6 +173,7 @@ void RecordForm::limitRemark(int position, int added) {
 QLabel* RecordForm::caption(int f, QWidget* parent) {
     auto* l = new QLabel(QString::fromUtf8(fieldDef(f).caption), parent);
     l->setObjectName(labelName(fieldDef(f)));
+    m_captions[size_t(f)] = l;
     return l;
 }
 
@@ -382,7 +407,8 @@ void RecordForm::setEditState(EditState state, const ChoiceLists& lists) {
         QWidget* w = m_box[size_t(f)];
         if (auto* e = qobject_cast<QLineEdit*>(w))
             e->setReadOnly(!editing);
-        w->setFocusPolicy(editing ? Qt::StrongFocus : Qt::NoFocus);
+        // Browsing, Tab still reaches the record's controls so that they can be read.
+        w->setFocusPolicy(editing ? Qt::StrongFocus : Qt::TabFocus);
         QComboBox* c = m_choice[size_t(f)];
         if (!c)
             continue;
@@ -390,10 +416,12 @@ void RecordForm::setEditState(EditState state, const ChoiceLists& lists) {
             c->setVisible(true);
             setLineText(c->lineEdit(), static_cast<QLineEdit*>(w)->text());
             w->setVisible(false);
+            m_captions[size_t(f)]->setBuddy(c);
         } else if (!editing) {
             c->setVisible(false);
             c->setEditText(QString());
             w->setVisible(true);
+            m_captions[size_t(f)]->setBuddy(w);
         }
     }
     // The number of a stored record is its key: it is typed only for a new record.
@@ -502,8 +530,10 @@ void RecordForm::focusField(int f) {
     if (!w)
         return;
     for (int i = 0; i < count(); ++i)
-        if (widget(i)->isAncestorOf(w))
+        if (widget(i)->isAncestorOf(w)) {
             setCurrentIndex(i);
+            static_cast<QScrollArea*>(widget(i))->ensureWidgetVisible(w);
+        }
     // Already focused (the user was typing there), it gets no focus event: its text is
     // selected here, so typing replaces it as after any move of the focus.
     if (w->hasFocus())

@@ -22,8 +22,9 @@ class RecordFocusRules;
 // per field of the record, the six religion and nationality choice boxes used while editing, and
 // the sibling rows. It shows a record's texts and hands back what is typed; while a record is
 // entered or changed its controls follow the input rules (a validator on each box, a limit on the
-// remark, RecordFocusRules as the focus moves), while browsing they take no input and pass the
-// focus on to the table.
+// remark, RecordFocusRules as the focus moves), while browsing they take no input: Tab reaches
+// them to read them, a click passes the focus on to the table. The pages scroll when the form is
+// smaller than they need.
 class RecordForm : public QTabWidget {
     Q_OBJECT
   public:
@@ -35,9 +36,9 @@ class RecordForm : public QTabWidget {
 
     EditState editState() const { return m_state; }
     // Browsing: the six religion and nationality text boxes show the record, every control is
-    // read-only and takes no focus, the choice boxes are hidden and emptied. Editing: the choice
-    // boxes take the place of the six text boxes, with their texts and the choice lists, the
-    // first tab is shown, and the controls take input (the number only for a new record).
+    // read-only and takes the focus by Tab only, the choice boxes are hidden and emptied. Editing:
+    // the choice boxes take the place of the six text boxes, with their texts and the choice lists,
+    // the first tab is shown, and the controls take input (the number only for a new record).
     void setEditState(EditState state, const ChoiceLists& lists);
     // Appends what the lists have gained to the six choice boxes.
     void updateChoiceLists(const ChoiceLists& lists);
@@ -96,4 +97,5 @@ class RecordForm : public QTabWidget {
     // By field: the control that shows it while browsing, and its choice box while editing.
     std::array<QWidget*, FieldCount> m_box{};
     std::array<QComboBox*, FieldCount> m_choice{};
+    std::array<QLabel*, FieldCount> m_captions{}; // the caption beside a field, where it has one
 };

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -20,6 +21,9 @@ RecordTable::RecordTable(QWidget* parent) : QTableView(parent), m_model(new Snap
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAccessibleName(QStringLiteral("Tabelle der Kinder"));
+    // Tab leaves the table; the arrow keys move between its cells.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     verticalHeader()->setVisible(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -186,6 +190,38 @@ QVector<int> RecordTable::columnWidthsTwips() const {
     for (int c = 0; c < n; ++c)
         widths.append(c < m_widths.size() ? m_widths[c] : Settings::defaultColumnTwips(c));
     return widths;
+}
+
+void RecordTable::contextMenuEvent(QContextMenuEvent* event) {
+    // A right press is handled where it happens.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        sortMenuForCurrentCell();
+    event->accept();
+}
+
+void RecordTable::keyPressEvent(QKeyEvent* event) {
+    // Not every platform turns these keys into a request for the context menu.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    sortMenuForCurrentCell();
+    event->accept();
+}
+
+void RecordTable::sortMenuForCurrentCell() {
+    if (m_model->columnCount() == 0)
+        return;
+    const QModelIndex current = currentIndex();
+    const int column = std::max(current.column(), horizontalHeader()->logicalIndexAt(0));
+    QRect cell = visualRect(current.isValid() ? current : m_model->index(0, column));
+    if (!viewport()->rect().intersects(cell))
+        cell = QRect(horizontalHeader()->sectionViewportPosition(column), 0, 1, 1);
+    const double x =
+        horizontalHeader()->sectionPosition(column) + horizontalHeader()->sectionSize(column) / 2.0;
+    emit sortMenuRequested(viewport()->mapToGlobal(cell.center()), x);
 }
 
 bool RecordTable::eventFilter(QObject* watched, QEvent* event) {

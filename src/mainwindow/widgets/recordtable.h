@@ -58,14 +58,19 @@ class RecordTable : public QTableView {
     void positionChanged(int current, int count);
     // The user made another row current (a click, the arrow keys).
     void rowChosen(int row);
-    // A right press over a caption or a cell: the sort menu belongs at globalPos.
+    // A right press over a caption or a cell, or the menu key for the current cell's column: the
+    // sort menu belongs at globalPos.
     void sortMenuRequested(const QPoint& globalPos, double x);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The menu key and Shift+F10 open the sort menu for the current cell's column.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void applyColumnWidths();
+    void sortMenuForCurrentCell();
     double dpi() const;
 
     SnapshotModel* m_model;

@@ -31,6 +31,7 @@ RestoreDialog::RestoreDialog(const QList<BackupEntry>& entries, const QString& f
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("lstSicherungen"));
+    m_list->setAccessibleName(QStringLiteral("Datensicherungen"));
     m_list->setRootIsDecorated(false);
     m_list->setAllColumnsShowFocus(true);
     m_list->setHeaderLabels(
@@ -66,6 +67,8 @@ RestoreDialog::RestoreDialog(const QList<BackupEntry>& entries, const QString& f
     QPushButton* cancel =
         buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdAbbrechen"));
+    // Its buttons take the focus; the box itself is no stop of Tab.
+    buttons->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

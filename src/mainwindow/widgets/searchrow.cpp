@@ -20,6 +20,8 @@ SearchRow::SearchRow(QWidget* parent) : QWidget(parent) {
         edit->setObjectName(QStringLiteral("txtSuch") + field);
         edit->setMaxLength(findField(field)->size + 10);
         m_labels[size_t(i)]->setBuddy(edit);
+        // Named apart from the record's field of the same caption.
+        edit->setAccessibleName(QStringLiteral("Suche ") + m_labels[size_t(i)]->text());
         m_fields[size_t(i)] = edit;
         connect(edit, &QLineEdit::textChanged, this, [this, i] { emit searchChanged(i); });
     }

@@ -41,8 +41,14 @@ QString SnapshotModel::fieldName(int column) const {
 }
 
 QVariant SnapshotModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal)
+    if (orientation != Qt::Horizontal) {
+        // A row is headed by its record's number, which a screen reader says with each cell.
+        const int nr = m_rows ? m_rows->columnIndex(u"Nr") : -1;
+        if ((role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && nr >= 0 &&
+            section >= 0 && section < m_rows->rowCount())
+            return QStringLiteral("Nr. ") + m_rows->text(section, nr);
         return QAbstractTableModel::headerData(section, orientation, role);
+    }
     if (role == FieldNameRole)
         return fieldName(section);
     if (role == Qt::DisplayRole) {

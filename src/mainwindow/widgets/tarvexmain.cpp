@@ -3,6 +3,7 @@
 #include "backupcommands.h"
 #include "childinformation.h"
 #include "datacontrol.h"
+#include "helppage.h"
 #include "historyrow.h"
 #include "infobox.h"
 #include "mainmenus.h"
@@ -12,6 +13,7 @@
 #include "recordform.h"
 #include "recordtable.h"
 #include "refreshquery.h"
+#include "screenfit.h"
 #include "searchrow.h"
 #include "settingscommands.h"
 #include "transfercommands.h"
@@ -219,10 +221,7 @@ void TarvexMain::connectCommands() {
     on(a.exportTable, [this] { m_transfer->exportTable(); });
     on(a.exportAll, [this] { m_transfer->exportAll(); });
     on(a.importRecords, [this] { m_transfer->importRecords(); });
-    on(a.help, [this] {
-        m_boxes.show(this, QStringLiteral("noch nicht verfügbar"), MessageBoxes::Buttons::Ok,
-                     MessageBoxes::Icon::None);
-    });
+    on(a.help, [this] { HelpPage::showFor(this); });
     on(a.about, [this] {
         InfoBox box(m_debug, this);
         box.exec();
@@ -244,8 +243,10 @@ void TarvexMain::applyLayout() {
     };
     const MainLayout& l = m_layout;
     m_frame->setGeometry(px(l.FrameAllg));
-    m_table->setGeometry(px(l.DataGrid));
-    m_form->setGeometry(px(l.SSTab1));
+    // A window smaller than the layout scrolls the table and the form instead of cutting them off.
+    const QRect shown(-m_frame->pos(), centralWidget()->size());
+    m_table->setGeometry(px(l.DataGrid).intersected(shown));
+    m_form->setGeometry(px(l.SSTab1).intersected(shown));
     m_currentRecordLabel->setGeometry(px(l.lblAktDS));
     m_headerLeft->setGeometry(px(l.Image1));
     m_headerRight->setGeometry(px(l.Image2));
@@ -538,8 +539,9 @@ bool TarvexMain::start() {
 
 void TarvexMain::applySettings() {
     m_kindergartenName->setText(m_settings.Name);
-    resize(toPixelsX(this, m_settings.Breite), toPixelsY(this, m_settings.Hoehe));
-    move(toPixelsX(this, m_settings.Links), toPixelsY(this, m_settings.Oben));
+    placeOnScreen(this,
+                  QRect(toPixelsX(this, m_settings.Links), toPixelsY(this, m_settings.Oben),
+                        toPixelsX(this, m_settings.Breite), toPixelsY(this, m_settings.Hoehe)));
     if (m_settings.Tab >= 0 && m_settings.Tab < m_form->count())
         m_form->setCurrentIndex(m_settings.Tab);
     m_table->setColumnWidthsTwips(m_settings.SpBreite);
