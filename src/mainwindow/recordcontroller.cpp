@@ -115,7 +115,7 @@ bool RecordController::report(const QString& place, const EngineError& error) {
                                    "wenn die Verbindung wieder besteht.");
         if (!error.detail().isEmpty())
             text += QStringLiteral("\r\r(Meldung des Servers: %1)").arg(error.detail());
-        m_boxes.show(m_boxParent, text, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
+        m_boxes.show(nullptr, text, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Warning,
                      QStringLiteral("Verbindung unterbrochen"));
     }
     if (!m_reconnect.running()) {

@@ -242,7 +242,9 @@ void TestServerWindow::survivesAServerRestart() {
     QString office = m_uri;
     office.replace(QStringLiteral("user=tarvex"), QStringLiteral("user=buero"));
     w = window(office);
-    w->password = [](const QString&) { return std::optional<QString>(QStringLiteral("geheim")); };
+    w->boxes.password = [](const QString&) {
+        return std::optional<QString>(QStringLiteral("geheim"));
+    };
     QVERIFY(w->start());
     show(*w);
     WindowView& m = *w->view;
@@ -250,7 +252,7 @@ void TestServerWindow::survivesAServerRestart() {
     QCOMPARE(m.column(0), (QStringList{"2", "3"}));
     m.clickRow(1);
     QCOMPARE(m.txtAngaben[1]->text(), QStringLiteral("Cem"));
-    m.mnuDSSub[Aendern]->trigger();
+    m.actions.changeRecord->trigger();
     typeInto(m.txtAngaben[8], "Bonn");
 
     QProcess restart;
@@ -259,13 +261,13 @@ void TestServerWindow::survivesAServerRestart() {
     QVERIFY(restart.waitForFinished(60000) && restart.exitCode() == 0);
 
     w->boxes.answers = {Answer::Yes};
-    m.mnuDSSub[Speichern]->trigger();
+    m.actions.saveRecord->trigger();
     QStringList boxes = w->takeBoxes();
     QCOMPARE(boxes.size(), 2);
     QVERIFY2(boxes[1].startsWith("Die Verbindung zum Datenbankserver ist unterbrochen") &&
                  boxes[1].contains("nicht gespeichert") && !boxes[1].contains("3260"),
              qPrintable(boxes[1]));
-    QVERIFY(m.mnuDSSub[Speichern]->isEnabled());
+    QVERIFY(m.actions.saveRecord->isEnabled());
     QCOMPARE(m.txtAngaben[8]->text(), QStringLiteral("Bonn"));
 
     // Back on its own: the same search, the same child, the input still there.
@@ -275,7 +277,7 @@ void TestServerWindow::survivesAServerRestart() {
 
     onServer(m_uri, "UPDATE Daten SET KVor = 'Carl' WHERE Nr = 3");
     w->boxes.answers = {Answer::Yes, Answer::Yes};
-    m.mnuDSSub[Speichern]->trigger();
+    m.actions.saveRecord->trigger();
     boxes = w->takeBoxes();
     QVERIFY2(boxes.size() == 2 && boxes[1].contains("anderen Arbeitsplatz geändert"),
              qPrintable(boxes.join(" | ")));
