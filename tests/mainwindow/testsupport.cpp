@@ -137,14 +137,10 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuFile = child<QMenu>(w, "mnuFile");
     mnuEdit = child<QMenu>(w, "mnuEdit");
     popMenu1 = child<QMenu>(w, "popMenu1");
-    mnuFileSub = entries(w, "mnuFile");
     mnuEditSub = entries(w, "mnuEdit");
     mnuDSSub = entries(w, "mnuDS");
     mnuSetupSub = entries(w, "mnuSetup");
-    mnuHelpSub = entries(w, "mnuHelp");
     popMenu1Sub = entries(w, "popMenu1");
-    mnuExtras = child<QMenu>(w, "mnuExtras");
-    mnuExtrasSub = entries(w, "mnuExtras");
     for (const MenuDef& def : menuTree())
         for (const MenuEntry& e : def.entries)
             if (!e.separator())

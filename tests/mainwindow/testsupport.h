@@ -92,11 +92,9 @@ struct WindowView {
     QMenu* mnuFile;
     QMenu* mnuEdit;
     QMenu* popMenu1;
-    QMenu* mnuExtras;
     // The commands by name, and each menu's entries in their order (separators included).
     MenuActions actions;
-    QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub,
-        mnuExtrasSub;
+    QList<QAction*> mnuEditSub, mnuDSSub, mnuSetupSub, popMenu1Sub;
 
     QAbstractItemModel* gridModel() const;
     QStringList column(int c) const;
