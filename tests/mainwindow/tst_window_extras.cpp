@@ -46,11 +46,10 @@ std::function<void(RestoreDialog&)> choose(int row, QStringList* seen = nullptr)
 
 } // namespace
 
-class TestWindowExtras : public QObject {
+class TestWindowExtras : public WindowTest {
     Q_OBJECT
   private slots:
     void init();
-    void cleanup();
     void copiesAtStartAndAfterChangesAtTheEnd();
     void failedCopyIsSaidOnceAndWorkGoesOn();
     void restoreBringsBackTheRecords();
@@ -59,13 +58,10 @@ class TestWindowExtras : public QObject {
     void informationForParentsHoldsTheRecordShown();
 
   private:
+    // The window on the folder, not shown, with the clock at now.
     void startWindow();
-    WindowView& m() { return *w->view; }
-    QString db() const { return folder->file("TarvexDB.mdb"); }
     BackupFolder backups() const { return BackupFolder(db()); }
 
-    std::unique_ptr<ProgramFolder> folder;
-    std::unique_ptr<WindowUnderTest> w;
     QDateTime now;
 };
 
@@ -80,13 +76,6 @@ void TestWindowExtras::startWindow() {
     w = std::make_unique<WindowUnderTest>(folder->path());
     w->clock = [this] { return now; };
     QVERIFY(w->start());
-}
-
-void TestWindowExtras::cleanup() {
-    if (w && w->window)
-        w->close();
-    w.reset();
-    folder.reset();
 }
 
 void TestWindowExtras::copiesAtStartAndAfterChangesAtTheEnd() {
