@@ -15,22 +15,6 @@
 #include <QPrinter>
 #include <QTimer>
 
-#include <sqlite3.h>
-
-QByteArray ProgramFolder::read(const QString& name) const {
-    QFile f(file(name));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void ProgramFolder::write(const QString& name, const QByteArray& bytes) const {
-    QFile f(file(name));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write test file");
-    f.write(bytes);
-}
-
 Record childRecord(int nr, const QString& surname, const QString& firstName, const Record& more) {
     Record r;
     for (const FieldDef& f : fieldTable()) {
@@ -81,19 +65,6 @@ QList<int> storedNumbers(const QString& databasePath) {
     for (int r = 0; r < rows->rowCount(); ++r)
         numbers << rows->text(r, 0).toInt();
     return numbers;
-}
-
-OtherConnection::OtherConnection(const QString& path) {
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
-        qFatal("cannot open the database a second time");
-}
-
-OtherConnection::~OtherConnection() {
-    sqlite3_close(db);
-}
-
-bool OtherConnection::exec(const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed) {
@@ -166,14 +137,10 @@ WindowView::WindowView(TarvexMain* w) : window(w) {
     mnuFile = child<QMenu>(w, "mnuFile");
     mnuEdit = child<QMenu>(w, "mnuEdit");
     popMenu1 = child<QMenu>(w, "popMenu1");
-    mnuFileSub = entries(w, "mnuFile");
     mnuEditSub = entries(w, "mnuEdit");
     mnuDSSub = entries(w, "mnuDS");
     mnuSetupSub = entries(w, "mnuSetup");
-    mnuHelpSub = entries(w, "mnuHelp");
     popMenu1Sub = entries(w, "popMenu1");
-    mnuExtras = child<QMenu>(w, "mnuExtras");
-    mnuExtrasSub = entries(w, "mnuExtras");
     for (const MenuDef& def : menuTree())
         for (const MenuEntry& e : def.entries)
             if (!e.separator())

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "controls.h"
 #include "menutree.h"
+#include "rawaccess.h"
 #include "recordingmessageboxes.h"
 #include "tarvexmain.h"
 
@@ -28,15 +30,17 @@
 
 class DataControl;
 class InfoBox;
-struct sqlite3;
 
 // One program folder per test: its own settings file and database.
 struct ProgramFolder {
     QTemporaryDir dir;
     QString path() const { return dir.path(); }
     QString file(const QString& name) const { return dir.filePath(name); }
-    QByteArray read(const QString& name) const;
-    void write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const { return fileBytes(file(name)); }
+    void write(const QString& name, const QByteArray& bytes) const {
+        if (!writeFile(file(name), bytes))
+            qFatal("cannot write test file");
+    }
 };
 
 using Record = QMap<QString, QVariant>;
@@ -52,24 +56,6 @@ Record storedRecord(const QString& databasePath, int nr);
 // The numbers stored, ascending.
 QList<int> storedNumbers(const QString& databasePath);
 
-// A second connection to the database file, as another program or workstation holds it.
-struct OtherConnection {
-    explicit OtherConnection(const QString& databasePath);
-    ~OtherConnection();
-    bool exec(const char* sql);
-    sqlite3* db = nullptr;
-};
-
-// A dialog's control by its object name.
-template <class T> T* control(QWidget* dialog, const char* name) {
-    T* w = dialog->findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-inline void click(QWidget* dialog, const char* name) {
-    control<QAbstractButton>(dialog, name)->click();
-}
 // Answers a file dialog with path; proposed, when given, gets the path the dialog proposed.
 std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed = nullptr);
 // Runs script on the modal dialog named name as soon as it is open; one the script leaves open
@@ -106,11 +92,9 @@ struct WindowView {
     QMenu* mnuFile;
     QMenu* mnuEdit;
     QMenu* popMenu1;
-    QMenu* mnuExtras;
     // The commands by name, and each menu's entries in their order (separators included).
     MenuActions actions;
-    QList<QAction*> mnuFileSub, mnuEditSub, mnuDSSub, mnuSetupSub, mnuHelpSub, popMenu1Sub,
-        mnuExtrasSub;
+    QList<QAction*> mnuEditSub, mnuDSSub, mnuSetupSub, popMenu1Sub;
 
     QAbstractItemModel* gridModel() const;
     QStringList column(int c) const;

@@ -247,7 +247,7 @@ class TestBrowse : public WindowTest {
     void recordDeletedElsewhereIsNeverShownAsAnother() {
         startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben"),
                    childRecord(3, "Adler", "Cem")});
-        QVERIFY(OtherConnection(db()).exec("DELETE FROM Daten WHERE Nr = 2"));
+        QVERIFY(RawConnection(db()).exec("DELETE FROM Daten WHERE Nr = 2"));
         m().clickRow(1);
         QVERIFY(m().txtAngaben[0]->text() != "Maier" && m().txtAngaben[0]->text() != "Adler");
         QVERIFY(!w->boxes.shown.empty());
@@ -304,7 +304,7 @@ class TestBrowse : public WindowTest {
     void failingQueryKeepsLastRecordSet() {
         startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben")});
         // Another program renames the table under the running window.
-        QVERIFY(OtherConnection(db()).exec("ALTER TABLE Daten RENAME TO Weg"));
+        QVERIFY(RawConnection(db()).exec("ALTER TABLE Daten RENAME TO Weg"));
         QTest::keyClicks(m().txtSuch[0], "H");
         QVERIFY(!w->boxes.shown.empty());
         QVERIFY2(w->boxes.shown[0].text.startsWith(
@@ -320,7 +320,7 @@ class TestBrowse : public WindowTest {
         startWith({childRecord(1, "Maier", "Anna"), childRecord(2, "Huber", "Ben")});
         {
             // Another workstation holds the file for a while.
-            OtherConnection other(db());
+            RawConnection other(db());
             QVERIFY(other.exec("BEGIN EXCLUSIVE"));
             QTest::keyClicks(m().txtSuch[0], "H");
             QCOMPARE(m().column(1), (QStringList{"Maier", "Huber"}));        // not yet filtered ...

@@ -177,13 +177,6 @@ class TestMenus : public WindowTest {
         w->close();
         QVERIFY(folder->read("Tarvex.ini").contains("Ausrichtung=1"));
     }
-
-    void endCommandClosesAndSaves() {
-        start();
-        m().actions.quit->trigger();
-        QVERIFY(!m().window->isVisible());
-        QVERIFY(folder->read("Tarvex.ini").contains("Links=50"));
-    }
 };
 
 QTEST_MAIN(TestMenus)

@@ -13,14 +13,6 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-namespace {
-
-void setText(QDialog* dialog, const char* name, const QString& text) {
-    control<QLineEdit>(dialog, name)->setText(text);
-}
-
-} // namespace
-
 class TestWindowOptions : public WindowTest {
     Q_OBJECT
 
@@ -113,53 +105,37 @@ class TestWindowOptions : public WindowTest {
                              "\r\n"));
     }
 
-    // The name and address, both fonts (each shown in the dialog), a margin, the gap, the
-    // orientation and a column: OK takes them and they reach the file at the end; Cancel keeps
-    // everything as it was.
+    // The name, a font, a margin, the orientation and a column: OK takes them and they reach the
+    // file at the end; Cancel keeps everything as it was. Each control's way into the settings is
+    // the dialog's own story; here the window takes the settings as a whole.
     void settingsTakenOnlyWithOK_data() {
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("name");  // the kindergarten's name shown afterwards
         QTest::addColumn<QString>("lines"); // of Tarvex.ini at the end
         QTest::newRow("OK") << true << "Kita Sonnenschein"
-                            << "Name=Kita Sonnenschein|Strasse=Am Bach 3|Ort=12345 Musterstadt|"
-                               "Tel=01234 5678|Email=info@kita.example|Schrift1=Liberation Serif|"
-                               "SchriftGr1=12|SchriftBK1=&H10|Schrift2=DejaVu Sans|SchriftGr2=14|"
-                               "AbstandO=11|AbstandL=10|AbstandTab=5|Ausrichtung=0|"
-                               "Tabelle=0000010000000000";
-        QTest::newRow("Cancel")
-            << false << "Belvonia"
-            << "Name=Belvonia|Strasse=-|Schrift1=Arial|SchriftGr1=10|"
-               "SchriftBK1=&H00|Schrift2=Times New Roman|SchriftGr2=10|"
-               "AbstandO=10|AbstandTab=2|Ausrichtung=1|Tabelle=0000000000000000";
+                            << "Name=Kita Sonnenschein|Schrift1=Liberation Serif|SchriftGr1=12|"
+                               "SchriftBK1=&H10|AbstandO=11|Ausrichtung=0|Tabelle=0000010000000000";
+        QTest::newRow("Cancel") << false << "Belvonia"
+                                << "Name=Belvonia|Schrift1=Arial|SchriftGr1=10|SchriftBK1=&H00|"
+                                   "AbstandO=10|Ausrichtung=1|Tabelle=0000000000000000";
     }
     void settingsTakenOnlyWithOK() {
         QFETCH(bool, ok);
         QFETCH(QString, name);
         QFETCH(QString, lines);
         start();
-        QList<QFont> fonts{QFont(QStringLiteral("Liberation Serif"), 12),
-                           QFont(QStringLiteral("DejaVu Sans"), 14)};
-        fonts[0].setBold(true);
+        QFont font(QStringLiteral("Liberation Serif"), 12);
+        font.setBold(true);
         w->boxes.answer<QFontDialog>([&](QFontDialog& dialog) {
-            dialog.setCurrentFont(fonts.takeFirst());
+            dialog.setCurrentFont(font);
             dialog.accept();
         });
         const QStringList columns = fields();
         options(1, [&](QDialog* d) {
             click(d, "cmdFont1");
-            click(d, "cmdFont2");
-            QCOMPARE(control<QLabel>(d, "lblSchrift1")->text(), QStringLiteral("Liberation Serif"));
-            QCOMPARE(control<QLabel>(d, "lblSchrift2")->text(), QStringLiteral("DejaVu Sans"));
             control<QSpinBox>(d, "UpDownOb")->stepUp();
-            QSpinBox* gap = control<QSpinBox>(d, "UpDownAbst");
-            gap->setFocus();
-            QTest::keyClicks(gap, QStringLiteral("0,5"));
             click(d, "optQuer");
-            setText(d, "txtName", QStringLiteral("Kita Sonnenschein"));
-            setText(d, "txtStr", QStringLiteral("Am Bach 3"));
-            setText(d, "txtOrt", QStringLiteral("12345 Musterstadt"));
-            setText(d, "txtTel", QStringLiteral("01234 5678"));
-            setText(d, "txtEmail", QStringLiteral("info@kita.example"));
+            control<QLineEdit>(d, "txtName")->setText(QStringLiteral("Kita Sonnenschein"));
             click(d, "chckTab_5");
             click(d, ok ? "cmdOK" : "cmdCancel");
             QVERIFY(!d->isVisible());

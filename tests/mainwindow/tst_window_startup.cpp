@@ -60,13 +60,8 @@ class TestStartup : public QObject {
         const QRect screen = m.window->screen()->availableGeometry();
         QVERIFY(m.pixelsX(14000) > screen.width());
         QVERIFY(m.window->width() < screen.width() && m.window->width() > screen.width() - 20);
-        QCOMPARE(m.window->height(), m.pixelsX(10500));
-        QCOMPARE(m.SSTab1->currentIndex(), 0);
-        QCOMPARE(m.gridModel()->columnCount(), 6);
         QCOMPARE(m.caption(), QStringLiteral("aktueller Datensatz : -"));
         QCOMPARE(m.txtNr->text(), QStringLiteral("1"));
-        QVERIFY(!m.cmdBack->isEnabled());
-        QVERIFY(!m.cmbForward->isEnabled());
         QVERIFY(m.txtAngaben[0]->isReadOnly());
         QVERIFY(m.txtNr->isReadOnly());
         w.close();
@@ -140,16 +135,24 @@ class TestStartup : public QObject {
         QVERIFY(iniValue(folder.read("Tarvex.ini"), "Links").isEmpty()); // not written back
     }
 
+    // The window's place, size, tab and column widths come back on every run without drifting
+    // through the conversion to twips; a column keeps its width when the record set changes.
     void normalRunWritesSettingsBackWithoutGrowth() {
         ProgramFolder folder;
         createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
+        folder.write("Tarvex.ini", "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\n");
         QSize sizeSet;
         for (int run = 0; run < 3; ++run) {
             WindowUnderTest w(folder.path());
             QVERIFY(w.start());
+            WindowView& m = *w.view;
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(0)), 600);
             if (run == 0) {
+                QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), Settings::defaultColumnTwips(2));
                 w.window->resize(1013, 761); // an odd size in pixels, wider than the screen
-                w.view->SSTab1->setCurrentIndex(2);
+                m.SSTab1->setCurrentIndex(2);
+                m.DataGrid->setColumnWidth(2, m.pixelsX(3000)); // the user drags a border
+                m.txtSuch[0]->setText(QStringLiteral("M"));
             } else {
                 // As wide as the screen holds (800 pixels offscreen), the same in every run.
                 if (run == 1)
@@ -157,8 +160,9 @@ class TestStartup : public QObject {
                 QCOMPARE(w.window->size(), sizeSet);
                 QCOMPARE(sizeSet.height(), 761);
                 QVERIFY(sizeSet.width() < w.window->screen()->availableGeometry().width());
-                QCOMPARE(w.view->SSTab1->currentIndex(), 2);
+                QCOMPARE(m.SSTab1->currentIndex(), 2);
             }
+            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 3000);
             w.close();
             w.window.reset();
             QByteArray ini = folder.read("Tarvex.ini");
@@ -166,32 +170,9 @@ class TestStartup : public QObject {
             QCOMPARE(iniValue(ini, "Oben"), QStringLiteral("50"));
             QCOMPARE(iniValue(ini, "Tab"), QStringLiteral("2"));
             QCOMPARE(iniValue(ini, "AnzahlSp"), QStringLiteral("6"));
+            QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
+            QCOMPARE(iniValue(ini, "SpBreite5"), QString::number(Settings::defaultColumnTwips(5)));
         }
-    }
-
-    void columnWidthsFollowPositionAcrossRuns() {
-        ProgramFolder folder;
-        createDatabase(folder.file("TarvexDB.mdb"), {childRecord(1, "Maier", "Anna")});
-        folder.write("Tarvex.ini",
-                     "[Tabelle]\r\nAnzahlSp=6\r\nSpBreite0=600\r\nSpBreite1=2400\r\n");
-        {
-            WindowUnderTest w(folder.path());
-            QVERIFY(w.start());
-            WindowView& m = *w.view;
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(0)), 600);
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), Settings::defaultColumnTwips(2));
-            m.DataGrid->setColumnWidth(2, m.pixelsX(3000)); // the user drags a border
-            // A new record set keeps the widths where they were.
-            m.txtSuch[0]->setText(QStringLiteral("M"));
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(2)), 3000);
-            QCOMPARE(m.twipsX(m.DataGrid->columnWidth(1)), 2400);
-            w.close();
-        }
-        QByteArray ini = folder.read("Tarvex.ini");
-        QCOMPARE(iniValue(ini, "SpBreite0"), QStringLiteral("600"));
-        QCOMPARE(iniValue(ini, "SpBreite2"), QStringLiteral("3000"));
-        QCOMPARE(iniValue(ini, "SpBreite5"), QString::number(Settings::defaultColumnTwips(5)));
     }
 
     // A new settings file's widths show a date of birth and a usual name whole.

@@ -119,7 +119,7 @@ void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
 // A disk that fills up during an export: the progress is gone before the message says so, so
 // the message can be answered.
 void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
-    OtherConnection other(db());
+    RawConnection other(db());
     QVERIFY(other.exec("INSERT INTO Daten (Nr) WITH RECURSIVE n(x) AS (SELECT 10 UNION ALL "
                        "SELECT x + 1 FROM n WHERE x < 400) SELECT x FROM n"));
     bool progressOpen = false;
