@@ -30,6 +30,7 @@ class TestWindowTransfer : public WindowTest {
     void tableAsShownAndAllRecords();
     void importAfterPreviewWithNewNumbers();
     void cancelledOrRefusedImportChangesNothing();
+    void previewSaysWhatToCheck();
 
   private:
     void import(const QByteArray& file);
@@ -116,6 +117,35 @@ void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
              qPrintable(boxes[0]));
     QCOMPARE(folder->read("TarvexDB.mdb"), before);
     QCOMPARE(m().gridModel()->rowCount(), 3);
+}
+
+// The preview stays short with any header, warns of leading zeros a spreadsheet dropped and of
+// the highest number taken; "Neu" then says that it has no number to give.
+void TestWindowTransfer::previewSaysWhatToCheck() {
+    QByteArray header = "Nr;KNach;KPLZ";
+    for (int c = 0; c < 100000; ++c)
+        header += ";Spalte " + QByteArray::number(c);
+    QByteArray row = "2147483647;Zeller;1234" + QByteArray(100000, ';');
+    QString columns, zeros;
+    bool highest = false;
+    w->importDialog = [&](ImportDialog& dialog) {
+        columns = control<QLabel>(&dialog, "lblSpalten")->text();
+        zeros = control<QLabel>(&dialog, "lblNullen")->text();
+        highest = !control<QLabel>(&dialog, "lblHoechste")->isHidden();
+        click(&dialog, "cmdImportieren");
+    };
+    import(header + "\r\n" + row + "\r\n");
+    QVERIFY2(columns.size() < 400 && columns.contains("Spalte 7 und 99992 weitere."),
+             qPrintable(columns.left(400)));
+    QVERIFY2(zeros.contains("Zeile 2 (Nr. 2147483647): PLZ (Kind) \"1234\""), qPrintable(zeros));
+    QVERIFY(highest);
+    QCOMPARE(w->takeBoxes(), QStringList{"1 Datensatz wurde importiert."});
+
+    m().mnuDSSub[0]->trigger();
+    const QStringList boxes = w->takeBoxes();
+    QVERIFY2(!boxes.isEmpty() &&
+                 boxes[0].startsWith("Die höchste mögliche Nummer 2147483647 ist schon vergeben"),
+             qPrintable(boxes.join('|')));
 }
 
 QTEST_MAIN(TestWindowTransfer)
