@@ -1,7 +1,9 @@
-// Table files as they come: the import reads any bytes without failing, every row below the
-// header is either accepted or refused with a reason, and a refused file says why. Fields
-// written for a spreadsheet are read back exactly as they were (the input's pieces between
-// \x01 bytes are the fields of one row).
+// Table files as they come: the import reads and checks any bytes without failing (decoding,
+// separator, rows, every field's check), every row below the header is either accepted or
+// refused with a reason and the line it starts on, and a refused file says why. A text read as
+// UTF-8 is valid UTF-8. Fields written for a spreadsheet are read back exactly as they were, also
+// a text the table export marks against formulas (the input's pieces between \x01 bytes are the
+// fields of one row).
 #include "csvformat.h"
 #include "csvimport.h"
 
@@ -25,13 +27,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     QString problem;
+    const std::optional<csv::Text> text = csv::decode(bytes, &problem);
+    if (text && text->encoding != QLatin1String("UTF-16")) {
+        check(QString::fromUtf8(text->utf8).toUtf8() == text->utf8, "decoded text not UTF-8");
+        check(text->faults > 0 || text->encoding != QLatin1String("UTF-8") ||
+                  bytes.endsWith(text->utf8),
+              "valid UTF-8 changed");
+    }
+    const qsizetype lines = text ? text->utf8.count('\n') + text->utf8.count('\r') + 1 : 0;
+    problem.clear();
     const auto import = csvimport::Import::read(bytes, &problem);
     if (import) {
         check(import->acceptedCount() + import->refused().size() == import->rowCount(),
               "rows neither accepted nor refused");
-        for (const csvimport::Refusal& r : import->refused())
-            check(r.row >= 2 && !r.reason.isEmpty(), "refusal without row or reason");
+        int line = 1;
+        for (const csvimport::Refusal& r : import->refused()) {
+            check(r.row > line && r.row <= lines && !r.reason.isEmpty(),
+                  "refusal without its line or reason");
+            line = r.row;
+        }
         check(import->takenNumbers({}).size() <= import->acceptedCount(), "more taken than read");
+        check(import->suspects().size() <= import->suspectCount() &&
+                  import->suspectCount() <= import->acceptedCount() * FieldCount,
+              "suspects miscounted");
+        check(import->ignoredColumns().size() <= csvimport::Import::ListedColumns &&
+                  import->ignoredColumns().size() <= import->ignoredCount(),
+              "ignored columns miscounted");
     } else {
         check(!problem.isEmpty(), "file refused without a reason");
     }
@@ -44,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (i > 0)
             row += csv::Separator;
         csv::appendField(row, pieces[i]);
+        const QByteArray marked =
+            csv::looksLikeFormula(pieces[i]) ? QByteArray('\'' + pieces[i]) : pieces[i];
+        check(csv::withoutFormulaMark(marked) == pieces[i], "formula mark not undone");
     }
     row += csv::RowEnd;
     csv::Reader reader(row, csv::Separator);
