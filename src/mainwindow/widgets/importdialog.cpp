@@ -50,10 +50,17 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
                  separatorName(import.separator()),
                  import.rowCount() == 1 ? QStringLiteral("1 Zeile")
                                         : QStringLiteral("%1 Zeilen").arg(import.rowCount()));
-    if (import.faults() > 0)
-        file += QStringLiteral("\nDie Datei enthält %1 Bytes, die kein UTF-8 sind; die Zeilen mit "
-                               "solchen Bytes werden nicht übernommen (siehe unten).")
-                    .arg(import.faults());
+    if (import.faults() == 1)
+        file +=
+            QStringLiteral("\nDie Datei enthält ein Byte, das kein UTF-8 ist; steht es in einem "
+                           "übernommenen Feld, wird seine Zeile nicht übernommen (siehe "
+                           "unten).");
+    else if (import.faults() > 1)
+        file +=
+            QStringLiteral("\nDie Datei enthält %1 Bytes, die kein UTF-8 sind; Zeilen, in deren "
+                           "übernommenen Feldern solche Bytes stehen, werden nicht übernommen "
+                           "(siehe unten).")
+                .arg(import.faults());
     if (import.decimalMark() == '.')
         file += QStringLiteral("\nZahlen mit Dezimalpunkt (wie mdb-export sie schreibt).");
     layout->addWidget(wrappedLabel(file, "lblDatei", this));
