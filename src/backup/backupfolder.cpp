@@ -23,6 +23,10 @@ const QString kFolderName = QStringLiteral("Sicherungen");
 const QString kStampFormat = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
 constexpr qsizetype kStampLength = 19;
 constexpr qint64 kDaySeconds = 24 * 60 * 60;
+// A copy still being written changes its temporary file all the time; one untouched for an hour
+// is what a copy cut short left behind.
+constexpr qint64 kLeftoverSeconds = 60 * 60;
+const QString kTemporarySuffix = QStringLiteral(".tmp");
 
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -38,6 +42,24 @@ void syncFolder(const QString& folder) {
 
 EngineError notWritten(const QString& reason) {
     return EngineError(ErrorNumber::CannotOpen, reason);
+}
+
+// Why chosen cannot be put in place of the database at databasePath because it is that very
+// file: a link to it, or the same file under a second name. Copying a file onto itself would
+// wait for its own lock.
+std::optional<QString> isTheDatabaseItself(const QString& chosen, const QString& databasePath) {
+    struct stat copy {};
+    struct stat database {};
+    if (::stat(QFile::encodeName(chosen).constData(), &copy) != 0 ||
+        ::stat(QFile::encodeName(databasePath).constData(), &database) != 0 ||
+        copy.st_dev != database.st_dev || copy.st_ino != database.st_ino)
+        return std::nullopt;
+    struct stat link {};
+    if (::lstat(QFile::encodeName(chosen).constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        return QStringLiteral("Die gewählte Datei ist keine Datensicherung, sondern ein Verweis "
+                              "(Link) auf die Datenbank selbst.");
+    return QStringLiteral("Die gewählte Datei ist keine Datensicherung, sondern die Datenbank "
+                          "selbst unter einem zweiten Namen.");
 }
 
 } // namespace
@@ -85,17 +107,26 @@ QList<BackupFile> BackupFolder::list() const {
     return files;
 }
 
+BackupEntry BackupFolder::entryOf(const BackupFile& file) const {
+    BackupEntry entry{file, std::nullopt, QString()};
+    const QFileInfo info(file.path);
+    const QString key = file.path + QLatin1Char('|') + QString::number(info.size()) +
+                        QLatin1Char('|') + QString::number(info.lastModified().toMSecsSinceEpoch());
+    if (const auto known = m_checked.find(key); known != m_checked.end())
+        return known->second;
+    try {
+        entry.records = Database::inspect(file.path);
+    } catch (const EngineError& error) {
+        entry.problem = error.description();
+    }
+    m_checked[key] = entry;
+    return entry;
+}
+
 QList<BackupEntry> BackupFolder::entries() const {
     QList<BackupEntry> result;
-    for (const BackupFile& file : list()) {
-        BackupEntry entry{file, std::nullopt, QString()};
-        try {
-            entry.records = Database::countRecords(file.path);
-        } catch (const EngineError& error) {
-            entry.problem = error.description();
-        }
-        result.append(entry);
-    }
+    for (const BackupFile& file : list())
+        result.append(entryOf(file));
     return result;
 }
 
@@ -122,14 +153,43 @@ void BackupFolder::makeFolder() const {
     ::chmod(name.constData(), S_IRWXU | S_IRGRP | S_IXGRP);
 }
 
+QString BackupFolder::temporaryPattern() const {
+    return QStringLiteral(".") + m_baseName + QStringLiteral("-XXXXXX") + kTemporarySuffix;
+}
+
+bool BackupFolder::isLeftover(const QString& fileName) const {
+    const QString pattern = temporaryPattern();
+    const qsizetype open = pattern.indexOf(QLatin1String("XXXXXX"));
+    QString name = fileName;
+    if (name.endsWith(QLatin1String("-journal")))
+        name.chop(8);
+    if (name.size() != pattern.size() || !name.startsWith(pattern.left(open)) ||
+        !name.endsWith(pattern.mid(open + 6)))
+        return false;
+    const QString random = name.mid(open, 6);
+    return std::all_of(random.begin(), random.end(), [](QChar c) {
+        return c.isDigit() || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    });
+}
+
+void BackupFolder::removeLeftovers() const {
+    const QDir folder(m_folder);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const QFileInfo& info : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (isLeftover(info.fileName()) && info.lastModified().secsTo(now) >= kLeftoverSeconds)
+            QFile::remove(info.filePath());
+    }
+}
+
 BackupFile BackupFolder::write(Database& db) {
     makeFolder();
+    removeLeftovers();
     const QDateTime time = now();
     const QString target = QDir(m_folder).filePath(fileNameFor(time));
     // An empty file under a hidden name of its own, so two workstations never write into the
     // same one; the engine fills it.
-    QTemporaryFile temporary(
-        QDir(m_folder).filePath(QStringLiteral(".") + m_baseName + QStringLiteral("-XXXXXX.tmp")));
+    QTemporaryFile temporary(QDir(m_folder).filePath(temporaryPattern()));
     if (!temporary.open())
         throw notWritten(QStringLiteral("In den Ordner \"%1\" kann nicht geschrieben werden (%2).")
                              .arg(QDir::toNativeSeparators(m_folder), temporary.errorString()));
@@ -155,7 +215,10 @@ QStringList BackupFolder::thinOut() {
     times.reserve(size_t(files.size()));
     for (const BackupFile& file : files)
         times.push_back(file.time);
-    const std::vector<bool> keep = backupsToKeep(times, now());
+    // Read back as the restore list reads it: a copy it shows as "nicht lesbar" never keeps a
+    // good one out.
+    const std::vector<bool> keep = backupsToKeep(
+        times, now(), [&](size_t i) { return entryOf(files[qsizetype(i)]).records.has_value(); });
     QStringList failed;
     for (qsizetype i = 0; i < files.size(); ++i) {
         if (keep[size_t(i)])
@@ -205,6 +268,11 @@ std::optional<QString> AutomaticBackups::makeCopy(Database& db) {
 
 RestoreResult restoreBackup(Database& db, BackupFolder& folder, const BackupFile& chosen) {
     RestoreResult result;
+    if (const std::optional<QString> itself = isTheDatabaseItself(chosen.path, db.path())) {
+        result.outcome = RestoreResult::Outcome::Refused;
+        result.reason = *itself;
+        return result;
+    }
     try {
         result.records = Database::inspect(chosen.path);
     } catch (const EngineError& error) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 class Database;
@@ -43,7 +44,8 @@ class BackupFolder {
 
     // The copies in the folder, newest first.
     QList<BackupFile> list() const;
-    // The same with their records counted (each file opened read-only).
+    // The same with their records counted, each file checked read-only as a restore would check
+    // it (every page, the table Daten), so a damaged copy is "nicht lesbar" before it is chosen.
     QList<BackupEntry> entries() const;
 
     // Whether no copy was made within the last day.
@@ -51,18 +53,27 @@ class BackupFolder {
 
     // Writes a consistent copy of db under a temporary name, flushed, and gives it its own name
     // only when it is complete. EngineError (German) when that fails; no partial file is left.
+    // First removes what copies of this database cut short by a crash left behind: temporary
+    // files and their journals untouched for an hour.
     BackupFile write(Database& db);
-    // Removes the copies the keeping rule lets go. Returns the names of those that could not be
-    // removed.
+    // Removes the copies the keeping rule lets go; a copy that cannot be read back takes no
+    // day's or month's place. Returns the names of those that could not be removed.
     QStringList thinOut();
 
   private:
+    // Whether a file name is one of this database's temporary copies or its journal.
+    bool isLeftover(const QString& fileName) const;
     void makeFolder() const;
+    void removeLeftovers() const;
+    QString temporaryPattern() const;
+    // A copy checked, each file once as long as it is not changed.
+    BackupEntry entryOf(const BackupFile& file) const;
 
     QString m_folder;
     QString m_baseName;
     QString m_suffix;
     Clock m_clock;
+    mutable std::map<QString, BackupEntry> m_checked;
 };
 
 // The copies made without being asked: at the start when none was made within a day, and at

@@ -12,7 +12,8 @@ int monthNumber(const QDate& date) {
 
 } // namespace
 
-std::vector<bool> backupsToKeep(const std::vector<QDateTime>& times, const QDateTime& now) {
+std::vector<bool> backupsToKeep(const std::vector<QDateTime>& times, const QDateTime& now,
+                                const std::function<bool(size_t index)>& readable) {
     std::vector<bool> keep(times.size(), false);
     // Newest first; of two equal times the one given first counts as the newer.
     std::vector<size_t> order(times.size());
@@ -32,12 +33,19 @@ std::vector<bool> backupsToKeep(const std::vector<QDateTime>& times, const QDate
         }
         if (time > now)
             continue;
-        // The first copy met of a day or a month is its newest.
-        if (int(days.size()) < KeptDays && days.insert(day).second)
-            keep[i] = true;
+        // The first readable copy met of a day or a month is its newest.
         const int month = monthNumber(day);
-        if (month > thisMonth - KeptMonths && months.insert(month).second)
-            keep[i] = true;
+        const bool dayOpen = int(days.size()) < KeptDays && !days.contains(day);
+        const bool monthOpen = month > thisMonth - KeptMonths && !months.contains(month);
+        if (!dayOpen && !monthOpen)
+            continue;
+        if (readable && !readable(i))
+            continue;
+        keep[i] = true;
+        if (dayOpen)
+            days.insert(day);
+        if (monthOpen)
+            months.insert(month);
     }
     return keep;
 }

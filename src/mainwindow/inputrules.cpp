@@ -97,8 +97,10 @@ QString tooLongMessage(int limit) {
         .arg(limit);
 }
 
-bool takesProposal(QStringView text) {
-    return text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("o.K.");
+bool holdsNoValue(int field, QStringView text) {
+    const FieldDef& f = fieldDef(field);
+    return text.isEmpty() || (f.filler && text == QLatin1String(f.filler)) ||
+           (f.placeholder && text == QLatin1String(f.placeholder));
 }
 
 QList<int> proposalTargets(int field) {

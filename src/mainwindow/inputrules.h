@@ -44,9 +44,10 @@ Verdict lineInput(Kind kind, QStringView text, int limit);
 // "Die Eingabe ist zu lang.\r\rEs können nur max. 30 Zeichen eingegeben werden."
 QString tooLongMessage(int limit);
 
-// A proposal is written only into a box that is empty or holds a filler ("-" or "o.K."), so
-// nothing typed is overwritten.
-bool takesProposal(QStringView text);
+// Whether a field's text stands for no value: empty, or what an empty box of the field gets when
+// it is left or saved ("-", "o.K." for a religion). A proposal is written only into such a box,
+// so nothing typed is overwritten, and only such a text is not proposed.
+bool holdsNoValue(int field, QStringView text);
 
 // The choice boxes that leaving a child's choice box proposes its (non-empty) text for:
 // KKonf -> MKonf, VKonf; KNat -> MNat, VNat; none for any other field.

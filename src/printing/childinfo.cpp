@@ -94,6 +94,10 @@ class InfoPlanner {
     const double m_top, m_bottom, m_left, m_right, m_width, m_height, m_entryH, m_headingH;
     ListPlan m_plan;
     double m_y = 0;
+    // The line naming the child, as broken to the page's width; every later page starts with it
+    // so that no loose sheet leaves open whose data it holds.
+    QStringList m_childLines;
+    double m_captionX = 0;
 };
 
 void InfoPlanner::text(double x, double y, PrintFont font, const QString& t) {
@@ -121,6 +125,13 @@ void InfoPlanner::startPage() {
                          HeaderFrame{m_top, m_left, m_right, m_width}, m_date,
                          int(m_plan.pages.size()), first ? &m_plan.logo : nullptr);
     m_y += m_entryH;
+    if (first)
+        return;
+    for (const QString& line : m_childLines) {
+        text(m_captionX, m_y, PrintFont::Entry, line);
+        m_y += m_entryH;
+    }
+    m_y += SectionGap * m_entryH;
 }
 
 void InfoPlanner::need(double height) {
@@ -129,8 +140,12 @@ void InfoPlanner::need(double height) {
 }
 
 ListPlan InfoPlanner::run(const std::vector<InfoSection>& sections, const QString& childLine) {
-    // Nothing fits below the header of a later page: the information cannot be printed.
-    const double laterTop = laterPagesHeaderBottom(m_measure, m_top) + m_entryH;
+    m_captionX = m_left + CaptionIndent;
+    m_childLines = wrapText(childLine, m_width - m_right - m_captionX, m_measure, PrintFont::Entry);
+    // Nothing fits below the header and the child's name on a later page: the information cannot
+    // be printed.
+    const double laterTop = laterPagesHeaderBottom(m_measure, m_top) + m_entryH +
+                            (double(m_childLines.size()) + SectionGap) * m_entryH;
     if (laterTop + 2 * m_headingH + m_entryH + m_bottom > m_height) {
         m_plan.result = ListPlan::Result::NoRoom;
         return m_plan;
@@ -139,16 +154,19 @@ ListPlan InfoPlanner::run(const std::vector<InfoSection>& sections, const QStrin
     for (const InfoSection& s : sections)
         for (const InfoLine& l : s.lines)
             captionWidth = std::max(captionWidth, m_measure.width(PrintFont::Entry, l.caption));
-    const double captionX = m_left + CaptionIndent;
+    const double captionX = m_captionX;
     const double valueX = captionX + captionWidth + CaptionGap;
     const double valueWidth = std::max(10.0, m_width - m_right - valueX);
 
     startPage();
     text(captionX, m_y, PrintFont::Heading, childInfoTitle());
     m_y += m_headingH;
-    for (const QString& line :
-         wrapText(childLine, m_width - m_right - captionX, m_measure, PrintFont::Entry)) {
-        need(m_entryH);
+    for (const QString& line : m_childLines) {
+        // A later page names the child at its top anyway.
+        if (m_y + m_entryH + m_bottom > m_height) {
+            startPage();
+            break;
+        }
         text(captionX, m_y, PrintFont::Entry, line);
         m_y += m_entryH;
     }

@@ -31,7 +31,8 @@ std::vector<InfoSection> childInfoSections(const RecordTexts& texts);
 QString childInfoTitle();
 
 // The pages: the header with the letterhead on the first page (the date and page number on
-// every page), the title, a line naming the child, then each section under its title with its
+// every page), the title, a line naming the child (repeated at the top of every later page),
+// then each section under its title with its
 // captions in one column and the values beside them. A value too long for its line (a long
 // remark) goes on in further lines, broken between words where it can be and at its own line
 // breaks; a page ends before the bottom margin.

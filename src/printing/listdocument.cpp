@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "printlists.h"
+#include "privatefile.h"
 #include "settings.h"
 #include "tarvexresources.h"
 
@@ -224,7 +225,7 @@ std::optional<QString> askPdfPath(QWidget* parent, const QString& title, const Q
 OutputResult savePdf(const ListDocument& document, const QString& path,
                      const PageProgress& progress) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!openPrivateFile(file))
         return OutputResult::Failed;
     const OutputResult result = writePdf(document, file, progress);
     if (result == OutputResult::Done && !file.commit())

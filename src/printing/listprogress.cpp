@@ -24,6 +24,10 @@ ListProgress::ListProgress(QWidget* parent, qint64 rows, const Hook& hook) : m_h
 
 ListProgress::~ListProgress() = default;
 
+void ListProgress::close() {
+    m_dialog.reset();
+}
+
 bool ListProgress::planning(int done, int total) {
     return step(QStringLiteral("Die Liste wird vorbereitet ..."), done, total);
 }

@@ -30,6 +30,10 @@ class ListProgress {
 
     bool shown() const { return m_dialog != nullptr; }
 
+    // Ends the progress at once. A message about the job comes after this: a window-modal
+    // progress left open would cover it and take its clicks.
+    void close();
+
   private:
     std::unique_ptr<QProgressDialog> m_dialog;
     Hook m_hook;

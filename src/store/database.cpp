@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -97,19 +98,128 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Daten must be a table with the 64 columns in their order; anything else is not this
-// program's database.
+// The parts of a CREATE TABLE statement: one per column or table rule between the outer
+// parentheses, and last what follows them ("STRICT"). Blanks and line breaks are dropped and
+// words lower-cased outside quotes, so that only a different rule makes a difference, not the
+// way it is written.
+std::vector<QByteArray> tableParts(const QByteArray& sql) {
+    std::vector<QByteArray> parts;
+    QByteArray current;
+    int depth = 0;
+    char quote = 0;
+    for (const char c : sql) {
+        if (quote) {
+            current += c;
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            quote = c == '[' ? ']' : c;
+            current += c;
+            continue;
+        }
+        if (std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        if (c == '(' && depth++ == 0) {
+            current.clear(); // "CREATE TABLE Daten"
+            continue;
+        }
+        if ((c == ')' && --depth == 0) || (c == ',' && depth == 1)) {
+            parts.push_back(current);
+            current.clear();
+            continue;
+        }
+        current += char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    parts.push_back(current);
+    return parts;
+}
+
+// One column of Daten as the engine reports it.
+struct ColumnRules {
+    QString name;
+    QString type;
+    bool notNull = false;
+    bool key = false;
+};
+
+// How Daten is made: its columns, the parts of its statement and whether its types are strict.
+struct TableRules {
+    std::vector<ColumnRules> columns;
+    std::vector<QByteArray> parts;
+    bool strict = false;
+};
+
+void throwIfBusy(int rc) {
+    if ((rc & 0xff) == SQLITE_BUSY)
+        throw EngineError(ErrorNumber::FileInUse,
+                          QStringLiteral("Die Datei wird gerade von einem anderen Programm "
+                                         "gesperrt."));
+}
+
+// The table Daten of db; its statement was read before.
+TableRules tableRules(sqlite3* db, const QByteArray& sql) {
+    TableRules rules;
+    rules.parts = tableParts(sql);
+    {
+        store::Statement statement(db, QByteArrayLiteral("PRAGMA table_info(Daten)"));
+        store::ResetGuard reset(statement.get());
+        int rc;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            auto text = [&statement](int column) {
+                return QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), column)));
+            };
+            rules.columns.push_back({text(1), text(2).toUpper(),
+                                     sqlite3_column_int(statement.get(), 3) != 0,
+                                     sqlite3_column_int(statement.get(), 5) != 0});
+        }
+        throwIfBusy(rc);
+        if (rc != SQLITE_DONE)
+            throw store::queryError(db, rc, QString());
+    }
+    store::Statement statement(db, QByteArrayLiteral("SELECT strict FROM pragma_table_list "
+                                                     "WHERE schema = 'main' AND name = 'Daten' "
+                                                     "COLLATE NOCASE"));
+    store::ResetGuard reset(statement.get());
+    const int rc = sqlite3_step(statement.get());
+    throwIfBusy(rc);
+    if (rc != SQLITE_ROW)
+        throw store::queryError(db, rc, QString());
+    rules.strict = sqlite3_column_int(statement.get(), 0) != 0;
+    return rules;
+}
+
+// Daten as this program makes it in a new file, made once in memory to compare with.
+const TableRules& ourTable() {
+    static const TableRules rules = [] {
+        sqlite3* raw = nullptr;
+        const int rc =
+            sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        Connection connection(raw);
+        if (rc != SQLITE_OK)
+            throw store::queryError(raw, rc, QString());
+        const QByteArray sql = createTableSql();
+        connection.exec(sql.constData());
+        return tableRules(raw, sql);
+    }();
+    return rules;
+}
+
+// Daten must be a table made as this program makes it: the 64 columns in their order, each
+// with its type and its CHECK rules, Nr as the key, the types strict. A table copied without
+// its rules (CREATE TABLE ... AS SELECT) would let two records share a number and take values
+// the program cannot show; anything else is not this program's database.
 void checkSchema(sqlite3* db) {
+    QByteArray sql;
     {
         store::Statement statement(
-            db, QByteArrayLiteral("SELECT type FROM sqlite_master WHERE name = 'Daten' "
+            db, QByteArrayLiteral("SELECT type, sql FROM sqlite_master WHERE name = 'Daten' "
                                   "COLLATE NOCASE"));
         store::ResetGuard reset(statement.get());
         const int rc = sqlite3_step(statement.get());
-        if ((rc & 0xff) == SQLITE_BUSY)
-            throw EngineError(ErrorNumber::FileInUse,
-                              QStringLiteral("Die Datei wird gerade von einem anderen Programm "
-                                             "gesperrt."));
+        throwIfBusy(rc);
         if (rc == SQLITE_DONE)
             throw EngineError(ErrorNumber::TableNotFound,
                               QStringLiteral("Die Datei enthält keine Tabelle \"Daten\"."));
@@ -119,41 +229,79 @@ void checkSchema(sqlite3* db) {
         if (!type || std::strcmp(type, "table") != 0)
             throw EngineError(ErrorNumber::TableNotFound,
                               QStringLiteral("\"Daten\" ist in dieser Datei keine Tabelle."));
+        sql = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1)));
     }
-    store::Statement statement(db, QByteArrayLiteral("PRAGMA table_info(Daten)"));
-    store::ResetGuard reset(statement.get());
-    int column = 0;
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        const QString name = QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1)));
-        if (column >= FieldCount)
+    const TableRules found = tableRules(db, sql);
+    auto refused = [](const QString& reason) {
+        return EngineError(ErrorNumber::DatabaseGeneric,
+                           reason + QStringLiteral(" Die Datei ist keine vollständige Datenbank "
+                                                   "dieses Programms."));
+    };
+    for (size_t column = 0; column < found.columns.size(); ++column) {
+        const QString& name = found.columns[column].name;
+        if (column >= size_t(FieldCount))
             throw EngineError(ErrorNumber::DatabaseGeneric,
                               QStringLiteral("Die Tabelle \"Daten\" hat mehr als %1 Felder "
                                              "(zusätzlich \"%2\").")
                                   .arg(FieldCount)
                                   .arg(name));
-        const char* expected = fieldTable()[size_t(column)].name;
+        const char* expected = fieldTable()[column].name;
         if (name.compare(QLatin1String(expected), Qt::CaseInsensitive) != 0)
             throw EngineError(ErrorNumber::DatabaseGeneric,
                               QStringLiteral("In der Tabelle \"Daten\" steht an Stelle %1 das "
                                              "Feld \"%2\" statt \"%3\".")
                                   .arg(column + 1)
                                   .arg(name, QLatin1String(expected)));
-        ++column;
     }
-    if (rc != SQLITE_DONE)
-        throw store::queryError(db, rc, QString());
-    if (column < FieldCount)
+    if (found.columns.size() < size_t(FieldCount))
         throw EngineError(ErrorNumber::DatabaseGeneric,
                           QStringLiteral("In der Tabelle \"Daten\" fehlt das Feld \"%1\".")
-                              .arg(QLatin1String(fieldTable()[size_t(column)].name)));
+                              .arg(QLatin1String(fieldTable()[found.columns.size()].name)));
+
+    const TableRules& ours = ourTable();
+    for (size_t column = 0; column < ours.columns.size(); ++column) {
+        const ColumnRules& want = ours.columns[column];
+        const ColumnRules& have = found.columns[column];
+        if (have.key != want.key || have.notNull != want.notNull) {
+            if (want.key)
+                throw refused(QStringLiteral("Die Tabelle \"Daten\" hat keinen Schlüssel auf dem "
+                                             "Feld \"%1\"; mehrere Datensätze könnten dieselbe "
+                                             "Nummer tragen.")
+                                  .arg(want.name));
+            throw refused(QStringLiteral("In der Tabelle \"Daten\" ist das Feld \"%1\" als "
+                                         "Schlüssel oder Pflichtfeld angelegt.")
+                              .arg(want.name));
+        }
+        if (have.type != want.type)
+            throw refused(QStringLiteral("In der Tabelle \"Daten\" hat das Feld \"%1\" den Typ "
+                                         "\"%2\" statt \"%3\".")
+                              .arg(want.name, have.type, want.type));
+        if (column >= found.parts.size() || found.parts[column] != ours.parts[column])
+            throw refused(QStringLiteral("In der Tabelle \"Daten\" fehlen die Prüfregeln des "
+                                         "Feldes \"%1\" oder weichen ab.")
+                              .arg(want.name));
+    }
+    if (found.strict != ours.strict)
+        throw refused(QStringLiteral("Die Tabelle \"Daten\" nimmt in ihren Feldern Werte jeder "
+                                     "Art an."));
+    if (found.parts != ours.parts)
+        throw refused(QStringLiteral("Die Tabelle \"Daten\" hat Regeln, die dieses Programm "
+                                     "nicht anlegt."));
 }
+
+// What a damaged file is: the database itself, which a backup replaces, or a backup, instead
+// of which another one is chosen.
+enum class FileRole { Database, Backup };
 
 // A damaged page must be found before anything reads or writes the file: the engine's quick
 // check reads every page once, which stays well under a second at 100,000 records.
-void checkIntact(sqlite3* db) {
-    auto damaged = [](const QString& detail) {
+void checkIntact(sqlite3* db, FileRole role) {
+    auto damaged = [role](const QString& detail) {
+        if (role == FileRole::Backup)
+            return EngineError(ErrorNumber::DatabaseGeneric,
+                               QStringLiteral("Diese Datensicherung ist beschädigt und kann "
+                                              "nicht zurückgespielt werden. Bitte wählen Sie "
+                                              "eine andere Datensicherung."));
         return EngineError(ErrorNumber::DatabaseGeneric,
                            QStringLiteral("Die Datei ist beschädigt (%1). Bitte spielen Sie die "
                                           "letzte Datensicherung zurück; die Datei wird nicht "
@@ -295,11 +443,10 @@ qint64 recordCountOf(sqlite3* db) {
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-qint64 lookAt(const QString& path, bool everyPage) {
+qint64 lookAt(const QString& path) {
     const std::unique_ptr<Connection> connection = openReadOnly(path);
     try {
-        if (everyPage)
-            checkIntact(connection->db());
+        checkIntact(connection->db(), FileRole::Backup);
         checkSchema(connection->db());
         return recordCountOf(connection->db());
     } catch (const EngineError& error) {
@@ -332,7 +479,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
     for (;;) {
         try {
             store::configureConnection(raw);
-            checkIntact(raw);
+            checkIntact(raw, FileRole::Database);
             checkSchema(raw);
             // Only now that the file is known to be ours may the engine write to it.
             connection->exec("PRAGMA journal_mode = DELETE");
@@ -350,11 +497,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path) {
 }
 
 qint64 Database::inspect(const QString& path) {
-    return lookAt(path, true);
-}
-
-qint64 Database::countRecords(const QString& path) {
-    return lookAt(path, false);
+    return lookAt(path);
 }
 
 void SqliteDatabase::writeCopy(const QString& path) {

@@ -36,13 +36,11 @@ class Database {
     // under a temporary name beside the target and moved into place only when complete, so a
     // failure never leaves a half-made file, and never destroys a file that was there.
     static void createEmpty(const QString& path);
-    // Checks a file as open() does (a database, every page intact, the table Daten with its 64
-    // fields) without writing to it, and returns the number of its records. A file that would
-    // be refused is EngineError with the reason.
+    // Checks a backup copy as open() checks a database (a database, every page intact, the
+    // table Daten as this program makes it: its 64 fields with their types and rules, Nr as the
+    // key) without writing to it, and returns the number of its records. A file that would be
+    // refused is EngineError with the reason; a damaged one is said to be a damaged backup.
     static qint64 inspect(const QString& path);
-    // The number of records of a file after the quick checks only (a database with the table
-    // Daten), without reading every page: for a list of many files.
-    static qint64 countRecords(const QString& path);
 
     // Whether the records are held in a file (which can be copied, backed up and replaced);
     // false for a server.

@@ -2,6 +2,7 @@
 
 #include "csvformat.h"
 #include "database.h"
+#include "privatefile.h"
 #include "snapshot.h"
 
 #include <QSaveFile>
@@ -89,7 +90,7 @@ void appendRaw(QByteArray& out, const RawValue& value) {
 
 template <typename Write> Result toFile(const QString& path, Write write) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!openPrivateFile(file))
         return Result::Failed;
     const Result result = write(file);
     if (result != Result::Done) {

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,7 +85,7 @@ class TestBackupFolder : public QObject {
     void restorePutsTheCopyBackInTheSameFile();
     void damagedCopyIsRefusedAndNothingChanges_data();
     void damagedCopyIsRefusedAndNothingChanges();
-    void entriesCountRecords();
+    void entriesCountRecords(); // and a damaged copy is no day's copy
 
   private:
     BackupFolder folder() {
@@ -113,11 +114,29 @@ void TestBackupFolder::copyIsCompleteNamedAndPrivate() {
     QCOMPARE(Database::inspect(copy.path), qint64(40));
     QCOMPARE(modeOf(copy.path), mode_t(0640));
     QCOMPARE(modeOf(backups.path()), mode_t(0750));
-    // Nothing but the copy is left in the folder.
     QCOMPARE(QDir(backups.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("TarvexDB_2024-06-20_07-45-00.mdb")});
     QCOMPARE(names(backups.list()),
              QStringList{QStringLiteral("TarvexDB_2024-06-20_07-45-00.mdb")});
+
+    // What a copy cut short two hours ago left, a copy another workstation is writing now, and
+    // a file of another database of the same folder.
+    const QDateTime twoHoursAgo = QDateTime::currentDateTime().addSecs(-7200);
+    for (const char* name : {".TarvexDB-a1B2c3.tmp", ".TarvexDB-a1B2c3.tmp-journal",
+                             ".TarvexDB-Zz9Yy8.tmp", ".Andere-a1B2c3.tmp"}) {
+        QFile file(backups.path() + "/" + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Datensätze");
+        file.flush();
+        if (QByteArray(name).contains("a1B2c3"))
+            QVERIFY(file.setFileTime(twoHoursAgo, QFileDevice::FileModificationTime));
+    }
+    m_now = m_now.addSecs(60);
+    backups.write(*db);
+    // Of this database's copies only the finished ones are left.
+    QCOMPARE(QDir(backups.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{".Andere-a1B2c3.tmp", ".TarvexDB-Zz9Yy8.tmp",
+                          "TarvexDB_2024-06-20_07-45-00.mdb", "TarvexDB_2024-06-20_07-46-00.mdb"}));
 }
 
 void TestBackupFolder::namesOfCopies_data() {
@@ -276,14 +295,23 @@ void TestBackupFolder::restorePutsTheCopyBackInTheSameFile() {
 void TestBackupFolder::damagedCopyIsRefusedAndNothingChanges_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a page overwritten") << "page"
-                                        << "Die Datei ist beschädigt";
+    QTest::newRow("a page overwritten")
+        << "page"
+        << "Diese Datensicherung ist beschädigt und kann nicht zurückgespielt werden. Bitte wählen "
+           "Sie eine andere Datensicherung.";
     QTest::newRow("a text file") << "text"
                                  << "Die Datei ist keine Datenbank.";
     QTest::newRow("cut short") << "cut"
-                               << "Die Datei ist beschädigt";
+                               << "Diese Datensicherung ist beschädigt";
     QTest::newRow("no table Daten") << "table"
                                     << "Die Datei enthält keine Tabelle \"Daten\".";
+    QTest::newRow("Daten copied without its rules") << "rules"
+                                                    << "keinen Schlüssel";
+    QTest::newRow("a link to the database") << "link"
+                                            << "ein Verweis (Link) auf die Datenbank selbst";
+    QTest::newRow("the database under a second name")
+        << "hard link"
+        << "die Datenbank selbst unter einem zweiten Namen";
 }
 
 void TestBackupFolder::damagedCopyIsRefusedAndNothingChanges() {
@@ -304,9 +332,18 @@ void TestBackupFolder::damagedCopyIsRefusedAndNothingChanges() {
             file.write("Dies ist keine Datensicherung.\n");
         } else if (damage == "cut") {
             QVERIFY(file.resize(file.size() / 2));
-        } else {
+        } else if (damage.contains("link")) {
+            QVERIFY(file.remove());
+            const QByteArray from = QFile::encodeName(m_dbPath);
+            const QByteArray to = QFile::encodeName(copy.path);
+            QCOMPARE(damage == "link" ? ::symlink(from, to) : ::link(from, to), 0);
+        } else if (damage == "table") {
             file.close();
             exec(copy.path, "ALTER TABLE Daten RENAME TO Alt");
+        } else {
+            file.close();
+            exec(copy.path, "CREATE TABLE Alt AS SELECT * FROM Daten; DROP TABLE Daten; "
+                            "ALTER TABLE Alt RENAME TO Daten; INSERT INTO Daten (Nr) VALUES (1)");
         }
     }
     const QByteArray before = bytesOf(m_dbPath);
@@ -314,6 +351,7 @@ void TestBackupFolder::damagedCopyIsRefusedAndNothingChanges() {
     const RestoreResult result = restoreBackup(*db, backups, copy);
     QCOMPARE(int(result.outcome), int(RestoreResult::Outcome::Refused));
     QVERIFY2(result.reason.contains(reason), qPrintable(result.reason));
+    QVERIFY2(!result.reason.contains("letzte Datensicherung"), qPrintable(result.reason));
     QCOMPARE(bytesOf(m_dbPath), before);
     QCOMPARE(backups.list().size(), 1); // no copy of the state before either
     QCOMPARE(db->highestNumber(), std::optional<qint64>(40));
@@ -322,7 +360,16 @@ void TestBackupFolder::damagedCopyIsRefusedAndNothingChanges() {
 void TestBackupFolder::entriesCountRecords() {
     auto db = Database::open(m_dbPath);
     BackupFolder backups = folder();
-    backups.write(*db);
+    const BackupFile first = backups.write(*db);
+    // A copy of the same day whose pages are damaged behind an intact start.
+    m_now = m_now.addSecs(3600);
+    const BackupFile damaged = backups.write(*db);
+    {
+        QFile file(damaged.path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(3 * 4096 + 1000);
+        file.write(QByteArray(2000, '\xA5'));
+    }
     exec(m_dbPath, "DELETE FROM Daten WHERE Nr > 5");
     m_now = m_now.addDays(1);
     const BackupFile second = backups.write(*db);
@@ -332,12 +379,21 @@ void TestBackupFolder::entriesCountRecords() {
     text.write("kein Inhalt");
     text.close();
     const QList<BackupEntry> entries = backups.entries();
-    QCOMPARE(entries.size(), 3);
+    QCOMPARE(entries.size(), 4);
     QCOMPARE(entries[0].records, std::nullopt);
     QVERIFY2(entries[0].problem.contains("keine Datenbank"), qPrintable(entries[0].problem));
     QCOMPARE(entries[1].file.path, second.path);
     QCOMPARE(entries[1].records, std::optional<qint64>(5));
-    QCOMPARE(entries[2].records, std::optional<qint64>(40));
+    QCOMPARE(entries[2].file.path, damaged.path);
+    QCOMPARE(entries[2].records, std::nullopt);
+    QVERIFY2(entries[2].problem.contains("beschädigt"), qPrintable(entries[2].problem));
+    QCOMPARE(entries[3].records, std::optional<qint64>(40));
+
+    // A week on, the first day keeps its good copy, not the later damaged one.
+    m_now = m_now.addDays(7);
+    QCOMPARE(backups.thinOut(), QStringList());
+    QCOMPARE(names(backups.list()),
+             (QStringList{QFileInfo(second.path).fileName(), QFileInfo(first.path).fileName()}));
 }
 
 QTEST_GUILESS_MAIN(TestBackupFolder)

@@ -22,7 +22,8 @@ QStringList daily(const QString& first, const QString& last) {
 class TestKeepRule : public QObject {
     Q_OBJECT
   private slots:
-    // Each row: the copies' times, now, and the times that stay.
+    // Each row: the copies' times (" nicht lesbar" after a copy that cannot be read back), now,
+    // and the times that stay.
     void keeps_data() {
         QTest::addColumn<QStringList>("times");
         QTest::addColumn<QString>("now");
@@ -44,6 +45,21 @@ class TestKeepRule : public QObject {
         QTest::newRow("an earlier day keeps its newest copy")
             << QStringList{"2024-06-18 07:00", "2024-06-18 17:00", "2024-06-19 07:00"} << now
             << QStringList{"2024-06-18 17:00", "2024-06-19 07:00"};
+        QTest::newRow("an earlier day keeps its newest readable copy")
+            << QStringList{"2024-06-18 07:00", "2024-06-18 17:00 nicht lesbar", "2024-06-19 07:00",
+                           "2024-06-20 08:00 nicht lesbar"}
+            << now
+            << QStringList{"2024-06-18 07:00", "2024-06-19 07:00", "2024-06-20 08:00 nicht lesbar"};
+        // Unreadable copies neither use up one of the 14 days nor stand for their month.
+        QStringList damaged = daily("2024-06-06", "2024-06-20");
+        damaged.removeOne(QStringLiteral("2024-06-12 07:30"));
+        QStringList keptReadable = damaged;
+        keptReadable << QStringLiteral("2024-05-20 07:30");
+        damaged << QStringLiteral("2024-06-12 07:30 nicht lesbar")
+                << QStringLiteral("2024-05-31 07:30 nicht lesbar")
+                << QStringLiteral("2024-05-20 07:30") << QStringLiteral("2024-05-19 07:30");
+        QTest::newRow("unreadable copies take no day and no month")
+            << damaged << now << keptReadable;
         // 30 daily copies: the last 14 days stay, and May keeps its newest.
         QStringList kept = daily("2024-06-07", "2024-06-20");
         kept.prepend(QStringLiteral("2024-05-31 07:30"));
@@ -85,12 +101,15 @@ class TestKeepRule : public QObject {
         QFETCH(QStringList, times);
         QFETCH(QString, now);
         QFETCH(QStringList, kept);
+        const QString unreadable = QStringLiteral(" nicht lesbar");
         std::vector<QDateTime> given;
         for (const QString& t : times) {
-            QVERIFY2(at(t).isValid(), qPrintable(t));
-            given.push_back(at(t));
+            const QDateTime time = at(t.endsWith(unreadable) ? t.chopped(unreadable.size()) : t);
+            QVERIFY2(time.isValid(), qPrintable(t));
+            given.push_back(time);
         }
-        const std::vector<bool> keep = backupsToKeep(given, at(now));
+        const std::vector<bool> keep = backupsToKeep(
+            given, at(now), [&](size_t i) { return !times[qsizetype(i)].endsWith(unreadable); });
         QCOMPARE(keep.size(), given.size());
         QStringList actual;
         for (size_t i = 0; i < keep.size(); ++i)

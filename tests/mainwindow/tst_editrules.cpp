@@ -83,10 +83,14 @@ class TestEditRules : public QObject {
     }
 
     void proposals() {
-        for (const char* text : {"", "-", "o.K."})
-            QVERIFY(takesProposal(QString::fromUtf8(text)));
+        // A box takes a proposal when it holds nothing or what an empty box of it gets.
+        for (const char* text : {"", "o.K."})
+            QVERIFY(holdsNoValue(field("MKonf"), QString::fromUtf8(text)));
+        for (const char* text : {"", "-"})
+            QVERIFY(holdsNoValue(field("VNach"), QString::fromUtf8(text)));
         for (const char* text : {"o.k.", " ", "rk"})
-            QVERIFY(!takesProposal(QString::fromUtf8(text)));
+            QVERIFY(!holdsNoValue(field("MKonf"), QString::fromUtf8(text)));
+        QVERIFY(!holdsNoValue(field("KNach"), QStringLiteral("o.K.")));
         QCOMPARE(proposalTargets(field("KKonf")), QList<int>({field("MKonf"), field("VKonf")}));
         QCOMPARE(proposalTargets(field("KNat")), QList<int>({field("MNat"), field("VNat")}));
         QVERIFY(proposalTargets(field("MKonf")).isEmpty());

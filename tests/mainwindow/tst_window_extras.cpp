@@ -208,9 +208,12 @@ void TestWindowExtras::damagedCopyIsRefused_data() {
     QTest::newRow("a text file") << "text"
                                  << "nicht lesbar"
                                  << "Die Datei ist keine Datenbank.";
+    // Its header intact, it is found damaged when listed already.
     QTest::newRow("a damaged page") << "page"
-                                    << "40"
-                                    << "Die Datei ist beschädigt";
+                                    << "nicht lesbar"
+                                    << "Diese Datensicherung ist beschädigt und kann nicht "
+                                       "zurückgespielt werden. Bitte wählen Sie eine andere "
+                                       "Datensicherung.";
 }
 
 void TestWindowExtras::damagedCopyIsRefused() {
@@ -331,6 +334,9 @@ void TestWindowExtras::informationForParentsHoldsEveryField() {
     QCOMPARE(w->takeBoxes(), QStringList());
     QCOMPARE(m().kMain->text(),
              QStringLiteral("Die Auskunft ist gespeichert: %1").arg(QDir::toNativeSeparators(pdf)));
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(pdf).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, mode_t(0640));
     const QString text = pdfPages(pdf).join('\n');
     QVERIFY(text.contains("Auskunft über die gespeicherten Daten"));
     QVERIFY(text.contains("20.06.2024"));

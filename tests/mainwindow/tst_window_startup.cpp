@@ -43,10 +43,11 @@ class TestStartup : public QObject {
         QCOMPARE(box.icon, MessageBoxes::Icon::Critical);
         QCOMPARE(box.buttons, MessageBoxes::Buttons::YesNo);
         QCOMPARE(box.text,
-                 QStringLiteral("Die Datenbank <TarvexDB.mdb> der Belvonia kann nicht gefunden "
+                 QStringLiteral("Die Datenbank <%1> der Belvonia kann nicht gefunden "
                                 "werden!\r\r- Wenn eine neue leere Datenbank erzeugt werden soll, "
                                 "klicken Sie auf <Ja>\r- Wenn Sie vorher die Pfadangabe in der "
-                                "Ini-Datei überprüfen möchten, klicken Sie auf <Nein>"));
+                                "Ini-Datei überprüfen möchten, klicken Sie auf <Nein>")
+                     .arg(QDir::toNativeSeparators(folder.file("TarvexDB.mdb"))));
         QVERIFY(QFileInfo::exists(folder.file("TarvexDB.mdb")));
         QByteArray ini = folder.read("Tarvex.ini");
         QVERIFY(ini.startsWith("[Angaben]\r\n;allgemeine Angaben\r\nLetzterAufruf="));

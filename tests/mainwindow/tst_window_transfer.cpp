@@ -9,6 +9,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 namespace {
 
 // Answers the file dialog with path, remembering what it proposed.
@@ -31,6 +36,7 @@ class TestWindowTransfer : public WindowTest {
     void importAfterPreviewWithNewNumbers();
     void cancelledOrRefusedImportChangesNothing();
     void previewSaysWhatToCheck();
+    void fullDiskIsSaidAfterTheProgressCloses();
 
   private:
     void import(const QByteArray& file);
@@ -68,6 +74,12 @@ void TestWindowTransfer::tableAsShownAndAllRecords() {
     QCOMPARE(all.count("\r\n"), 4);
     QVERIFY(all.contains("\"Au; Inn\""));
     QCOMPARE(w->takeBoxes(), QStringList());
+    // Children's data is for owner and group only, whatever the umask lets through.
+    for (const char* name : {"tabelle.csv", "alle.csv"}) {
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(folder->file(name)).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0640));
+    }
 }
 
 void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
@@ -146,6 +158,35 @@ void TestWindowTransfer::previewSaysWhatToCheck() {
     QVERIFY2(!boxes.isEmpty() &&
                  boxes[0].startsWith("Die höchste mögliche Nummer 2147483647 ist schon vergeben"),
              qPrintable(boxes.join('|')));
+}
+
+// A disk that fills up during an export: the progress is gone before the message says so, so
+// the message can be answered.
+void TestWindowTransfer::fullDiskIsSaidAfterTheProgressCloses() {
+    OtherConnection other(db());
+    QVERIFY(other.exec("INSERT INTO Daten (Nr) WITH RECURSIVE n(x) AS (SELECT 10 UNION ALL "
+                       "SELECT x + 1 FROM n WHERE x < 400) SELECT x FROM n"));
+    bool progressOpen = false;
+    w->boxes.onShow = [this, &progressOpen](const RecordingMessageBoxes::Shown&) {
+        progressOpen = m().window->findChild<QProgressDialog*>("ListProgress") != nullptr;
+    };
+    w->fileDialog = choose(folder->file("alle.csv"));
+    // Files of this process end after 4 KB, as on a full disk.
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    m().mnuExtrasSub[4]->trigger();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    const QStringList boxes = w->takeBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes[0].contains(QDir::toNativeSeparators(folder->file("alle.csv"))),
+             qPrintable(boxes[0]));
+    QVERIFY(!progressOpen);
+    QVERIFY(!QFileInfo::exists(folder->file("alle.csv")));
 }
 
 QTEST_MAIN(TestWindowTransfer)

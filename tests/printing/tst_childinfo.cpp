@@ -196,13 +196,15 @@ void TestChildInfo::pdfHoldsEveryFieldUnderItsCaption() {
     const QStringList pages = pdfPages(path);
     QVERIFY(pages.size() >= 2);
     const QString all = pages.join(QLatin1Char('\n'));
-    // The letterhead on the first page, the date and the page number on both.
+    // The letterhead on the first page only.
     QVERIFY(pages[0].contains("Kindergarten Sonnenschein"));
     QVERIFY(pages[0].contains("Lindenweg 3"));
     QVERIFY(!pages[1].contains("Kindergarten Sonnenschein"));
+    // The date, the page number and the child's name on every page.
     for (int p = 0; p < pages.size(); ++p) {
         QVERIFY(pages[p].contains("24.12.2024"));
         QCOMPARE(pageNumberOn(pages[p]), p + 1);
+        QVERIFY2(pages[p].contains("äKVor äKNach, Nr. 4711"), qPrintable(pages[p]));
     }
     QVERIFY(all.contains("Auskunft über die gespeicherten Daten"));
     QVERIFY(all.contains(QRegularExpression("äKVor äKNach, Nr. 4711, geboren am äKGeb")));

@@ -170,9 +170,12 @@ class TestDatabase : public QObject {
     // ---- Opening ------------------------------------------------------------------------------
 
     void openRefusesForeignFilesUnchanged_data() {
-        QTest::addColumn<QString>("kind"); // "file": write text; "sql": run text on a new file
+        // "file": write text; "sql": run text on a new file; "ours": run text on a file this
+        // program made
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("said"); // in the description
         auto daten = [](int skip, int rename, bool extra) {
             QStringList list;
             for (int i = 0; i < FieldCount; ++i)
@@ -183,8 +186,15 @@ class TestDatabase : public QObject {
                 list << QStringLiteral("Extra");
             return QStringLiteral("CREATE TABLE Daten (%1)").arg(list.join(QLatin1String(", ")));
         };
-        auto row = [](const char* name, const char* kind, const QString& text, int number) {
-            QTest::newRow(name) << QString::fromLatin1(kind) << text << number;
+        auto row = [](const char* name, const char* kind, const QString& text, int number,
+                      const QString& said = {}) {
+            QTest::newRow(name) << QString::fromLatin1(kind) << text << number << said;
+        };
+        // The statement of Daten changed as it is stored in the file.
+        auto changed = [](const char* from, const char* to) {
+            return QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
+                                  "replace(sql, %1, %2) WHERE name = 'Daten'")
+                .arg(QLatin1String(from), QLatin1String(to));
         };
         row("missing", "missing", {}, ErrorNumber::FileNotFound);
         row("folder", "folder", {}, ErrorNumber::CannotOpen);
@@ -201,16 +211,34 @@ class TestDatabase : public QObject {
         row("Daten with a column renamed", "sql", daten(-1, 5, false),
             ErrorNumber::DatabaseGeneric);
         row("Daten with an extra column", "sql", daten(-1, -1, true), ErrorNumber::DatabaseGeneric);
+        // The 64 fields, but not the rules that keep a record whole.
+        row("Daten copied without its rules", "ours",
+            "CREATE TABLE Alt AS SELECT * FROM Daten; DROP TABLE Daten; "
+            "ALTER TABLE Alt RENAME TO Daten",
+            ErrorNumber::DatabaseGeneric, "keinen Schlüssel auf dem Feld \"Nr\"");
+        row("a field of another type", "ours",
+            changed("char(10) || '  KVor TEXT'", "char(10) || '  KVor BLOB'"),
+            ErrorNumber::DatabaseGeneric, "\"KVor\" den Typ \"BLOB\" statt \"TEXT\"");
+        row("a field without one of its checks", "ours",
+            changed("' CONSTRAINT KNach_leer CHECK (KNach <> '''')'", "''"),
+            ErrorNumber::DatabaseGeneric, "Prüfregeln des Feldes \"KNach\"");
+        row("types not strict", "ours", changed("') STRICT'", "')'"), ErrorNumber::DatabaseGeneric,
+            "Werte jeder Art");
+        row("a rule of its own", "ours", changed("') STRICT'", "', CHECK (Nr > 0)) STRICT'"),
+            ErrorNumber::DatabaseGeneric, "Regeln, die dieses Programm nicht anlegt");
     }
     void openRefusesForeignFilesUnchanged() {
         QFETCH(QString, kind);
         QFETCH(QString, text);
         QFETCH(int, number);
+        QFETCH(QString, said);
+        if (kind == QLatin1String("ours"))
+            Database::createEmpty(m_path);
         if (kind == QLatin1String("folder"))
             QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("TarvexDB.mdb")));
         else if (kind == QLatin1String("file"))
             QVERIFY(writeFile(m_path, text.toUtf8()));
-        else if (kind == QLatin1String("sql"))
+        else if (kind == QLatin1String("sql") || kind == QLatin1String("ours"))
             QVERIFY(RawConnection(m_path).exec(text));
         else if (kind == QLatin1String("damaged"))
             damageFile(text.toInt());
@@ -220,6 +248,7 @@ class TestDatabase : public QObject {
         QString description;
         QCOMPARE(errorOf([&] { Database::open(m_path); }, &description), number);
         QVERIFY2(description.contains(m_path), qPrintable(description));
+        QVERIFY2(description.contains(said), qPrintable(description));
         if (kind == QLatin1String("damaged"))
             QVERIFY2(description.contains(QLatin1String("Datensicherung")),
                      qPrintable(description));

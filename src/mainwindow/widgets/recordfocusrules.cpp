@@ -112,8 +112,10 @@ void RecordFocusRules::enterAgain(QWidget* control) {
 
 void RecordFocusRules::enter(QWidget* control, int field) {
     if (InputRules::takesChildSurnameOnEntry(field)) {
-        const QString surname = m_form->text(fieldIndex(u"KNach"));
-        if (!InputRules::takesProposal(surname) && InputRules::takesProposal(m_form->text(field)))
+        const int childSurname = fieldIndex(u"KNach");
+        const QString surname = m_form->text(childSurname);
+        if (!InputRules::holdsNoValue(childSurname, surname) &&
+            InputRules::holdsNoValue(field, m_form->text(field)))
             m_form->setText(field, surname);
     }
     // The remark, often many lines, is never selected: the first key must not replace it. The
@@ -133,7 +135,7 @@ void RecordFocusRules::leave(QWidget* control, bool report) {
     const QString text = m_form->text(field);
     if (!text.isEmpty()) {
         for (int target : InputRules::proposalTargets(field))
-            if (InputRules::takesProposal(m_form->text(target)))
+            if (InputRules::holdsNoValue(target, m_form->text(target)))
                 m_form->setText(target, text);
     } else if (const char* filler = fieldDef(field).filler) {
         m_form->setText(field, QString::fromUtf8(filler));

@@ -367,10 +367,10 @@ void RecordForm::showSiblingRows(const QString& count) {
     if (!isEditing(m_state))
         return;
     const QString surname = txtAngaben[0]->text();
-    if (InputRules::takesProposal(surname))
+    if (InputRules::holdsNoValue(field("KNach"), surname))
         return;
     for (int f : InputRules::siblingSurnames(shown))
-        if (InputRules::takesProposal(text(f)))
+        if (InputRules::holdsNoValue(f, text(f)))
             setText(f, surname);
 }
 

@@ -121,7 +121,8 @@ bool TarvexMain::Start_Init() {
         QString dbPath =
             server ? m_settings.NameDB : databasePath(m_options.files, m_settings.NameDB);
         if (!server && !QFileInfo::exists(dbPath)) {
-            QString prompt = QStringLiteral("Die Datenbank <") + m_settings.NameDB +
+            // The full path: the office sees in which folder the new file would be made.
+            QString prompt = QStringLiteral("Die Datenbank <") + QDir::toNativeSeparators(dbPath) +
                              QStringLiteral("> der Belvonia kann nicht gefunden werden!\r\r"
                                             "- Wenn eine neue leere Datenbank erzeugt werden "
                                             "soll, klicken Sie auf <Ja>\r"

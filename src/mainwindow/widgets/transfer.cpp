@@ -47,6 +47,7 @@ bool TarvexMain::exportTo(
         BusyPointer busy;
         result = write(*path, progress);
     } catch (const EngineError& e) {
+        progress.close();
         m_boxes.show(this,
                      QStringLiteral("Die Daten konnten nicht gelesen werden:\r%1\r\rEs wurde keine "
                                     "Datei geschrieben.")
@@ -54,6 +55,7 @@ bool TarvexMain::exportTo(
                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
         return false;
     }
+    progress.close();
     if (result == csvexport::Result::Failed)
         m_boxes.show(this, MessageBoxes::notWrittenText(*path), MessageBoxes::Buttons::Ok,
                      MessageBoxes::Icon::Warning);
