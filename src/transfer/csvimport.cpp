@@ -20,32 +20,56 @@ const int kNr = fieldIndex(u"Nr");
 
 // A number as a table file holds it: an optional minus, digits, and at most one decimal mark
 // followed by digits. Nothing else: no blanks, no "+", no thousands points ("1.000" is a
-// thousand to a German reader, never 1), no "&H". A number beyond what a double holds is given
-// as infinity (or zero, for one too close to it), which no column takes.
+// thousand to a German reader, never 1), no "&H". Where the mark is a point, as mdb-export
+// writes numbers, an exponent may follow ("8.5000000e-01"): older versions of it write every
+// real number so, newer ones very large and very small ones. A number beyond what a double holds
+// is given as infinity (or zero, for one too close to it), which no column takes.
 std::optional<double> fileNumber(QByteArrayView text, char decimalMark) {
     const qsizetype size = text.size();
-    qsizetype i = text.startsWith('-') ? 1 : 0;
-    const qsizetype wholeStart = i;
-    bool nonZero = false;
-    for (; i < size && text[i] >= '0' && text[i] <= '9'; ++i)
-        nonZero = nonZero || text[i] != '0';
-    if (i == wholeStart)
-        return std::nullopt;
-    if (i < size) {
-        if (text[i] != decimalMark)
-            return std::nullopt;
-        const qsizetype fractionStart = ++i;
+    auto digits = [&text, size](qsizetype& i) {
+        const qsizetype start = i;
         while (i < size && text[i] >= '0' && text[i] <= '9')
             ++i;
-        if (i == fractionStart || i < size)
+        return i > start;
+    };
+    qsizetype i = text.startsWith('-') ? 1 : 0;
+    if (!digits(i))
+        return std::nullopt;
+    const qsizetype wholeEnd = i;
+    if (i < size && text[i] == decimalMark && !digits(++i))
+        return std::nullopt;
+    const qsizetype mantissaEnd = i;
+    qsizetype exponentStart = size;
+    if (decimalMark == '.' && i < size && (text[i] == 'e' || text[i] == 'E')) {
+        exponentStart = ++i;
+        if (i < size && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (!digits(i))
             return std::nullopt;
     }
-    std::string digits(text.data(), size_t(size));
-    std::replace(digits.begin(), digits.end(), decimalMark, '.');
+    if (i < size)
+        return std::nullopt;
+    std::string number(text.data(), size_t(size));
+    std::replace(number.begin(), number.end(), decimalMark, '.');
     double value = 0;
-    const auto read = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (read.ec == std::errc::result_out_of_range)
-        value = std::copysign(nonZero ? HUGE_VAL : 0.0, text.startsWith('-') ? -1.0 : 1.0);
+    const auto read = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (read.ec == std::errc::result_out_of_range) {
+        // Too large or too close to zero: the place of the first digit that is not 0 tells.
+        const QByteArrayView mantissa = text.first(mantissaEnd);
+        const qsizetype first = std::find_if(mantissa.begin(), mantissa.end(),
+                                             [](char c) { return c >= '1' && c <= '9'; }) -
+                                mantissa.begin();
+        qint64 place = first < wholeEnd ? wholeEnd - first : wholeEnd - first + 1;
+        if (exponentStart < size) {
+            const bool negative = text[exponentStart] == '-';
+            const char* from = text.data() + exponentStart + (text[exponentStart] == '+');
+            qint64 exponent = 0;
+            if (std::from_chars(from, text.data() + size, exponent).ec != std::errc())
+                exponent = negative ? -(qint64(1) << 40) : qint64(1) << 40; // beyond any place
+            place += exponent;
+        }
+        value = std::copysign(place > 0 ? HUGE_VAL : 0.0, text.startsWith('-') ? -1.0 : 1.0);
+    }
     return value;
 }
 

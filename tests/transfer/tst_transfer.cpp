@@ -524,10 +524,15 @@ void TestTransfer::rowsAreReadAsTheFileMeansThem_data() {
                        "4 3: " + notANumber.arg("+1021"), "5 4: " + notANumber.arg(" 1020 "),
                        "8 7: " + notANumber.arg("1,2,3")}
         << QStringList{"Nr=-6, ", "KBasis=-0.5,", "Nr=5, ", "KBasis=1020.5,"} << QStringList();
+    // Older versions of mdb-export write every real number with an exponent.
     QTest::newRow("points where a file separated by commas has them throughout")
-        << QByteArray("Nr,KBasis,KFaktor\r\n1,1.000,0.5\r\n2,150,\r\n3,1.2.3,1\r\n")
-        << QStringList{"4 3: " + notANumber.arg("1.2.3")}
-        << QStringList{"Nr=1, ", "KBasis=1, KFaktor=0.5,", "Nr=2, ", "KBasis=150, "}
+        << QByteArray("Nr,KBasis,KFaktor\r\n1,1.000,0.5\r\n2,150,\r\n3,1.2.3,1\r\n"
+                      "4,1.5000000e+02,2.5000000E-01\r\n5,1e-400,1e400\r\n6,1e,1\r\n")
+        << QStringList{"4 3: " + notANumber.arg("1.2.3"),
+                       "6 5: Die Zahl 1e400 im Feld \"Faktor Kind\" ist zu groß",
+                       "7 6: " + notANumber.arg("1e")}
+        << QStringList{"Nr=1, ", "KBasis=1, KFaktor=0.5,",   "Nr=2, ", "KBasis=150, ",
+                       "Nr=4, ", "KBasis=150, KFaktor=0.25,"}
         << QStringList();
     QTest::newRow("a decimal comma makes a point no decimal mark")
         << QByteArray("Nr,KBasis,KFaktor\r\n1,1.000,\"0,5\"\r\n2,150,1\r\n")
