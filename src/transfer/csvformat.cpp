@@ -87,11 +87,11 @@ bool isControl(unsigned char c) {
     return c < 0x20 && c != '\t' && c != '\r' && c != '\n';
 }
 
-// Binary data is recognised in blocks of this many bytes: a block holding a control byte.
-constexpr qsizetype BinaryBlock = 64;
-
-// How a file without a byte order mark reads as UTF-8, outside blocks of binary data: its
-// characters of several bytes, and its bytes that start no character.
+// How a file without a byte order mark reads as UTF-8 outside its fields of binary data (a
+// picture from an old database, which may well hold long stretches of bytes that are no UTF-8):
+// its characters of several bytes, and its bytes that start no character. The fields are found
+// in the bytes themselves: separators, quotes and line breaks are the same bytes in every
+// encoding a table file comes in.
 struct Utf8Reading {
     qsizetype characters = 0;
     qsizetype faults = 0;
@@ -99,41 +99,37 @@ struct Utf8Reading {
 
 Utf8Reading readAsUtf8(QByteArrayView bytes) {
     Utf8Reading reading;
-    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = begin + bytes.size();
-    for (qsizetype block = 0; block < bytes.size(); block += BinaryBlock) {
-        const auto* from = begin + block;
-        const auto* to = begin + std::min(block + BinaryBlock, bytes.size());
-        if (std::any_of(from, to, isControl))
-            continue;
-        // A character that starts before the block was counted with the block before.
-        const auto* p = from;
-        while (p < to && p > begin && (*p & 0xC0) == 0x80 && p - from < 3)
-            ++p;
-        while (p < to) {
-            const int length = characterLength(p, end);
-            if (length == 0)
-                ++reading.faults;
-            else if (length > 1)
-                ++reading.characters;
-            p += std::max(length, 1);
+    Reader reader(bytes, detectSeparator(bytes));
+    std::vector<Field> fields;
+    while (reader.next(fields)) {
+        for (const Field& field : fields) {
+            if (isBinary(field.text))
+                continue;
+            const auto* p = reinterpret_cast<const unsigned char*>(field.text.data());
+            const auto* end = p + field.text.size();
+            while (p < end) {
+                const int length = characterLength(p, end);
+                if (length == 0)
+                    ++reading.faults;
+                else if (length > 1)
+                    ++reading.characters;
+                p += std::max(length, 1);
+            }
         }
     }
     return reading;
 }
 
 // The text with every byte that starts no character given as U+FFFD.
-QByteArray withReplacements(QByteArrayView bytes, qsizetype* faults) {
+QByteArray withReplacements(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     QByteArray out;
     out.reserve(bytes.size());
-    *faults = 0;
     while (p < end) {
         const int length = characterLength(p, end);
         if (length == 0) {
             out.append(ReplacementCharacter);
-            ++*faults;
             ++p;
         } else {
             out.append(reinterpret_cast<const char*>(p), length);
@@ -207,14 +203,10 @@ std::optional<Text> decode(const QByteArray& bytes, QString* problem) {
         return refuse(QStringLiteral("Die Datei ist keine Textdatei."));
     const bool marked = view.startsWith(ByteOrderMark);
     const QByteArrayView body = marked ? view.sliced(ByteOrderMark.size()) : view;
-    if (!marked) {
-        const Utf8Reading reading = readAsUtf8(body);
-        if (reading.faults > reading.characters)
-            return Text{fromWindows1252(body), QStringLiteral("Windows-1252")};
-    }
-    Text text{QByteArray(), QStringLiteral("UTF-8")};
-    text.utf8 = withReplacements(body, &text.faults);
-    return text;
+    const Utf8Reading reading = readAsUtf8(body);
+    if (!marked && reading.faults > reading.characters)
+        return Text{fromWindows1252(body), QStringLiteral("Windows-1252")};
+    return Text{withReplacements(body), QStringLiteral("UTF-8"), reading.faults};
 }
 
 bool isBinary(QByteArrayView utf8) {

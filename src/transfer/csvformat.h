@@ -41,8 +41,9 @@ QByteArrayView withoutFormulaMark(QByteArrayView utf8);
 struct Text {
     QByteArray utf8;
     QString encoding; // "UTF-8", "UTF-16" or "Windows-1252"
-    // Bytes of a UTF-8 file that are no UTF-8; each stands in utf8 as the replacement character
-    // U+FFFD, so a text holding one was not read as written.
+    // Bytes of a UTF-8 file that are no UTF-8, outside fields of binary data; each byte that is
+    // no UTF-8 stands in utf8 as the replacement character U+FFFD, so a text holding one was not
+    // read as written.
     qsizetype faults = 0;
 };
 
@@ -51,9 +52,9 @@ inline constexpr QByteArrayView ReplacementCharacter = "\xEF\xBF\xBD";
 // Recognises the encoding: a byte order mark (UTF-8 or UTF-16); otherwise UTF-8 when the file
 // reads as UTF-8 in its bulk, that is when it has no byte that is no UTF-8 or at least as many
 // characters of several bytes as such bytes; otherwise Windows-1252, in which every byte is a
-// character. Stretches of binary data (bytes below 0x20 other than tab and line breaks, as in a
-// picture) count for neither. Nothing for a file whose first line holds a NUL byte (outside
-// UTF-16): that is no text file; problem then says why, in German.
+// character. Fields of binary data (isBinary, as a picture) count for neither. Nothing for a file
+// whose first line holds a NUL byte (outside UTF-16): that is no text file; problem then says why,
+// in German.
 std::optional<Text> decode(const QByteArray& bytes, QString* problem);
 
 // Whether a field holds binary data: a byte below 0x20 other than tab, CR and LF.

@@ -486,11 +486,12 @@ void TestTransfer::takenNumbersAreSkippedOrRenumbered() {
 }
 
 // Picture data as an old database's table holds it in a column: NUL bytes, bytes that are no
-// UTF-8, line breaks; never a quote.
+// UTF-8, line breaks; never a quote. A white area is a long stretch of bytes 0xFF, none of them
+// a control byte.
 QByteArray pictureBytes() {
-    QByteArray bytes;
+    QByteArray bytes(2000, '\xFF');
     quint32 state = 12345;
-    while (bytes.size() < 400) {
+    while (bytes.size() < 2400) {
         state = state * 1103515245 + 12345;
         const char byte = char(state >> 23);
         if (byte != '"')
