@@ -243,6 +243,14 @@ RecordController::NewRecord RecordController::DS_Neu(const RecordTexts& shown,
     }
     const std::optional<qint64> next = nextNumber(highest);
     const QString nr = next ? numberText(*next) : QString();
+    if (!next)
+        m_boxes.show(m_boxParent,
+                     QStringLiteral("Die höchste mögliche Nummer %1 ist schon vergeben; nach ihr "
+                                    "gibt es keine Nummer mehr, die der neue Datensatz bekommen "
+                                    "könnte.\r\rBitte tragen Sie im Feld \"Nummer\" eine freie "
+                                    "Nummer von Hand ein.")
+                         .arg(*highest),
+                     MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
     if (current) {
         const auto answer = m_boxes.show(
             nullptr,

@@ -63,6 +63,19 @@ QString allowedNumbers(FieldType type) {
                : QStringLiteral("nur Ziffern ohne Komma, zum Beispiel 2");
 }
 
+// A value as a message quotes it: a long one is cut after ShownCharacters characters and ends
+// with "…", so that the reason after it stays on the screen.
+constexpr qsizetype ShownCharacters = 40;
+
+QString shortened(const QString& value) {
+    if (value.size() <= ShownCharacters)
+        return value;
+    qsizetype cut = ShownCharacters;
+    if (value[cut].isLowSurrogate())
+        --cut; // never half a character
+    return value.left(cut) + QChar(0x2026);
+}
+
 QString rangeText(FieldType type, double bound) {
     return type == FieldType::Single ? GermanFormat::formatDouble(bound)
                                      : QString::number(qint64(bound));
@@ -95,10 +108,11 @@ std::optional<ValueProblem> textProblem(int field, QByteArrayView utf8) {
     return lengthProblem(field, utf8);
 }
 
-std::optional<ValueProblem> numberProblem(int field, double value, const QString& shown) {
+std::optional<ValueProblem> numberProblem(int field, double value, const QString& given) {
     const FieldDef& f = fieldDef(field);
     if (fitsColumn(f.type, value))
         return std::nullopt;
+    const QString shown = shortened(given);
     const QString label = fieldLabel(field);
     const ValueRange range = valueRange(f.type);
     // A Single that does not fit lies beyond its range; a whole-number field may also be given a
@@ -128,14 +142,19 @@ std::optional<ValueProblem> numberProblem(int field, double value, const QString
                                            "nimmt keine Zahl unter %3 auf.")
                                 .arg(shown, label, rangeText(f.type, range.lowest))};
     if (std::isnan(value))
-        return ValueProblem{ValueFault::NotANumber,
-                            QStringLiteral("Im Feld \"%1\" steht \"%2\". Das ist keine Zahl; "
-                                           "erlaubt sind %3.")
-                                .arg(label, shown, allowedNumbers(f.type))};
+        return notANumberProblem(field, given);
     return ValueProblem{ValueFault::NotWhole,
                         QStringLiteral("Im Feld \"%1\" steht \"%2\". Das ist keine ganze Zahl; "
                                        "erlaubt sind %3.")
                             .arg(label, shown, allowedNumbers(f.type))};
+}
+
+ValueProblem notANumberProblem(int field, const QString& shown) {
+    return ValueProblem{
+        ValueFault::NotANumber,
+        QStringLiteral("Im Feld \"%1\" steht \"%2\". Das ist keine Zahl; "
+                       "erlaubt sind %3.")
+            .arg(fieldLabel(field), shortened(shown), allowedNumbers(fieldDef(field).type))};
 }
 
 std::optional<ValueProblem> valueProblem(int field, const QString& text) {
@@ -150,10 +169,7 @@ std::optional<ValueProblem> valueProblem(int field, const QString& text) {
                                 .arg(label, allowedNumbers(f.type))};
     const std::optional<double> number = GermanFormat::parseNumber(text);
     if (!number)
-        return ValueProblem{ValueFault::NotANumber,
-                            QStringLiteral("Im Feld \"%1\" steht \"%2\". Das ist keine Zahl; "
-                                           "erlaubt sind %3.")
-                                .arg(label, text, allowedNumbers(f.type))};
+        return notANumberProblem(field, text);
     if (auto problem = numberProblem(field, *number, shown)) {
         // A fraction names the text as it was typed, blanks and all.
         if (problem->fault == ValueFault::NotWhole)

@@ -36,6 +36,9 @@ std::optional<ValueProblem> textProblem(int field, QByteArrayView utf8);
 // Long or Integer. shown is the number as the user gave it, for the message.
 std::optional<ValueProblem> numberProblem(int field, double value, const QString& shown);
 
+// The refusal of a text given for a number field that is no number; shown is the text as given.
+ValueProblem notANumberProblem(int field, const QString& shown);
+
 // A field's text as the form or a table file gives it: for a number field the text must also be
 // a number in the program's one definition (GermanFormat::parseNumber). Nothing when it can be
 // stored.

@@ -138,11 +138,25 @@ Result writeTable(const Snapshot& rows, const QStringList& captions, QIODevice& 
     }
     if (!output.endRow(true))
         return output.result();
+    // A text a spreadsheet would take for a formula gets an apostrophe in front, in text columns
+    // only: a number column may well hold "-5".
+    std::vector<bool> textColumn(size_t(columns), false);
+    for (int c = 0; c < columns; ++c) {
+        const FieldDef* field = findField(rows.columnName(c));
+        textColumn[size_t(c)] = field && isTextType(field->type);
+    }
+    QByteArray protectedText;
     for (int r = 0; r < rows.rowCount(); ++r) {
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
                 row += csv::Separator;
-            csv::appendField(row, rows.utf8(r, c));
+            const QByteArrayView text = rows.utf8(r, c);
+            if (textColumn[size_t(c)] && csv::looksLikeFormula(text)) {
+                protectedText = '\'' + text.toByteArray();
+                csv::appendField(row, protectedText);
+            } else {
+                csv::appendField(row, text);
+            }
         }
         if (!output.endRow())
             return output.result();

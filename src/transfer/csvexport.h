@@ -18,12 +18,14 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 enum class Result { Done, Cancelled, Failed };
 
-// Every record by ascending number with all 64 fields, headed by the field names. Null is an
-// empty field; numbers have a decimal comma. An engine failure is thrown as EngineError.
+// Every record by ascending number with all 64 fields, headed by the field names, each value as
+// it is stored. Null is an empty field; numbers have a decimal comma. An engine failure is thrown
+// as EngineError.
 Result writeAll(Database& db, QIODevice& out, const Progress& progress = {});
 
 // The rows of the window's table as it shows them, headed by the captions (one per column of
-// rows).
+// rows). A text a spreadsheet would take for a formula (csv::looksLikeFormula) is written with an
+// apostrophe in front, so that it stays text; the import takes it off again.
 Result writeTable(const Snapshot& rows, const QStringList& captions, QIODevice& out,
                   const Progress& progress = {});
 

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -49,44 +50,93 @@ QByteArray fromWindows1252(QByteArrayView bytes) {
     return out;
 }
 
-// Whether bytes are well-formed UTF-8: no stray continuation bytes, no overlong forms, no
-// surrogates, nothing above U+10FFFF.
-bool isValidUtf8(QByteArrayView bytes) {
+// The length of the well-formed UTF-8 character at p, or 0 for a byte that starts none: a stray
+// continuation byte, an overlong form, a surrogate, a code above U+10FFFF or a cut-off sequence.
+int characterLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char c = *p;
+    if (c < 0x80)
+        return 1;
+    int length;
+    unsigned char low = 0x80, high = 0xBF; // the allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0)
+            low = 0xA0;
+        else if (c == 0xED)
+            high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i)
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+bool isControl(unsigned char c) {
+    return c < 0x20 && c != '\t' && c != '\r' && c != '\n';
+}
+
+// How a file without a byte order mark reads as UTF-8 outside its fields of binary data (a
+// picture from an old database, which may well hold long stretches of bytes that are no UTF-8):
+// its characters of several bytes, and its bytes that start no character. The fields are found
+// in the bytes themselves: separators, quotes and line breaks are the same bytes in every
+// encoding a table file comes in.
+struct Utf8Reading {
+    qsizetype characters = 0;
+    qsizetype faults = 0;
+};
+
+Utf8Reading readAsUtf8(QByteArrayView bytes) {
+    Utf8Reading reading;
+    Reader reader(bytes, detectSeparator(bytes));
+    std::vector<Field> fields;
+    while (reader.next(fields)) {
+        for (const Field& field : fields) {
+            if (isBinary(field.text))
+                continue;
+            const auto* p = reinterpret_cast<const unsigned char*>(field.text.data());
+            const auto* end = p + field.text.size();
+            while (p < end) {
+                const int length = characterLength(p, end);
+                if (length == 0)
+                    ++reading.faults;
+                else if (length > 1)
+                    ++reading.characters;
+                p += std::max(length, 1);
+            }
+        }
+    }
+    return reading;
+}
+
+// The text with every byte that starts no character given as U+FFFD.
+QByteArray withReplacements(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
+    QByteArray out;
+    out.reserve(bytes.size());
     while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
+        const int length = characterLength(p, end);
+        if (length == 0) {
+            out.append(ReplacementCharacter);
             ++p;
-            continue;
-        }
-        int length;
-        unsigned char low = 0x80, high = 0xBF; // the allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
         } else {
-            return false;
+            out.append(reinterpret_cast<const char*>(p), length);
+            p += length;
         }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i)
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        p += length;
     }
-    return true;
+    return out;
 }
 
 } // namespace
@@ -145,17 +195,41 @@ std::optional<Text> decode(const QByteArray& bytes, QString* problem) {
                                          "ungültige Zeichen."));
         return Text{text.toUtf8(), QStringLiteral("UTF-16")};
     }
-    if (view.contains('\0'))
+    // The first line of a table names its columns; a NUL byte there is no text. Further down it
+    // may be binary data in a column (a picture from an old database).
+    const auto lineEnd =
+        std::find_if(view.begin(), view.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (std::find(view.begin(), lineEnd, '\0') != lineEnd)
         return refuse(QStringLiteral("Die Datei ist keine Textdatei."));
-    if (view.startsWith(ByteOrderMark)) {
-        if (!isValidUtf8(view.sliced(ByteOrderMark.size())))
-            return refuse(QStringLiteral("Die Datei ist als UTF-8 gekennzeichnet, enthält aber "
-                                         "ungültige Zeichen."));
-        return Text{bytes.sliced(ByteOrderMark.size()), QStringLiteral("UTF-8")};
-    }
-    if (isValidUtf8(view))
-        return Text{bytes, QStringLiteral("UTF-8")};
-    return Text{fromWindows1252(view), QStringLiteral("Windows-1252")};
+    const bool marked = view.startsWith(ByteOrderMark);
+    const QByteArrayView body = marked ? view.sliced(ByteOrderMark.size()) : view;
+    const Utf8Reading reading = readAsUtf8(body);
+    if (!marked && reading.faults > reading.characters)
+        return Text{fromWindows1252(body), QStringLiteral("Windows-1252")};
+    return Text{withReplacements(body), QStringLiteral("UTF-8"), reading.faults};
+}
+
+bool isBinary(QByteArrayView utf8) {
+    return std::any_of(utf8.begin(), utf8.end(),
+                       [](char c) { return isControl(static_cast<unsigned char>(c)); });
+}
+
+bool looksLikeFormula(QByteArrayView utf8) {
+    qsizetype start = 0;
+    while (start < utf8.size() && utf8[start] == '\'')
+        ++start;
+    if (start == utf8.size())
+        return false;
+    const char first = utf8[start];
+    if (first == '-')
+        return utf8.size() - start > 1;
+    return first == '=' || first == '+' || first == '@';
+}
+
+QByteArrayView withoutFormulaMark(QByteArrayView utf8) {
+    if (utf8.startsWith('\'') && looksLikeFormula(utf8.sliced(1)))
+        return utf8.sliced(1);
+    return utf8;
 }
 
 char detectSeparator(QByteArrayView utf8) {
@@ -197,6 +271,7 @@ bool Reader::next(std::vector<Field>& fields) {
         ++m_pos;
     if (m_pos >= size)
         return false;
+    m_rowStart = m_pos;
 
     bool quoted = false;
     for (;;) {

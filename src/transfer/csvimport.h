@@ -33,12 +33,36 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // What happens to a record whose number is stored already or came earlier in the file.
 enum class Clash { Skip, Renumber };
 
-// A row that will not be stored: its row as a spreadsheet counts it (the header is row 1), its
-// number as far as it could be read, and why.
+// A row that will not be stored: the line of the file it starts on, as a text editor or a
+// spreadsheet counts lines (the header is line 1, empty lines count, a field with line breaks
+// spans several), its number as far as it could be read, and why.
 struct Refusal {
     int row = 0;
     QString nr;
     QString reason;
+};
+
+// A value of an accepted row that looks like a number a spreadsheet took from a text and so lost
+// its leading zeros: a postcode of four digits, a PK-Nummer of fewer digits than "0000000", a
+// telephone number of nine digits or more without its leading 0. It is stored as it stands.
+struct Suspect {
+    int row = 0; // the line, as in Refusal
+    QString nr;
+    int field = -1;
+    QString value;
+};
+
+// How the rows of a file are read.
+struct Layout {
+    std::array<int, FieldCount> columns{};    // the file's column of each field, or -1
+    std::array<QString, FieldCount> headings; // the file's heading of that column
+    // Headed by the table view's caption, as the table export heads it: a text there may carry
+    // the apostrophe the export puts before a text a spreadsheet would take for a formula.
+    std::array<bool, FieldCount> captioned{};
+    // The decimal mark of numbers: a comma, or a point in a file separated by commas whose
+    // numbers have no comma anywhere (as mdb-export writes them).
+    char decimalMark = ',';
+    bool faults = false; // the text holds bytes that were no UTF-8
 };
 
 class Import {
@@ -53,14 +77,28 @@ class Import {
     int rowCount() const { return m_rowCount; } // rows below the header
     int acceptedCount() const { return int(m_rows.size()); }
     const QList<Refusal>& refused() const { return m_refused; }
-    const QStringList& ignoredColumns() const { return m_ignored; } // headings of no field
-    const QStringList& missingFields() const { return m_missing; }  // fields of no column
+    // Bytes of a UTF-8 file that are no UTF-8; the rows holding one in a field are refused.
+    qsizetype faults() const { return m_faults; }
+    // The first ListedColumns headings of no field, and how many there are in all.
+    static constexpr int ListedColumns = 8;
+    const QStringList& ignoredColumns() const { return m_ignored; }
+    int ignoredCount() const { return m_ignoredCount; }
+    const QStringList& missingFields() const { return m_missing; } // fields of no column
+    char decimalMark() const { return m_layout.decimalMark; }
+    // The first ListedSuspects values that may have lost their leading zeros, and how many
+    // there are in all.
+    static constexpr int ListedSuspects = 20;
+    const QList<Suspect>& suspects() const { return m_suspects; }
+    int suspectCount() const { return m_suspectCount; }
 
     // The numbers of accepted rows that are stored already (numbers) or come earlier in the
     // file, in the file's order.
     QList<qint64> takenNumbers(const QSet<qint64>& stored) const;
     // How many records storing would add with clash, given the numbers stored.
     int addedCount(const QSet<qint64>& stored, Clash clash) const;
+    // Whether after storing with clash the highest number a record can have is taken, so that
+    // no further record can be numbered after the highest (or clash cannot even number these).
+    bool takesHighestNumber(const QSet<qint64>& stored, Clash clash) const;
 
     // Stores the accepted rows in one transaction: all or none. Clashes are settled against the
     // numbers stored at that moment (under the write lock), so a record another workstation
@@ -78,14 +116,18 @@ class Import {
 
     QByteArray m_text; // UTF-8
     QString m_encoding;
+    qsizetype m_faults = 0;
     char m_separator = ';';
-    std::array<int, FieldCount> m_columns{}; // the file's column of each field, or -1
+    Layout m_layout;
     int m_columnCount = 0;
     int m_rowCount = 0;
     std::vector<Row> m_rows;
     QList<Refusal> m_refused;
     QStringList m_ignored;
+    int m_ignoredCount = 0;
     QStringList m_missing;
+    QList<Suspect> m_suspects;
+    int m_suspectCount = 0;
 };
 
 // The numbers stored in db, for takenNumbers and addedCount.

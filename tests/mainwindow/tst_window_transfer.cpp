@@ -21,6 +21,7 @@ class TestWindowTransfer : public WindowTest {
     void tableAsShownAndAllRecords();
     void importAfterPreviewWithNewNumbers();
     void cancelledOrRefusedImportChangesNothing();
+    void previewSaysWhatToCheck();
     void fullDiskIsSaidAfterTheProgressCloses();
 
   private:
@@ -74,19 +75,26 @@ void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
         auto* refused = control<QTreeWidget>(&dialog, "lstAbgelehnt");
         for (int i = 0; i < refused->topLevelItemCount(); ++i)
             preview << refused->topLevelItem(i)->text(0) + " " +
-                           refused->topLevelItem(i)->text(2).section(" steht", 0, 0);
+                           refused->topLevelItem(i)->text(2).section(" steh", 0, 0);
         preview << control<QLabel>(&dialog, "lblVergeben")->text();
         control<QRadioButton>(&dialog, "optNeueNummern")->click();
         preview << control<QLabel>(&dialog, "lblAnzahl")->text();
         click(&dialog, "cmdImportieren");
     });
-    import("Nr;KNach;KVor;GAnz\r\n2;Zeller;Dora;1\r\n7;Adler;Emil;0\r\n8;Brandt;;x\r\n");
-    QCOMPARE(preview, (QStringList{"1 Datensatz wird hinzugefügt.", "4 Im Feld \"Geschw. Anzahl\"",
-                                   "2", "2 Datensätze werden hinzugefügt."}));
+    // UTF-8 with a byte that is none, a picture in a column of no field, a thousands point and
+    // lines that are no rows: refused rows are named by their lines, the others keep their
+    // umlauts.
+    const QByteArray picture("\xFF\xD8\0\x10JFIF\r\n\x01\x02", 12);
+    import("Nr;KNach;KVor;GAnz;Bild\r\n\r\n2;Zeller;Dora;1;\"" + picture +
+           "\"\r\n7;Lüdtke;Jürgen;0;\r\n8;Brandt;;1.000;\r\n9;M\xFFller;Uße;0;\r\n");
+    QCOMPARE(preview,
+             (QStringList{"1 Datensatz wird hinzugefügt.", "6 Im Feld \"Geschw. Anzahl\"",
+                          "7 In der Spalte \"KNach\"", "2", "2 Datensätze werden hinzugefügt."}));
     QCOMPARE(w->takeBoxes(), QStringList{"2 Datensätze wurden importiert."});
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 2, 3, 7, 8}));
     QCOMPARE(storedRecord(db(), 8).value("KNach").toString(), QStringLiteral("Zeller"));
     QCOMPARE(storedRecord(db(), 8).value("KStr").toString(), QStringLiteral("-"));
+    QCOMPARE(storedRecord(db(), 7).value("KVor").toString(), QStringLiteral("Jürgen"));
     QCOMPARE(m().gridModel()->rowCount(), 5);
     QCOMPARE(m().txtNr->text(), QStringLiteral("1")); // the record shown before stays
 }
@@ -114,6 +122,35 @@ void TestWindowTransfer::cancelledOrRefusedImportChangesNothing() {
              qPrintable(boxes[0]));
     QCOMPARE(folder->read("TarvexDB.mdb"), before);
     QCOMPARE(m().gridModel()->rowCount(), 3);
+}
+
+// The preview stays short with any header, warns of leading zeros a spreadsheet dropped and of
+// the highest number taken; "Neu" then says that it has no number to give.
+void TestWindowTransfer::previewSaysWhatToCheck() {
+    QByteArray header = "Nr;KNach;KPLZ";
+    for (int c = 0; c < 100000; ++c)
+        header += ";Spalte " + QByteArray::number(c);
+    QByteArray row = "2147483647;Zeller;1234" + QByteArray(100000, ';');
+    QString columns, zeros;
+    bool highest = false;
+    w->boxes.answer<ImportDialog>([&](ImportDialog& dialog) {
+        columns = control<QLabel>(&dialog, "lblSpalten")->text();
+        zeros = control<QLabel>(&dialog, "lblNullen")->text();
+        highest = !control<QLabel>(&dialog, "lblHoechste")->isHidden();
+        click(&dialog, "cmdImportieren");
+    });
+    import(header + "\r\n" + row + "\r\n");
+    QVERIFY2(columns.size() < 400 && columns.contains("Spalte 7 und 99992 weitere."),
+             qPrintable(columns.left(400)));
+    QVERIFY2(zeros.contains("Zeile 2 (Nr. 2147483647): PLZ (Kind) \"1234\""), qPrintable(zeros));
+    QVERIFY(highest);
+    QCOMPARE(w->takeBoxes(), QStringList{"1 Datensatz wurde importiert."});
+
+    m().actions.newRecord->trigger();
+    const QStringList boxes = w->takeBoxes();
+    QVERIFY2(!boxes.isEmpty() &&
+                 boxes[0].startsWith("Die höchste mögliche Nummer 2147483647 ist schon vergeben"),
+             qPrintable(boxes.join('|')));
 }
 
 // A disk that fills up during an export: the progress is gone before the message says so, so

@@ -103,6 +103,11 @@ class TestRecord : public QObject {
         row("father's empty text", "VArbTel", "", "\"Telefon Arbeitspl. (Vater)\" ist leer");
         row("sibling's text", "G2Vor", QString(31, u'x'), "\"Vorname (2. Geschwisterkind)\"");
         row("empty number", "KFaktor", " ", "Das Feld \"Faktor Kind\" ist leer");
+        // A long value is cut, so the reason stays readable.
+        row("long text cut", "KBasis", QString(65000, u'x'),
+            ("steht \"" + QByteArray(40, 'x') + "…\". Das ist keine Zahl").constData());
+        row("long number cut", "Nr", "1" + QString(99, u'0'),
+            ("Die Nummer 1" + QByteArray(39, '0') + "… ist zu groß").constData());
     }
     void saveMessages() {
         QFETCH(QString, name);

@@ -117,6 +117,8 @@ class TestTransfer : public QObject {
     void rowsKeepTheStoredSizesAndRanges();
     void takenNumbersAreSkippedOrRenumbered_data();
     void takenNumbersAreSkippedOrRenumbered();
+    void rowsAreReadAsTheFileMeansThem_data();
+    void rowsAreReadAsTheFileMeansThem();
     void filesThatAreNoTableAreRefused_data();
     void filesThatAreNoTableAreRefused();
     void cancelledOrRefusedImportLeavesTheFileAsItWas();
@@ -213,6 +215,12 @@ void TestTransfer::encodingAndSeparatorAreRecognised_data() {
     QTest::newRow("Windows-1252: umlauts, euro, typographic quotes")
         << QByteArray("Nr,KNach\n1,M\xFCller \x80 \x84x\x93") << "Windows-1252"
         << "Nr,KNach\n1,Müller € „x“" << ',';
+    QTest::newRow("UTF-8 with a bad byte: UTF-8, the byte replaced")
+        << QByteArray("Nr;KNach\n1;Jürgen\n2;M\xFFller") << "UTF-8"
+        << "Nr;KNach\n1;Jürgen\n2;M\uFFFDller" << ';';
+    QTest::newRow("Windows-1252 with a pair that happens to be UTF-8")
+        << QByteArray("Nr,KNach\n1,Stra\xDF\x93 M\xFCller \xC4rger") << "Windows-1252"
+        << "Nr,KNach\n1,Straß“ Müller Ärger" << ',';
     QTest::newRow("tabs") << QByteArray("Nr\tKNach\tKVor") << "UTF-8"
                           << "Nr\tKNach\tKVor" << '\t';
     QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFEN\0r\0;\0\xFC\0", 10) << "UTF-16"
@@ -245,6 +253,8 @@ void TestTransfer::fullExportReadBackGivesTheSameRecords() {
          {"KVor", QStringLiteral("Zoë \"Zo\"")},
          {"Bem", QStringLiteral("Erste Zeile; zweite\r\nZeile \"zitiert\"\nund \"\"")},
          {"KOrt", QStringLiteral(" Blank vorn")},
+         {"KGrp", QStringLiteral("'=keine Formel")},
+         {"KArzt", QStringLiteral("=Dr. Ü")},
          {"KBasis", double(FLT_MAX)},
          {"KFaktor", double(std::numeric_limits<float>::denorm_min())},
          {"KBuchFak", 0.85},
@@ -266,6 +276,7 @@ void TestTransfer::fullExportReadBackGivesTheSameRecords() {
     const QByteArray bytes = file.data();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF" + fieldNames(';') + "\r\n-2147483648;"));
     QVERIFY(bytes.contains(";0,85;")); // a single's digits, not a double's
+    QVERIFY(bytes.contains(";'=keine Formel;") && bytes.contains(";=Dr. Ü;")); // as stored
     QVERIFY(bytes.endsWith("\r\n"));
 
     QString problem;
@@ -282,28 +293,34 @@ void TestTransfer::tableExportHoldsWhatTheTableShows() {
     const auto db = emptyDatabase("table.db");
     add(*db, 1, {{"KNach", QStringLiteral("Maier; Huber")}, {"KVor", QStringLiteral("Anna")}});
     add(*db, 2, {{"KNach", QStringLiteral("Zeller")}, {"KVor", QVariant()}});
-    const auto rows = db->openSnapshot(
-        QStringLiteral("SELECT Nr, KNach, KVor FROM Daten WHERE KNach LIKE 'Z*' ORDER BY Nr"));
+    // Texts a spreadsheet would take for formulas; "-" alone and a negative number are none.
+    add(*db, -5, {{"KNach", QStringLiteral("=1+1")}, {"KVor", QStringLiteral("-")}});
+    add(*db, 6, {{"KNach", QStringLiteral("'@Zorn")}, {"KVor", QStringLiteral("-Anna")}});
+    const auto rows = db->openSnapshot(QStringLiteral(
+        "SELECT Nr, KNach, KVor FROM Daten WHERE KNach LIKE 'Z*' OR Nr <> 1 ORDER BY Nr"));
     QBuffer file;
     file.open(QIODevice::WriteOnly);
     QCOMPARE(csvexport::writeTable(*rows, {"Nr.", "Nachname", "Vorname"}, file),
              csvexport::Result::Done);
-    QCOMPARE(file.data(), QByteArray("\xEF\xBB\xBFNr.;Nachname;Vorname\r\n2;Zeller;\r\n"));
+    QCOMPARE(file.data(), QByteArray("\xEF\xBB\xBFNr.;Nachname;Vorname\r\n-5;'=1+1;-\r\n"
+                                     "2;Zeller;\r\n6;''@Zorn;'-Anna\r\n"));
     // Read back, the captions find their fields; the others get a new record's placeholders.
     const auto import = csvimport::Import::read(file.data(), nullptr);
     QVERIFY(import);
     QCOMPARE(import->missingFields().size(), FieldCount - 3);
     const auto target = emptyDatabase("target.db");
-    QCOMPARE(import->store(*target, csvimport::Clash::Skip), std::optional<int>(1));
-    const QString stored = contents(*target).value(0);
+    QCOMPARE(import->store(*target, csvimport::Clash::Skip), std::optional<int>(3));
+    const QStringList stored = contents(*target);
     for (const char* expected : {"Nr=2,", "KNach=Zeller,", "KVor=<null>,", "KKonf=o.K.,",
                                  "KPKNr=0000000,", "KBasis=0,", "KEssen=nein,", "Bem=-,"})
-        QVERIFY2(stored.contains(QLatin1String(expected)), expected);
+        QVERIFY2(stored.value(1).contains(QLatin1String(expected)), expected);
+    QVERIFY2(stored.value(0).contains("KNach==1+1, KVor=-,"), qPrintable(stored.value(0)));
+    QVERIFY2(stored.value(2).contains("KNach='@Zorn, KVor=-Anna,"), qPrintable(stored.value(2)));
 }
 
 void TestTransfer::oldDatabaseFileWithBadRows() {
     // As mdb-export writes table Daten: commas, texts in quotes, a decimal point, Null as
-    // nothing, here in Windows-1252. Rows 4 to 7 must be refused, naming the field, and row 8 is
+    // nothing, here in Windows-1252. Rows 3 to 6 must be refused, naming the field, and row 7 is
     // cut short.
     QByteArray header = fieldNames(',');
     auto row = [](const QByteArray& nr, const QByteArray& surname, const QByteArray& factor,
@@ -345,12 +362,13 @@ void TestTransfer::oldDatabaseFileWithBadRows() {
     for (const csvimport::Refusal& r : import->refused())
         refused << QStringLiteral("%1 %2: %3").arg(r.row).arg(r.nr, r.reason);
     QCOMPARE(refused.size(), 5);
-    const QStringList expected{"4 zwölf: Im Feld \"Nummer\" steht \"zwölf\"",
-                               "5 : Das Feld \"Nummer\" ist leer",
-                               "6 14: Im Feld \"Faktor Kind\" steht \"1.5.3\"",
-                               "7 15: Im Feld \"Geschw. Anzahl\" steht \"4.5\". Das ist keine "
+    // Each row spans two lines: the remark has a line break.
+    const QStringList expected{"6 zwölf: Im Feld \"Nummer\" steht \"zwölf\"",
+                               "8 : Das Feld \"Nummer\" ist leer",
+                               "10 14: Im Feld \"Faktor Kind\" steht \"1.5.3\"",
+                               "12 15: Im Feld \"Geschw. Anzahl\" steht \"4.5\". Das ist keine "
                                "ganze Zahl",
-                               "8 16: Die Zeile hat 2 Felder, die erste Zeile aber 64."};
+                               "14 16: Die Zeile hat 2 Felder, die erste Zeile aber 64."};
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(refused[i].startsWith(expected[i]), qPrintable(refused[i]));
 
@@ -465,6 +483,116 @@ void TestTransfer::takenNumbersAreSkippedOrRenumbered() {
     }
     QCOMPARE(nrs, numbers);
     QCOMPARE(names, surnames);
+}
+
+// Picture data as an old database's table holds it in a column: NUL bytes, bytes that are no
+// UTF-8, line breaks; never a quote. A white area is a long stretch of bytes 0xFF, none of them
+// a control byte.
+QByteArray pictureBytes() {
+    QByteArray bytes(2000, '\xFF');
+    quint32 state = 12345;
+    while (bytes.size() < 2400) {
+        state = state * 1103515245 + 12345;
+        const char byte = char(state >> 23);
+        if (byte != '"')
+            bytes += byte;
+    }
+    return bytes;
+}
+
+void TestTransfer::rowsAreReadAsTheFileMeansThem_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("refused");  // "line nr: the start of the reason"
+    QTest::addColumn<QStringList>("stored");   // a part of each stored record, in number order
+    QTest::addColumn<QStringList>("suspects"); // "line field value"
+    const QString unreadable = "In der Spalte \"KNach\" stehen Zeichen, die sich nicht lesen";
+    QTest::newRow("UTF-8 with one bad byte: that row refused, the others as written")
+        << QByteArray("Nr;KNach;KVor\r\n1;Jürgen;Anna\r\n2;M\xFFller;Ben\r\n3;Öztürk;Çelik\r\n")
+        << QStringList{"3 2: " + unreadable}
+        << QStringList{"Nr=1, KSorge=-, Bem=-, KNach=Jürgen, KVor=Anna,",
+                       "Nr=3, KSorge=-, Bem=-, KNach=Öztürk, KVor=Çelik,"}
+        << QStringList();
+    QTest::newRow("rows numbered by the line they start on")
+        << QByteArray("Nr;KNach;Bem\r\n\r\n1;A;\"x\r\ny\"\r\n\r\n\n2;B;z\rzwei;C;z\r\n")
+        << QStringList{"8 zwei: Im Feld \"Nummer\" steht \"zwei\". Das ist keine Zahl"}
+        << QStringList{"Nr=1, KSorge=-, Bem=x\r\ny, KNach=A,", "Nr=2, KSorge=-, Bem=z, KNach=B,"}
+        << QStringList();
+    const QString notANumber = "Im Feld \"Basiswert\" steht \"%1\". Das ist keine Zahl";
+    QTest::newRow("numbers as a German reader means them")
+        << QByteArray("Nr;KBasis\r\n1;1.000\r\n2;&H10\r\n3;+1021\r\n4; 1020 \r\n5;1020,5\r\n"
+                      "-6;-0,5\r\n7;1,2,3\r\n")
+        << QStringList{"2 1: " + notANumber.arg("1.000"), "3 2: " + notANumber.arg("&H10"),
+                       "4 3: " + notANumber.arg("+1021"), "5 4: " + notANumber.arg(" 1020 "),
+                       "8 7: " + notANumber.arg("1,2,3")}
+        << QStringList{"Nr=-6, ", "KBasis=-0.5,", "Nr=5, ", "KBasis=1020.5,"} << QStringList();
+    // Older versions of mdb-export write every real number with an exponent.
+    QTest::newRow("points where a file separated by commas has them throughout")
+        << QByteArray("Nr,KBasis,KFaktor\r\n1,1.000,0.5\r\n2,150,\r\n3,1.2.3,1\r\n"
+                      "4,1.5000000e+02,2.5000000E-01\r\n5,1e-400,1e400\r\n6,1e,1\r\n")
+        << QStringList{"4 3: " + notANumber.arg("1.2.3"),
+                       "6 5: Die Zahl 1e400 im Feld \"Faktor Kind\" ist zu groß",
+                       "7 6: " + notANumber.arg("1e")}
+        << QStringList{"Nr=1, ", "KBasis=1, KFaktor=0.5,",   "Nr=2, ", "KBasis=150, ",
+                       "Nr=4, ", "KBasis=150, KFaktor=0.25,"}
+        << QStringList();
+    QTest::newRow("a decimal comma makes a point no decimal mark")
+        << QByteArray("Nr,KBasis,KFaktor\r\n1,1.000,\"0,5\"\r\n2,150,1\r\n")
+        << QStringList{"2 1: " + notANumber.arg("1.000")} << QStringList{"Nr=2, "} << QStringList();
+    QTest::newRow("the table export's apostrophes against formulas come off")
+        << QByteArray("Nr.;Nachname;Vorname;Ort;Gruppe\r\n-5;'=1+1;'-;'@x;''+a\r\n6;'s Eck;-;"
+                      "-a;'x\r\n")
+        << QStringList()
+        << QStringList{"Nr=-5, KSorge=-, Bem=-, KNach==1+1, KVor='-,", "KOrt=@x,", "KGrp='+a,",
+                       "Nr=6, KSorge=-, Bem=-, KNach='s Eck, KVor=-,", "KOrt=-a,", "KGrp='x,"}
+        << QStringList();
+    QTest::newRow("the full export's texts stay as they are")
+        << QByteArray("Nr;KNach;KVor\r\n1;'=1+1;'-\r\n") << QStringList()
+        << QStringList{"KNach='=1+1, KVor='-,"} << QStringList();
+    const QByteArray picture = pictureBytes();
+    QTest::newRow("binary data in a column of no field is passed over, in a field refused")
+        << QByteArray("Nr,KNach,Bild\n1,\"Jürgen\",\"" + picture + "\"\n2,\"" + picture +
+                      "\",\"x\"\n")
+        << QStringList{QStringLiteral("%1 2: In der Spalte \"KNach\" stehen Binärdaten")
+                           .arg(3 + picture.count('\n') + picture.count('\r') -
+                                picture.count("\r\n"))}
+        << QStringList{"Nr=1, KSorge=-, Bem=-, KNach=Jürgen,"} << QStringList();
+    QTest::newRow("leading zeros a spreadsheet may have dropped")
+        << QByteArray("Nr;KPLZ;KPKNr;KTel1;MTel1;VPLZ;VTel1\r\n1;1234;123456;821123456;7375367;"
+                      "01234;0821123456\r\n")
+        << QStringList() << QStringList{"Nr=1"}
+        << QStringList{"2 KPLZ 1234", "2 KTel1 821123456", "2 KPKNr 123456"};
+}
+
+void TestTransfer::rowsAreReadAsTheFileMeansThem() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, suspects);
+    QString problem;
+    const auto import = csvimport::Import::read(file, &problem);
+    QVERIFY2(import, qPrintable(problem));
+    QCOMPARE(import->encoding(), QStringLiteral("UTF-8"));
+    QStringList refusals;
+    for (const csvimport::Refusal& r : import->refused())
+        refusals << QStringLiteral("%1 %2: %3").arg(r.row).arg(r.nr, r.reason);
+    QCOMPARE(refusals.size(), refused.size());
+    for (qsizetype i = 0; i < refused.size(); ++i)
+        QVERIFY2(refusals[i].startsWith(refused[i]), qPrintable(refusals[i]));
+    QStringList found;
+    for (const csvimport::Suspect& s : import->suspects())
+        found << QStringLiteral("%1 %2 %3")
+                     .arg(s.row)
+                     .arg(QLatin1String(fieldDef(s.field).name), s.value);
+    QCOMPARE(found, suspects);
+
+    const auto db = emptyDatabase("read.db");
+    import->store(*db, csvimport::Clash::Skip);
+    const QString records = contents(*db).join('\n');
+    qsizetype at = 0;
+    for (const QString& part : stored) {
+        at = records.indexOf(part, at);
+        QVERIFY2(at >= 0, qPrintable(part + "\n" + records));
+    }
 }
 
 void TestTransfer::filesThatAreNoTableAreRefused_data() {

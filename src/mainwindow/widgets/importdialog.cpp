@@ -1,5 +1,7 @@
 #include "importdialog.h"
 
+#include "recordcheck.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
@@ -42,13 +44,26 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("Daten importieren"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(wrappedLabel(
+    QString file =
         QStringLiteral("Datei: %1\nZeichensatz %2, Trennzeichen %3; %4 unter der Kopfzeile.")
             .arg(QDir::toNativeSeparators(path), import.encoding(),
                  separatorName(import.separator()),
                  import.rowCount() == 1 ? QStringLiteral("1 Zeile")
-                                        : QStringLiteral("%1 Zeilen").arg(import.rowCount())),
-        "lblDatei", this));
+                                        : QStringLiteral("%1 Zeilen").arg(import.rowCount()));
+    if (import.faults() == 1)
+        file +=
+            QStringLiteral("\nDie Datei enthält ein Byte, das kein UTF-8 ist; steht es in einem "
+                           "übernommenen Feld, wird seine Zeile nicht übernommen (siehe "
+                           "unten).");
+    else if (import.faults() > 1)
+        file +=
+            QStringLiteral("\nDie Datei enthält %1 Bytes, die kein UTF-8 sind; Zeilen, in deren "
+                           "übernommenen Feldern solche Bytes stehen, werden nicht übernommen "
+                           "(siehe unten).")
+                .arg(import.faults());
+    if (import.decimalMark() == '.')
+        file += QStringLiteral("\nZahlen mit Dezimalpunkt (wie mdb-export sie schreibt).");
+    layout->addWidget(wrappedLabel(file, "lblDatei", this));
 
     m_count = wrappedLabel(QString(), "lblAnzahl", this);
     QFont bold = m_count->font();
@@ -112,11 +127,49 @@ ImportDialog::ImportDialog(const csvimport::Import& import, const QSet<qint64>& 
     refusals->setVisible(!refused.isEmpty());
     layout->addWidget(refusals, 1);
 
+    if (import.suspectCount() > 0) {
+        QStringList values;
+        for (const csvimport::Suspect& s : import.suspects())
+            values << QStringLiteral("Zeile %1 (Nr. %2): %3 \"%4\"")
+                          .arg(s.row)
+                          .arg(s.nr, fieldLabel(s.field), s.value);
+        if (import.suspectCount() > values.size())
+            values << QStringLiteral("... und %1 weitere")
+                          .arg(import.suspectCount() - int(values.size()));
+        QLabel* zeros = wrappedLabel(
+            QStringLiteral("Bitte prüfen: %1 vermutlich führende Nullen. Ein "
+                           "Tabellenprogramm entfernt sie, wenn es eine Spalte als Zahlen liest "
+                           "(aus \"01234\" wird 1234). Diese Werte werden so übernommen, wie sie "
+                           "in der Datei stehen:\n%2")
+                .arg(import.suspectCount() == 1
+                         ? QStringLiteral("Einem Wert fehlen")
+                         : QStringLiteral("%1 Werten fehlen").arg(import.suspectCount()),
+                     values.join(QLatin1Char('\n'))),
+            "lblNullen", this);
+        layout->addWidget(zeros);
+    }
+
+    m_highest = wrappedLabel(
+        QStringLiteral("Nach dem Import ist die höchste mögliche Nummer %1 vergeben. Weitere "
+                       "Datensätze können dann nicht mehr automatisch nummeriert werden; bei "
+                       "\"Neu\" muss eine freie Nummer von Hand eingetragen werden.")
+            .arg(qint64(valueRange(fieldDef(fieldIndex(u"Nr")).type).highest)),
+        "lblHoechste", this);
+    layout->addWidget(m_highest);
+
     QStringList notes;
-    if (!import.ignoredColumns().isEmpty())
-        notes << QStringLiteral("Diese Spalten gehören zu keinem Feld und werden nicht "
-                                "übernommen: %1.")
-                     .arg(import.ignoredColumns().join(QStringLiteral(", ")));
+    if (import.ignoredCount() > 0) {
+        QString columns = import.ignoredColumns().join(QStringLiteral(", "));
+        if (import.ignoredCount() > import.ignoredColumns().size())
+            columns += QStringLiteral(" und %1 weitere")
+                           .arg(import.ignoredCount() - import.ignoredColumns().size());
+        notes << (import.ignoredCount() == 1
+                      ? QStringLiteral("Diese Spalte gehört zu keinem Feld und wird nicht "
+                                       "übernommen: %1.")
+                      : QStringLiteral("Diese Spalten gehören zu keinem Feld und werden nicht "
+                                       "übernommen: %1."))
+                     .arg(columns);
+    }
     const QStringList& missing = import.missingFields();
     if (!missing.isEmpty())
         notes << QStringLiteral("Die Datei enthält %1 der %2 Felder; %3 erhalten, was ein neuer "
@@ -162,4 +215,5 @@ void ImportDialog::updateCount() {
     else
         m_count->setText(QStringLiteral("%1 Datensätze werden hinzugefügt.").arg(added));
     m_ok->setEnabled(added > 0);
+    m_highest->setVisible(added > 0 && m_import.takesHighestNumber(m_stored, clash()));
 }
