@@ -244,7 +244,7 @@ RecordController::NewRecord RecordController::DS_Neu(const RecordTexts& shown,
     const std::optional<qint64> next = nextNumber(highest);
     const QString nr = next ? numberText(*next) : QString();
     if (!next)
-        m_boxes.show(m_boxParent,
+        m_boxes.show(nullptr,
                      QStringLiteral("Die höchste mögliche Nummer %1 ist schon vergeben; nach ihr "
                                     "gibt es keine Nummer mehr, die der neue Datensatz bekommen "
                                     "könnte.\r\rBitte tragen Sie im Feld \"Nummer\" eine freie "
