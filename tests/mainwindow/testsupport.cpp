@@ -67,15 +67,6 @@ QList<int> storedNumbers(const QString& databasePath) {
     return numbers;
 }
 
-std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed) {
-    return [path, proposed](QFileDialog& dialog) {
-        if (proposed)
-            *proposed = dialog.selectedFiles().value(0);
-        dialog.selectFile(path);
-        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
-    };
-}
-
 std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script) {
     auto opened = std::make_shared<bool>(false);
     QTimer::singleShot(0, [=] {
@@ -229,9 +220,7 @@ void WindowUnderTest::close() {
 QStringList WindowUnderTest::takeBoxes() {
     // Messages about refused input open once the change is done with.
     QCoreApplication::sendPostedEvents();
-    QStringList texts;
-    for (const auto& s : boxes.shown)
-        texts << s.text;
+    const QStringList texts = boxes.texts();
     boxes.shown.clear();
     return texts;
 }

@@ -56,8 +56,6 @@ Record storedRecord(const QString& databasePath, int nr);
 // The numbers stored, ascending.
 QList<int> storedNumbers(const QString& databasePath);
 
-// Answers a file dialog with path; proposed, when given, gets the path the dialog proposed.
-std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed = nullptr);
 // Runs script on the modal dialog named name as soon as it is open; one the script leaves open
 // is cancelled. The flag tells whether it opened.
 std::shared_ptr<bool> whenOpen(const char* name, std::function<void(QDialog*)> script);

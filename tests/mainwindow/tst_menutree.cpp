@@ -7,14 +7,6 @@
 class TestMenuTree : public QObject {
     Q_OBJECT
   private slots:
-    void menus() {
-        QStringList names;
-        for (const MenuDef& m : menuTree())
-            names << m.name + (m.visible ? "" : " hidden");
-        QCOMPARE(names, (QStringList{"mnuFile", "mnuEdit", "mnuDS", "mnuSetup", "mnuExtras",
-                                     "mnuHelp", "popMenu1 hidden"}));
-    }
-
     // Each entry's command, icon and shortcut; "-" for a separator.
     void entries_data() {
         QTest::addColumn<QString>("entries");

@@ -184,12 +184,9 @@ class TestBrowse : public WindowTest {
         QVERIFY(!m().cmdForward->isEnabled());
         m().cmdBack->click();
         QCOMPARE(m().txtNr->text(), QStringLiteral("9"));
-        QCOMPARE(history(m()), (QStringList{"5", "1", "|", "12"}));
         QVERIFY(m().cmdForward->isEnabled());
-        m().clickRow(11); // 12 by the table: the forward step walked by other means
-        QCOMPARE(history(m()), (QStringList{"9", "5", "1", "|"}));
-        // A choice in the back list jumps two steps; the numbers between go forward.
-        m().cmbBack->activated(2);
+        // A choice in the back list jumps; the numbers between go forward.
+        m().cmbBack->activated(1);
         QCOMPARE(m().txtNr->text(), QStringLiteral("1"));
         QCOMPARE(history(m()), (QStringList{"|", "5", "9", "12"}));
         QVERIFY(!m().cmdBack->isEnabled());

@@ -148,11 +148,9 @@ class TestEdit : public WindowTest {
         typeInto(m().txtAngaben[9], "0821 5");
         save(Answer(answer));
         const Record r = storedRecord(db(), 12);
-        QCOMPARE(r["KTel1"].toString(), phone);
-        QCOMPARE(r["KFaktor"].toDouble(), 1.5);
-        QCOMPARE(r["KBasis"].toDouble(), double(123456792.0f));
-        QCOMPARE(r["KSumme"].toDouble(), double(3.4028235e38f));
-        QCOMPARE(r["KNach"].toString(), QStringLiteral("Huber"));
+        QCOMPARE((QList<QVariant>{r["KTel1"], r["KFaktor"], r["KBasis"], r["KSumme"], r["KNach"]}),
+                 (QList<QVariant>{phone, 1.5, double(123456792.0f), double(3.4028235e38f),
+                                  QStringLiteral("Huber")}));
         QCOMPARE(m().txtNr->text(), QStringLiteral("12"));
         QCOMPARE(m().txtAngaben[9]->text(), phone);
         QCOMPARE(w->window->windowTitle(), QStringLiteral("Tarvex - Morvelin"));

@@ -81,15 +81,11 @@ void TestWindowTransfer::importAfterPreviewWithNewNumbers() {
         preview << control<QLabel>(&dialog, "lblAnzahl")->text();
         click(&dialog, "cmdImportieren");
     });
-    // UTF-8 with a byte that is none, a picture in a column of no field, a thousands point and
-    // lines that are no rows: refused rows are named by their lines, the others keep their
-    // umlauts.
-    const QByteArray picture("\xFF\xD8\0\x10JFIF\r\n\x01\x02", 12);
-    import("Nr;KNach;KVor;GAnz;Bild\r\n\r\n2;Zeller;Dora;1;\"" + picture +
-           "\"\r\n7;Lüdtke;Jürgen;0;\r\n8;Brandt;;1.000;\r\n9;M\xFFller;Uße;0;\r\n");
-    QCOMPARE(preview,
-             (QStringList{"1 Datensatz wird hinzugefügt.", "6 Im Feld \"Geschw. Anzahl\"",
-                          "7 In der Spalte \"KNach\"", "2", "2 Datensätze werden hinzugefügt."}));
+    // A taken number, a thousands point and a line that is no row: the refused row is named by
+    // its line, the others keep their umlauts.
+    import("Nr;KNach;KVor;GAnz\r\n\r\n2;Zeller;Dora;1\r\n7;Lüdtke;Jürgen;0\r\n8;Brandt;;1.000\r\n");
+    QCOMPARE(preview, (QStringList{"1 Datensatz wird hinzugefügt.", "5 Im Feld \"Geschw. Anzahl\"",
+                                   "2", "2 Datensätze werden hinzugefügt."}));
     QCOMPARE(w->takeBoxes(), QStringList{"2 Datensätze wurden importiert."});
     QCOMPARE(storedNumbers(db()), (QList<int>{1, 2, 3, 7, 8}));
     QCOMPARE(storedRecord(db(), 8).value("KNach").toString(), QStringLiteral("Zeller"));

@@ -14,28 +14,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
-
-// Accepts the save dialog with the file given, or with the one it proposes.
-std::function<void(QFileDialog&)> saveAs(const QString& path, QString* proposed = nullptr) {
-    return [path, proposed](QFileDialog& d) {
-        if (proposed != nullptr)
-            *proposed = d.selectedFiles().value(0);
-        if (!path.isEmpty())
-            d.selectFile(path);
-        static_cast<QDialog&>(d).done(QDialog::Accepted);
-    };
-}
-
-QStringList texts(const RecordingMessageBoxes& boxes) {
-    QStringList result;
-    for (const auto& s : boxes.shown)
-        result << s.text;
-    return result;
-}
-
-} // namespace
-
 class TestPrintDialog : public QObject {
     Q_OBJECT
 
@@ -98,7 +76,7 @@ class TestPrintDialog : public QObject {
             if (setupShownPortrait)
                 QCOMPARE(*setupShownPortrait, before);
             else
-                QCOMPARE(texts(f.boxes), QStringList{"Es ist kein Drucker eingerichtet."});
+                QCOMPARE(f.boxes.texts(), QStringList{"Es ist kein Drucker eingerichtet."});
         } else if (action == "layout") {
             click(&d, "cmdDruckenOption");
         }
@@ -182,7 +160,7 @@ class TestPrintDialog : public QObject {
             p.setOutputFileName(jobs.constLast());
         };
         const QString path = f.path(QStringLiteral("ohne Drucker.pdf"));
-        f.boxes.answer<QFileDialog>(saveAs(path));
+        f.boxes.answer<QFileDialog>(chooseFile(path));
         PrintDialog d(setup);
         d.show();
         f.boxes.answers = {MessageBoxes::Answer::No, MessageBoxes::Answer::Yes};
@@ -199,7 +177,7 @@ class TestPrintDialog : public QObject {
         click(&d, "cmdPrint");
         const QString offer = QStringLiteral("Es ist kein Drucker eingerichtet.\r\rMöchten Sie die "
                                              "Liste stattdessen als PDF-Datei speichern?");
-        QCOMPARE(texts(f.boxes),
+        QCOMPARE(f.boxes.texts(),
                  (QStringList{offer, offer,
                               "Die Liste konnte nicht gedruckt werden.\r\rBitte prüfen Sie, ob "
                               "der Drucker bereit und richtig eingerichtet ist.\r\rGedruckt "
@@ -243,7 +221,7 @@ class TestPrintDialog : public QObject {
             closed = !p.isVisible();
         });
         const QString path = f.path(QStringLiteral("vergleich.pdf"));
-        f.boxes.answer<QFileDialog>(saveAs(path));
+        f.boxes.answer<QFileDialog>(chooseFile(path));
         PrintDialog d(setup);
         control<QLineEdit>(&d, "txtAnzahl")->setText(QStringLiteral("5"));
         click(&d, "cmdPreview");
@@ -283,7 +261,7 @@ class TestPrintDialog : public QObject {
         PrintDialog::Setup setup = f.setup();
         QString proposed;
         f.boxes.answer<QFileDialog>(
-            saveAs(chosen.isEmpty() ? QString() : f.path(chosen), &proposed));
+            chooseFile(chosen.isEmpty() ? QString() : f.path(chosen), &proposed));
         PrintDialog d(setup);
         click(&d, option.toLatin1().constData());
         click(&d, "cmdPdf");
@@ -334,7 +312,7 @@ class TestPrintDialog : public QObject {
         setup.printerAvailable = [] { return true; };
         const QString path = f.path(QStringLiteral("ausgabe.pdf"));
         setup.beforeJob = [&](QPrinter& printer, int) { printer.setOutputFileName(path); };
-        f.boxes.answer<QFileDialog>(saveAs(path));
+        f.boxes.answer<QFileDialog>(chooseFile(path));
         bool previewed = false;
         f.boxes.answer<PrintPreview>([&](PrintPreview&) { previewed = true; });
         int steps = 0;
@@ -347,7 +325,7 @@ class TestPrintDialog : public QObject {
         click(&d, button.toLatin1().constData());
         QCOMPARE(steps > 0, rows > 250);
         QCOMPARE(button == "cmdPreview" ? previewed : QFile::exists(path), output);
-        QCOMPARE(texts(f.boxes), told.isEmpty() ? QStringList() : QStringList{told});
+        QCOMPARE(f.boxes.texts(), told.isEmpty() ? QStringList() : QStringList{told});
     }
 
     // A query the database refuses, margins that leave no room for a row and gaps that leave none

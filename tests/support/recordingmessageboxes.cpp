@@ -37,3 +37,20 @@ void RecordingMessageBoxes::progressed(QProgressDialog& dialog) {
     if (progress)
         progress(dialog);
 }
+
+QStringList RecordingMessageBoxes::texts() const {
+    QStringList result;
+    for (const Shown& s : shown)
+        result << s.text;
+    return result;
+}
+
+std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed) {
+    return [path, proposed](QFileDialog& dialog) {
+        if (proposed)
+            *proposed = dialog.selectedFiles().value(0);
+        if (!path.isEmpty())
+            dialog.selectFile(path);
+        static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    };
+}

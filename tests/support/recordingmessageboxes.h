@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMap>
 
 #include <functional>
@@ -26,6 +27,8 @@ class RecordingMessageBoxes : public MessageBoxes {
     std::optional<QString> askPassword(QWidget* parent, const QString& title,
                                        const QString& prompt) override;
     void progressed(QProgressDialog& dialog) override;
+    // The texts of the boxes shown.
+    QStringList texts() const;
 
     // Answers every later dialog of class D (and of its subclasses) with script; an empty script
     // cancels them again.
@@ -47,3 +50,7 @@ class RecordingMessageBoxes : public MessageBoxes {
   private:
     QMap<QByteArray, std::function<void(QDialog&)>> m_dialogScripts;
 };
+
+// Answers a file dialog with path (with the path it proposes when empty); proposed, when given,
+// gets the path the dialog proposed.
+std::function<void(QFileDialog&)> chooseFile(const QString& path, QString* proposed = nullptr);
