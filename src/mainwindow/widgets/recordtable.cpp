@@ -120,6 +120,11 @@ bool RecordTable::moveToRow(int row) {
     return true;
 }
 
+void RecordTable::step(DataControl::Move move) {
+    const int to[] = {0, m_current - 1, m_current + 1, recordCount() - 1};
+    moveToRow(to[int(move)]);
+}
+
 bool RecordTable::highlight(const QString& nr) {
     const Snapshot* rows = recordset();
     const int nrColumn = rows ? rows->columnIndex(u"Nr") : -1;
@@ -157,15 +162,15 @@ void RecordTable::clearHighlight() {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
-int RecordTable::columnAt(double x) const {
+int RecordTable::sortMenuColumn() const {
     QVector<double> colPos;
     for (int k = 0; k < m_model->columnCount(); ++k)
         colPos.append(horizontalHeader()->sectionPosition(k));
-    return columnUnderMouse(colPos, x);
+    return columnUnderMouse(colPos, m_sortMenuX);
 }
 
-QString RecordTable::fieldAt(double x) const {
-    return m_model->fieldName(columnAt(x));
+QString RecordTable::sortMenuField() const {
+    return m_model->fieldName(sortMenuColumn());
 }
 
 void RecordTable::setColumnWidthsTwips(const QVector<int>& widths) {
@@ -219,9 +224,9 @@ void RecordTable::sortMenuForCurrentCell() {
     QRect cell = visualRect(current.isValid() ? current : m_model->index(0, column));
     if (!viewport()->rect().intersects(cell))
         cell = QRect(horizontalHeader()->sectionViewportPosition(column), 0, 1, 1);
-    const double x =
+    m_sortMenuX =
         horizontalHeader()->sectionPosition(column) + horizontalHeader()->sectionSize(column) / 2.0;
-    emit sortMenuRequested(viewport()->mapToGlobal(cell.center()), x);
+    emit sortMenuRequested(viewport()->mapToGlobal(cell.center()));
 }
 
 bool RecordTable::eventFilter(QObject* watched, QEvent* event) {
@@ -234,9 +239,10 @@ bool RecordTable::eventFilter(QObject* watched, QEvent* event) {
         auto* me = static_cast<QMouseEvent*>(event);
         if (me->button() != Qt::RightButton)
             break;
-        if (event->type() == QEvent::MouseButtonPress)
-            emit sortMenuRequested(me->globalPosition().toPoint(),
-                                   me->position().x() + horizontalHeader()->offset());
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_sortMenuX = me->position().x() + horizontalHeader()->offset();
+            emit sortMenuRequested(me->globalPosition().toPoint());
+        }
         return true;
     }
     case QEvent::ContextMenu:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datacontrol.h"
 #include "recordcontroller.h"
 
 #include <QTableView>
@@ -37,16 +38,17 @@ class RecordTable : public QTableView {
     // Moves to the first row with this number and returns true; on a miss nothing moves.
     bool findNr(const QString& nr);
     bool moveToRow(int row);
+    // The navigator's steps: to the first, previous, next or last row.
+    void step(DataControl::Move move);
 
     // Highlights the row of this number and scrolls it to the top when it is not visible; with
     // no such row nothing stays highlighted and false comes back.
     bool highlight(const QString& nr);
     void clearHighlight();
 
-    // Field of the column under x (the table's own coordinates, scrolled or not); empty for an
-    // empty table.
-    QString fieldAt(double x) const;
-    int columnAt(double x) const;
+    // The column the last sort menu was asked for, and its field (empty for an empty table).
+    int sortMenuColumn() const;
+    QString sortMenuField() const;
 
     // Column widths by position, in twips. Columns beyond the list get the default width.
     void setColumnWidthsTwips(const QVector<int>& widths);
@@ -60,7 +62,7 @@ class RecordTable : public QTableView {
     void rowChosen(int row);
     // A right press over a caption or a cell, or the menu key for the current cell's column: the
     // sort menu belongs at globalPos.
-    void sortMenuRequested(const QPoint& globalPos, double x);
+    void sortMenuRequested(const QPoint& globalPos);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +77,7 @@ class RecordTable : public QTableView {
 
     SnapshotModel* m_model;
     int m_current = -1;
+    double m_sortMenuX = 0; // where the sort menu was asked for, in the table's coordinates
     bool m_programSelecting = false;
     bool m_applyingWidths = false;
     QVector<int> m_widths; // twips by column position

@@ -1,5 +1,7 @@
 #include "screenfit.h"
 
+#include "twips.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -9,6 +11,13 @@
 #include <utility>
 
 namespace {
+
+double screenDpi(const QWidget* w, bool horizontal) {
+    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return 96.0;
+    return horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
+}
 
 // One direction of the fit: from start over extent pixels, with frame pixels of frame. The window
 // keeps its place and gives up size while at least half the screen remains for it; else it
@@ -54,4 +63,17 @@ void placeOnScreen(QWidget* window, const QRect& wanted) {
     const QRect fitted = fitToScreen(wanted, screen->availableGeometry(), frame);
     window->resize(fitted.size());
     window->move(fitted.topLeft());
+}
+
+int toPixelsX(const QWidget* w, double twips) {
+    return twipsToPixels(twips, screenDpi(w, true));
+}
+int toPixelsY(const QWidget* w, double twips) {
+    return twipsToPixels(twips, screenDpi(w, false));
+}
+int toTwipsX(const QWidget* w, int pixels) {
+    return pixelsToTwips(pixels, screenDpi(w, true));
+}
+int toTwipsY(const QWidget* w, int pixels) {
+    return pixelsToTwips(pixels, screenDpi(w, false));
 }

@@ -16,3 +16,10 @@ QRect fitToScreen(const QRect& wanted, const QRect& available, const QMargins& f
 
 // Moves and resizes the window to wanted, fitted to the screen it opens on.
 void placeOnScreen(QWidget* window, const QRect& wanted);
+
+// Twips as the settings keep a window's size and place, and pixels of the screen the widget is
+// on, across (X) and down (Y).
+int toPixelsX(const QWidget* w, double twips);
+int toPixelsY(const QWidget* w, double twips);
+int toTwipsX(const QWidget* w, int pixels);
+int toTwipsY(const QWidget* w, int pixels);

@@ -22,35 +22,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace {
-
-double screenDpi(const QWidget* w, bool horizontal) {
-    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!s)
-        return 96.0;
-    return horizontal ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY();
-}
-
-int toPixelsX(const QWidget* w, double twips) {
-    return twipsToPixels(twips, screenDpi(w, true));
-}
-int toPixelsY(const QWidget* w, double twips) {
-    return twipsToPixels(twips, screenDpi(w, false));
-}
-int toTwipsX(const QWidget* w, int pixels) {
-    return pixelsToTwips(pixels, screenDpi(w, true));
-}
-int toTwipsY(const QWidget* w, int pixels) {
-    return pixelsToTwips(pixels, screenDpi(w, false));
-}
 
 // The options with the folders of the settings and the database filled in.
 TarvexMain::Options withFolders(TarvexMain::Options options) {
@@ -66,7 +44,11 @@ TarvexMain::Options withFolders(TarvexMain::Options options) {
 TarvexMain::TarvexMain(const Options& options)
     : m_options(withFolders(options)), m_boxes(*options.boxes),
       m_startUp(m_options.files, *options.boxes),
-      m_records(std::make_unique<RecordController>(*options.boxes)) {
+      m_records(std::make_unique<RecordController>(*options.boxes)),
+      m_refreshRetry([this](const QString& sortBy, bool ascending) {
+          if (m_records->isOpen())
+              refreshTable(sortBy, ascending);
+      }) {
     setObjectName(QStringLiteral("TarvexMain"));
     setWindowTitle(QStringLiteral("Belvonia"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tarvex.png")));
@@ -79,8 +61,7 @@ TarvexMain::TarvexMain(const Options& options)
 }
 
 TarvexMain::~TarvexMain() {
-    if (m_startScreen)
-        delete m_startScreen.data();
+    delete m_startScreen.data();
 }
 
 void TarvexMain::buildWindow() {
@@ -141,15 +122,9 @@ void TarvexMain::connectParts() {
     connect(m_table, &RecordTable::reposition, this, &TarvexMain::showCurrentRecord);
     connect(m_table, &RecordTable::positionChanged, m_navigator, &DataControl::setPosition);
     connect(m_table, &RecordTable::rowChosen, this, &TarvexMain::tableRowChosen);
-    connect(m_table, &RecordTable::sortMenuRequested, this, [this](const QPoint& at, double x) {
-        m_sortMenuX = x;
-        m_menus->sortMenu()->popup(at);
-    });
-    connect(m_navigator, &DataControl::moveRequested, this, [this](DataControl::Move move) {
-        const int rows = m_table->recordCount();
-        const int to[] = {0, m_table->currentRow() - 1, m_table->currentRow() + 1, rows - 1};
-        m_table->moveToRow(to[int(move)]);
-    });
+    connect(m_table, &RecordTable::sortMenuRequested, this,
+            [this](const QPoint& at) { m_menus->sortMenu()->popup(at); });
+    connect(m_navigator, &DataControl::moveRequested, m_table, &RecordTable::step);
     connect(m_searchRow, &SearchRow::searchChanged, this,
             [this](int field) { refreshTable(searchFieldNames()[size_t(field)], true); });
     connect(m_searchRow, &SearchRow::cleared, this, [this] { m_table->setFocus(); });
@@ -176,12 +151,6 @@ void TarvexMain::connectParts() {
             m_table->highlight(shown);
         else if (shown.isEmpty() || !m_table->findNr(shown))
             showCurrentRecord();
-    });
-    m_refreshRetry.setSingleShot(true);
-    m_refreshRetry.setInterval(500);
-    connect(&m_refreshRetry, &QTimer::timeout, this, [this] {
-        if (m_records->isOpen())
-            refreshTable(m_retrySort, m_retryAscending);
     });
 
     connect(m_backups, &BackupCommands::restored, this, [this] { refreshAndShow(QString()); });
@@ -222,10 +191,7 @@ void TarvexMain::connectCommands() {
     on(a.exportAll, [this] { m_transfer->exportAll(); });
     on(a.importRecords, [this] { m_transfer->importRecords(); });
     on(a.help, [this] { HelpPage::showFor(this); });
-    on(a.about, [this] {
-        InfoBox box(m_debug, this);
-        box.exec();
-    });
+    on(a.about, [this] { InfoBox(m_debug, this).exec(); });
     on(a.sortAscending, [this] { sortTable(true); });
     on(a.sortDescending, [this] { sortTable(false); });
 }
@@ -301,25 +267,20 @@ void TarvexMain::refreshTable(const QString& sortBy, bool ascending) {
     auto rows =
         m_records->Data_Refresh(m_searchRow->texts(), m_settings.Tabelle, sortBy, ascending);
     if (rows) {
-        if (m_refreshWaiting) {
-            m_refreshWaiting = false;
+        if (m_refreshRetry.wentThrough())
             m_statusPanel->clear();
-        }
         m_table->setRecordset(std::move(rows));
         return;
     }
     // The window keeps its rows after a failure. While another workstation holds the file, the
     // list would no longer match the search row: say so, and try again until it goes.
     if (m_records->refreshLocked()) {
-        m_refreshWaiting = true;
-        m_retrySort = sortBy;
-        m_retryAscending = ascending;
         m_statusPanel->setText(
             QStringLiteral("Die Datenbank ist gerade von einem anderen "
                            "Arbeitsplatz gesperrt: Die Liste entspricht noch nicht "
                            "der Suche und wird aktualisiert, sobald die Sperre "
                            "aufgehoben ist."));
-        m_refreshRetry.start();
+        m_refreshRetry.heldUp(sortBy, ascending);
     }
 }
 
@@ -413,11 +374,11 @@ void TarvexMain::historyStep(bool back, int index) {
 void TarvexMain::sortTable(bool ascending) {
     if (m_table->recordset() == nullptr)
         return;
-    const int column = m_table->columnAt(m_sortMenuX);
+    const int column = m_table->sortMenuColumn();
     if (m_debug)
         m_boxes.show(this, QStringLiteral("gewählte Spalte <%1>").arg(column),
                      MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None);
-    const QString field = m_table->fieldAt(m_sortMenuX);
+    const QString field = m_table->sortMenuField();
     if (!field.isEmpty())
         refreshTable(field, ascending);
 }

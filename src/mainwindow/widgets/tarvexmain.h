@@ -4,6 +4,7 @@
 #include "instanceguard.h"
 #include "layout.h"
 #include "printdialog.h"
+#include "refreshretry.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -110,10 +111,7 @@ class TarvexMain : public QMainWindow {
     MainLayout m_layout; // twips, recomputed on every resize
     bool m_holdDisplay = false;
     // A rebuild the other workstation's lock held up, tried again until it goes through.
-    QTimer m_refreshRetry;
-    bool m_refreshWaiting = false;
-    QString m_retrySort;
-    bool m_retryAscending = true;
+    RefreshRetry m_refreshRetry;
 
     QFrame* m_frame = nullptr;
     QLabel* m_headerLeft = nullptr;
@@ -131,5 +129,4 @@ class TarvexMain : public QMainWindow {
     TransferCommands* m_transfer = nullptr;
     ChildInformation* m_childInformation = nullptr;
     SettingsCommands* m_settingsCommands = nullptr;
-    double m_sortMenuX = 0; // where the sort menu was asked for, in the table's coordinates
 };
