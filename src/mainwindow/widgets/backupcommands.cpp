@@ -98,35 +98,29 @@ void BackupCommands::restore() {
         BusyPointer busy;
         result = ::restoreBackup(*controller.database(), folder, chosen->file);
     }
-    const QString unchanged = QStringLiteral("\r\rDie Datenbank bleibt unverändert.");
+    QString refusal;
     switch (result.outcome) {
     case RestoreResult::Outcome::Refused:
-        boxes.show(window,
-                   QStringLiteral("Die Datensicherung vom %1 kann nicht zurückgespielt "
-                                  "werden:\r%2")
-                           .arg(when(chosen->file.time), result.reason) +
-                       unchanged,
-                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
-        return;
+        refusal = QStringLiteral("Die Datensicherung vom %1 kann nicht zurückgespielt werden:\r%2")
+                      .arg(when(chosen->file.time), result.reason);
+        break;
     case RestoreResult::Outcome::NotBackedUp:
-        boxes.show(window,
-                   QStringLiteral("Der jetzige Stand der Datenbank kann nicht gesichert "
-                                  "werden:\r%1\r\rDeshalb wird die Datensicherung nicht "
-                                  "zurückgespielt.")
-                           .arg(result.reason) +
-                       unchanged,
-                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
-        return;
+        refusal = QStringLiteral("Der jetzige Stand der Datenbank kann nicht gesichert werden:"
+                                 "\r%1\r\rDeshalb wird die Datensicherung nicht zurückgespielt.")
+                      .arg(result.reason);
+        break;
     case RestoreResult::Outcome::Failed:
-        boxes.show(window,
-                   QStringLiteral("Die Datensicherung vom %1 konnte nicht zurückgespielt "
-                                  "werden:\r%2")
-                           .arg(when(chosen->file.time), result.reason) +
-                       unchanged,
-                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
-        return;
+        refusal = QStringLiteral("Die Datensicherung vom %1 konnte nicht zurückgespielt werden:"
+                                 "\r%2")
+                      .arg(when(chosen->file.time), result.reason);
+        break;
     case RestoreResult::Outcome::Restored:
         break;
+    }
+    if (!refusal.isEmpty()) {
+        boxes.show(window, refusal + QStringLiteral("\r\rDie Datenbank bleibt unverändert."),
+                   MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Critical);
+        return;
     }
     // The restored records are shown: the full-record set and the table are read anew, the
     // search stays, the first record by number is shown.
